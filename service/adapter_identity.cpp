@@ -1,0 +1,113 @@
+// MAC text, adapter enumeration and the wireless identity query over the network seam.
+#include "service/adapter_identity.h"
+
+#include <cstring>
+
+#include "shared/text_field.h"
+
+namespace tral {
+
+namespace {
+
+// SSID bytes up to the reported length (at most 32) or the first zero byte.
+void CopySsid(const std::uint8_t* bytes, std::uint32_t length, char (&ssidOut)[kSsidWidth]) {
+  if (length > 32) length = 32;
+  std::uint32_t n = 0;
+  while (n < length && bytes[n] != 0) {
+    ssidOut[n] = static_cast<char>(bytes[n]);
+    ++n;
+  }
+  ssidOut[n] = '\0';
+}
+
+bool QueryDriver(NetworkSource& net, std::string_view adapterName, char (&bssidOut)[kBssidWidth],
+                 char (&ssidOut)[kSsidWidth], bool& answered) {
+  answered = false;
+  std::unique_ptr<NdisDevice> device = net.OpenNdisDevice(adapterName);
+  if (!device) return false;
+  std::uint8_t bssid[6] = {};
+  if (device->Query(kOid80211Bssid, bssid, sizeof bssid) != sizeof bssid) return false;
+  answered = true;
+  FormatMacText(bssid, sizeof bssid, bssidOut);
+  if (std::strcmp(bssidOut, kUnassociatedBssid) == 0) return false;
+  std::uint8_t answer[kNdisSsidAnswerSize] = {};
+  if (device->Query(kOid80211Ssid, answer, sizeof answer) == 0) return true;
+  const std::uint32_t length = static_cast<std::uint32_t>(answer[0]) | answer[1] << 8 |
+                               answer[2] << 16 | static_cast<std::uint32_t>(answer[3]) << 24;
+  if (length != 0) CopySsid(answer + 4, length, ssidOut);
+  return true;
+}
+
+bool QueryWlanService(NetworkSource& net, std::string_view adapterName,
+                      char (&bssidOut)[kBssidWidth], char (&ssidOut)[kSsidWidth]) {
+  const WlanConnection c = net.QueryWlanConnection(adapterName);
+  switch (c.state) {
+    case WlanConnection::State::kUnknown:
+      return false;
+    case WlanConnection::State::kNotAssociated:
+      SetFieldText(bssidOut, kUnassociatedBssid);
+      return false;
+    case WlanConnection::State::kConnected:
+      break;
+  }
+  FormatMacText(c.bssid, sizeof c.bssid, bssidOut);
+  if (std::strcmp(bssidOut, kUnassociatedBssid) == 0) return false;
+  CopySsid(c.ssid, c.ssidLength, ssidOut);
+  return true;
+}
+
+}  // namespace
+
+void FormatMacText(const std::uint8_t* bytes, std::size_t length, char* out) {
+  static const char kHex[] = "0123456789ABCDEF";
+  char* p = out;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (i != 0) *p++ = '-';
+    *p++ = kHex[bytes[i] >> 4];
+    *p++ = kHex[bytes[i] & 0x0F];
+  }
+  *p = '\0';
+}
+
+bool EnumerateAdapters(NetworkSource& net, std::vector<AdapterEntry>& out) {
+  out.clear();
+  std::vector<RawAdapter> list;
+  if (!net.ReadAdapterList(list)) return false;
+  for (const RawAdapter& a : list) {
+    if (a.addressLength == 0 || a.firstIp == "0.0.0.0") continue;
+    AdapterEntry& e = out.emplace_back();
+    QueryWirelessIdentity(net, a.adapterName, e.bssid, e.ssid);
+    FormatAdapterKey(a.address, a.addressLength, e.adapterKey);
+    SetFieldText(e.ipText, a.firstIp);
+    SetFieldText(e.description, a.description);
+    SetFieldText(e.adapterName, a.adapterName);
+  }
+  return true;
+}
+
+bool FindAdapterIp(NetworkSource& net, std::string_view adapterKey, char (&ipOut)[kIpTextWidth]) {
+  std::vector<RawAdapter> list;
+  if (!net.ReadAdapterList(list)) return false;
+  for (const RawAdapter& a : list) {
+    if (a.addressLength == 0) continue;
+    char key[kAdapterKeyWidth];
+    FormatAdapterKey(a.address, a.addressLength, key);
+    if (adapterKey == key) {
+      SetFieldText(ipOut, a.firstIp);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool QueryWirelessIdentity(NetworkSource& net, std::string_view adapterName,
+                           char (&bssidOut)[kBssidWidth], char (&ssidOut)[kSsidWidth]) {
+  std::memset(bssidOut, 0, sizeof bssidOut);
+  std::memset(ssidOut, 0, sizeof ssidOut);
+  bool answered = false;
+  const bool found = QueryDriver(net, adapterName, bssidOut, ssidOut, answered);
+  if (answered) return found;
+  return QueryWlanService(net, adapterName, bssidOut, ssidOut);
+}
+
+}  // namespace tral

@@ -1,0 +1,47 @@
+// The counting worker's state, passed to every verb of sampling, reconciliation and day files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "service/adapter_identity.h"
+#include "service/clock.h"
+#include "service/connection_table.h"
+#include "service/day_file_store.h"
+#include "service/network_source.h"
+
+namespace tral {
+
+// How long a row whose adapter has no record (no IPv4 address) waits before it may trigger another
+// reconciliation.
+inline constexpr std::uint32_t kUnmatchedRetryMs = 5000;
+
+struct CounterState {
+  CounterState(NetworkSource& network, DayFileStore& store, Clock& clockSource)
+      : net(network), files(store), clock(clockSource) {}
+
+  NetworkSource& net;
+  DayFileStore& files;
+  Clock& clock;
+
+  ConnectionTable table;
+  std::uint32_t savedUptimeMs = 0;  // running time read from today's file
+  std::uint32_t dayUptimeMs = 0;  // running time of the day, written at the end of each day file
+  std::uint32_t wirelessRefreshCounter = 0;  // cycles 0..5; at 5 missing BSSID/SSID are asked for
+
+  // Keys of rows that found no record, with the tick of their last reconciliation.
+  struct UnmatchedKey {
+    char key[kAdapterKeyWidth] = {};
+    std::uint32_t tick = 0;
+  };
+  std::vector<UnmatchedKey> unmatchedKeys;
+
+  // Scratch storage reused by every pass, so that a pass allocates nothing once warm.
+  InterfaceTable rows;
+  std::vector<AdapterEntry> adapters;
+  std::vector<std::uint8_t> fileBytes;
+  std::uint64_t passSerial = 0;  // numbers the sampling passes, so one row credits an adapter once
+};
+
+}  // namespace tral

@@ -1,0 +1,50 @@
+// Day files: saving the table, loading it back, looking up saved totals, pruning old files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "service/counter_state.h"
+#include "shared/civil_date.h"
+
+namespace tral {
+
+// Writes the connections with traffic to the day file of `date` by an atomic replace. With nothing
+// to save it writes nothing and succeeds (an existing file stays). With `resetTotals`, every record
+// of a chain that was written gets its totals zeroed, after the file is in place.
+[[nodiscard]] bool SaveDayFile(CounterState& state, const CivilDate& date, bool resetTotals);
+
+// Empties the table and rebuilds it from today's file; sets savedUptimeMs when the file has its
+// running time. False when the file cannot be read or is cut short (what was read stays).
+bool LoadDayFile(CounterState& state);
+
+// Stores the saved totals of the matching entry of today's file into rxOut/txOut, leaving them
+// untouched when there is none. True when today's file was read through to the group searched.
+bool LookupSavedTotals(CounterState& state, std::string_view adapterKey, std::string_view ipText,
+                       std::string_view bssid, std::string_view ssid, std::uint64_t& rxOut,
+                       std::uint64_t& txOut);
+
+// The keepdays setting: days of files kept besides today's; 0 and -1 keep all, other negative
+// values delete nothing.
+std::int32_t ReadKeepDays(DayFileStore& files);
+
+// The name below which day files are deleted, or empty when nothing is to be deleted.
+std::string PruneCutoffName(std::int32_t keepDays, const CivilDate& today);
+
+// Deletes the day files whose names sort below the cutoff of the keepdays setting.
+void PruneDayFiles(CounterState& state);
+
+// The temporary that an interrupted save of `name` may have left ("20090313.tmp" for
+// "20090313.bin"), and whether a file name is such a temporary.
+std::string SaveTemporaryName(std::string_view dayFileName);
+bool IsSaveTemporaryName(std::string_view name);
+
+// Removes temporaries left by saves that a crash or power cut interrupted.
+void RemoveInterruptedSaves(DayFileStore& files);
+
+// The match rule shared with reconciliation: same IP; BSSID and SSID equal or either side empty.
+bool MatchesConnection(std::string_view ipA, std::string_view bssidA, std::string_view ssidA,
+                       std::string_view ipB, std::string_view bssidB, std::string_view ssidB);
+
+}  // namespace tral

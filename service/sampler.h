@@ -1,0 +1,33 @@
+// The traffic sampler: matching adapters to connections and crediting counter increases.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "service/counter_state.h"
+
+namespace tral {
+
+// One adapter's counters as read from one interface row.
+struct CounterReading {
+  std::uint64_t rxOctets = 0;
+  std::uint64_t txOctets = 0;
+  bool wide = false;  // 64-bit counters; otherwise 32-bit counters that wrap at 4 GiB
+};
+
+// Matches the adapters present now to the chains, creating and reordering records. With `reload`
+// the table is first rebuilt from today's day file. False when the adapters cannot be enumerated.
+bool ReconcileAdapters(CounterState& state, bool reload);
+
+// Credits the counter increase since the last sample to the head of the adapter's chain and moves
+// its rate window. Returns the head that was updated, or null when the adapter has no record even
+// after a reconciliation.
+ConnectionRecord* UpdateConnectionCounters(CounterState& state, std::string_view adapterKey,
+                                           const CounterReading& reading, bool rebaseline,
+                                           std::uint32_t now);
+
+// One sampling pass over the interface table. With `rebaseline` every head takes the current
+// counters as its baselines and nothing is credited. False when the table cannot be read.
+bool SampleCounters(CounterState& state, bool rebaseline);
+
+}  // namespace tral

@@ -1,0 +1,14 @@
+// The system's tick count and local date for the counting core.
+#pragma once
+
+#include "service/clock.h"
+
+namespace tral::win32 {
+
+class Win32Clock final : public Clock {
+ public:
+  std::uint32_t TickCount() override;
+  CivilDate LocalDate() override;
+};
+
+}  // namespace tral::win32

@@ -1,0 +1,29 @@
+// Little-endian loads and stores for file and block layouts, independent of host alignment.
+#pragma once
+
+#include <cstdint>
+
+namespace tral {
+
+inline std::uint32_t LoadLe32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+inline std::uint64_t LoadLe64(const std::uint8_t* p) {
+  return static_cast<std::uint64_t>(LoadLe32(p)) | static_cast<std::uint64_t>(LoadLe32(p + 4)) << 32;
+}
+
+inline void StoreLe32(std::uint8_t* p, std::uint32_t v) {
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+  p[2] = static_cast<std::uint8_t>(v >> 16);
+  p[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
+inline void StoreLe64(std::uint8_t* p, std::uint64_t v) {
+  StoreLe32(p, static_cast<std::uint32_t>(v));
+  StoreLe32(p + 4, static_cast<std::uint32_t>(v >> 32));
+}
+
+}  // namespace tral
