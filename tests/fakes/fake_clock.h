@@ -1,0 +1,17 @@
+// A clock that tests set by hand.
+#pragma once
+
+#include "service/clock.h"
+
+namespace tral::fakes {
+
+class FakeClock final : public Clock {
+ public:
+  std::uint32_t tick = 100000;
+  CivilDate date{2009, 3, 13};
+
+  std::uint32_t TickCount() override { return tick; }
+  CivilDate LocalDate() override { return date; }
+};
+
+}  // namespace tral::fakes

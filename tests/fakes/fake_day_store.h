@@ -1,0 +1,61 @@
+// An in-memory directory of day files and the service INI's keepdays value.
+#pragma once
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "service/day_file_store.h"
+
+namespace tral::fakes {
+
+class FakeDayStore final : public DayFileStore {
+ public:
+  std::map<std::string, std::vector<std::uint8_t>> files;
+  std::string keepDays = "0";
+  bool replaceFails = false;
+  int replaces = 0;
+  int reads = 0;
+
+  bool Read(const std::string& name, std::vector<std::uint8_t>& out) override {
+    ++reads;
+    auto it = files.find(name);
+    if (it == files.end()) return false;
+    out = it->second;
+    return true;
+  }
+
+  bool Replace(const std::string& name, std::span<const std::uint8_t> bytes) override {
+    ++replaces;
+    if (replaceFails) return false;
+    files[name].assign(bytes.begin(), bytes.end());
+    return true;
+  }
+
+  // Matches "*.ext" patterns case-insensitively, as the directory search does.
+  std::vector<std::string> List(const std::string& pattern) override {
+    std::vector<std::string> names;
+    const std::string ext = Lower(pattern.substr(1));
+    for (const auto& [name, bytes] : files) {
+      const std::string lower = Lower(name);
+      if (lower.size() >= ext.size() && lower.compare(lower.size() - ext.size(), ext.size(), ext) == 0) {
+        names.push_back(name);
+      }
+    }
+    return names;
+  }
+
+  bool Remove(const std::string& name) override { return files.erase(name) == 1; }
+
+  std::string ReadKeepDaysText() override { return keepDays; }
+
+ private:
+  static std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; });
+    return s;
+  }
+};
+
+}  // namespace tral::fakes
