@@ -135,6 +135,12 @@ void SettleHold(bool& hold, std::uint64_t heldBase, std::uint64_t& base, std::ui
   }
 }
 
+void HoldDrop(bool& hold, std::uint64_t& heldBase, std::uint64_t base, std::uint64_t reading) {
+  if (reading >= base) return;
+  heldBase = hold ? std::max(heldBase, base) : base;
+  hold = true;
+}
+
 void ShiftWindow(std::uint32_t (&window)[3], std::uint64_t delta) {
   window[2] = window[1];
   window[1] = window[0];
@@ -168,10 +174,9 @@ ConnectionRecord* UpdateHead(ConnectionRecord& h, const CounterReading& reading,
   if (rebase) {
     if (dropped) {
       // Either a reset or wrap of the interface, or a transient low reading: credit nothing now,
-      // and remember where the counters stood in case they come back.
-      h.rxHold = h.holdRx ? std::max(h.rxHold, h.rxBase) : h.rxBase;
-      h.txHold = h.holdTx ? std::max(h.txHold, h.txBase) : h.txBase;
-      h.holdRx = h.holdTx = true;
+      // and remember where a fallen counter stood in case it comes back.
+      HoldDrop(h.holdRx, h.rxHold, h.rxBase, rx);
+      HoldDrop(h.holdTx, h.txHold, h.txBase, tx);
     } else {
       h.holdRx = h.holdTx = false;
     }

@@ -65,7 +65,7 @@ class FakeNetwork final : public NetworkSource {
     RawAdapter& a = adapters.emplace_back();
     a.description = description;
     a.addressLength = static_cast<std::uint32_t>(mac.size());
-    std::memcpy(a.address, mac.data(), std::min<std::size_t>(mac.size(), sizeof a.address));
+    if (!mac.empty()) std::memcpy(a.address, mac.data(), std::min<std::size_t>(mac.size(), sizeof a.address));
     a.firstIp = ip;
     a.adapterName = name;
     return a;
@@ -74,7 +74,7 @@ class FakeNetwork final : public NetworkSource {
   InterfaceRow& AddRow(std::vector<std::uint8_t> mac, std::uint64_t in, std::uint64_t out) {
     InterfaceRow& r = table.rows.emplace_back();
     r.physAddrLength = static_cast<std::uint32_t>(mac.size());
-    std::memcpy(r.physAddr, mac.data(), std::min<std::size_t>(mac.size(), sizeof r.physAddr));
+    if (!mac.empty()) std::memcpy(r.physAddr, mac.data(), std::min<std::size_t>(mac.size(), sizeof r.physAddr));
     r.inOctets = in;
     r.outOctets = out;
     return r;
