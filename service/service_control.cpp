@@ -1,0 +1,51 @@
+// Command words of the service program and the answers to service controls.
+#include "service/service_control.h"
+
+namespace tral {
+
+namespace {
+
+bool EqualsNoCase(std::string_view text, std::string_view word) {
+  if (text.size() != word.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != word[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+ServiceCommand ParseServiceCommand(std::string_view tail) {
+  if (EqualsNoCase(tail, "installme")) return ServiceCommand::kInstall;
+  if (EqualsNoCase(tail, "uninstallme")) return ServiceCommand::kUninstall;
+  if (EqualsNoCase(tail, "debug")) return ServiceCommand::kDebug;
+  return ServiceCommand::kRunService;
+}
+
+std::uint32_t ControlsAccepted(ServiceState state) {
+  return state == ServiceState::kStartPending ? 0 : kAcceptStopPauseContinue;
+}
+
+ControlDecision DecideControl(ServiceState current, std::uint32_t control) {
+  switch (control) {
+    case kControlStop:
+      if (current == ServiceState::kRunning || current == ServiceState::kPaused ||
+          current == ServiceState::kPausePending || current == ServiceState::kContinuePending) {
+        return {ControlAction::kStop, ServiceState::kStopPending};
+      }
+      break;
+    case kControlPause:
+      if (current == ServiceState::kRunning) return {ControlAction::kPause, ServiceState::kPaused};
+      break;
+    case kControlContinue:
+      if (current == ServiceState::kPaused) return {ControlAction::kContinue, ServiceState::kRunning};
+      break;
+    default:
+      break;
+  }
+  return {ControlAction::kNone, current};
+}
+
+}  // namespace tral
