@@ -1,0 +1,117 @@
+// Statistics aggregation over day files, and its size and running-time texts.
+#include "monitor/statistics/statistic_data.h"
+
+#include <charconv>
+
+#include "shared/day_file_codec.h"
+#include "shared/text_field.h"
+
+namespace tral {
+
+namespace {
+
+char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string Bounded(std::string_view text, std::size_t maxChars) {
+  return std::string(text.substr(0, maxChars));
+}
+
+std::string DecimalText(std::uint64_t value) {
+  char buffer[24];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+}  // namespace
+
+bool AsciiEqualIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+  }
+  return true;
+}
+
+void CStatisticData::Clear() {
+  rows_.clear();
+  uptimeMs_ = 0;
+}
+
+void CStatisticData::AddRecord(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
+                               std::string_view ssid, std::uint64_t downloadedKb, std::uint64_t uploadedKb) {
+  adapterKey = adapterKey.substr(0, kRowKeyChars);
+  ipText = ipText.substr(0, kRowIpChars);
+  bssid = bssid.substr(0, kRowBssidChars);
+  ssid = ssid.substr(0, kRowSsidChars);
+  for (StatisticRow& row : rows_) {
+    if (equal_(row.adapterKey, adapterKey) && equal_(row.ipText, ipText) && equal_(row.bssid, bssid) &&
+        equal_(row.ssid, ssid)) {
+      row.downloadedKb += downloadedKb;
+      row.uploadedKb += uploadedKb;
+      return;
+    }
+  }
+  rows_.push_back(StatisticRow{Bounded(adapterKey, kRowKeyChars), Bounded(ipText, kRowIpChars),
+                               Bounded(bssid, kRowBssidChars), Bounded(ssid, kRowSsidChars), downloadedKb,
+                               uploadedKb, true});
+}
+
+void CStatisticData::ReadDay(std::uint16_t year, std::uint16_t month, std::uint16_t day) {
+  if (!files_.ReadDayFile(CivilDate{year, month, day}, buffer_)) return;
+  // Entries are merged as they are read: a file damaged further on keeps what came before.
+  DayFileReader reader(buffer_);
+  std::uint32_t groupCount = 0;
+  if (!reader.ReadGroupCount(groupCount)) return;
+  for (std::uint32_t g = 0; g < groupCount; ++g) {
+    char adapterKey[kAdapterKeyWidth];
+    std::uint32_t entryCount = 0;
+    if (!reader.ReadGroupHeader(adapterKey, entryCount)) return;
+    for (std::uint32_t e = 0; e < entryCount; ++e) {
+      DayFileEntry entry;
+      if (!reader.ReadEntry(entry)) return;
+      // Whole kilobytes per entry: each day's remainder is dropped, not carried.
+      AddRecord(FieldText(adapterKey), FieldText(entry.ipText), FieldText(entry.bssid), FieldText(entry.ssid),
+                entry.rxBytes >> 10, entry.txBytes >> 10);
+    }
+  }
+  std::uint32_t dayUptimeMs = 0;
+  if (reader.ReadUptime(dayUptimeMs)) uptimeMs_ += dayUptimeMs;
+}
+
+void CStatisticData::CountDay(const CivilDate& date) { ReadDay(date.year, date.month, date.day); }
+
+void CStatisticData::CountSpan(const CivilDate& first, const CivilDate& last) {
+  CivilDate date = first;
+  for (;;) {
+    CountDay(date);
+    const CivilDate next = AddDays(date, 1);
+    // The second test stops at the end of the representable years instead of wrapping around.
+    if (next > last || !(next > date)) break;
+    date = next;
+  }
+}
+
+StatisticSums CStatisticData::SumChecked() const {
+  StatisticSums sums;
+  for (const StatisticRow& row : rows_) {
+    if (!row.checked) continue;
+    sums.downloadedKb += row.downloadedKb;
+    sums.uploadedKb += row.uploadedKb;
+  }
+  return sums;
+}
+
+std::string FormatSize(std::uint64_t kb) {
+  if (kb > 99'999'999'999ULL) return DecimalText(kb >> 30) + " TB ";
+  if (kb > 99'999'999ULL) return DecimalText(kb >> 20) + " GB ";
+  if (kb > 99'999ULL) return DecimalText(kb >> 10) + " MB ";
+  return DecimalText(kb) + " KB ";
+}
+
+std::string FormatUptime(std::uint64_t ms) {
+  const std::uint64_t hours = ms / 3'600'000;
+  const std::uint64_t minutes = (ms - hours * 3'600'000) / 60'000;
+  return DecimalText(hours) + " hours and " + DecimalText(minutes) + " minutes";
+}
+
+}  // namespace tral

@@ -1,0 +1,89 @@
+// The statistics window's data: day files of a span merged into one row per connection, with texts.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shared/civil_date.h"
+
+namespace tral {
+
+// Where the day files come from: beside the monitor's executable in the program, in memory in tests.
+class DayFileSource {
+ public:
+  virtual ~DayFileSource() = default;
+  // Replaces `bytes` with the whole day file of `date`. False when it does not exist or cannot be
+  // opened for reading with others reading too (the service holds it while it writes).
+  [[nodiscard]] virtual bool ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) = 0;
+};
+
+// Case-insensitive equality of two texts in the system code page. The portable default folds ASCII
+// letters only; the Windows layer provides one that knows the code page.
+using TextEqualIgnoringCase = bool (*)(std::string_view, std::string_view);
+bool AsciiEqualIgnoringCase(std::string_view a, std::string_view b);
+
+// Longest texts a row holds: each fits the day file's field with its NUL.
+inline constexpr std::size_t kRowKeyChars = 25;
+inline constexpr std::size_t kRowIpChars = 15;
+inline constexpr std::size_t kRowBssidChars = 25;
+inline constexpr std::size_t kRowSsidChars = 32;
+
+struct StatisticRow {
+  std::string adapterKey;
+  std::string ipText;
+  std::string bssid;  // empty when not wireless
+  std::string ssid;
+  std::uint64_t downloadedKb = 0;  // sum over the days of each entry's bytes / 1024, truncated per entry
+  std::uint64_t uploadedKb = 0;
+  bool checked = true;
+};
+
+struct StatisticSums {
+  std::uint64_t downloadedKb = 0;
+  std::uint64_t uploadedKb = 0;
+};
+
+class CStatisticData {
+ public:
+  explicit CStatisticData(DayFileSource& files, TextEqualIgnoringCase equal = AsciiEqualIgnoringCase)
+      : files_(files), equal_(equal) {}
+
+  // Removes every row and sets the uptime total to 0.
+  void Clear();
+  // Adds to the first row with the same four texts (ignoring case), or appends a checked row that
+  // keeps these texts' letter case.
+  void AddRecord(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
+                 std::string_view ssid, std::uint64_t downloadedKb, std::uint64_t uploadedKb);
+  // Merges every complete entry of one day file. The day's running time is added only when the
+  // file was read through to its last field; a missing file adds nothing.
+  void ReadDay(std::uint16_t year, std::uint16_t month, std::uint16_t day);
+  void CountDay(const CivilDate& date);
+  // Every date from `first` to `last`, both included; `first` is read even when after `last`.
+  void CountSpan(const CivilDate& first, const CivilDate& last);
+
+  std::size_t RowCount() const { return rows_.size(); }
+  const StatisticRow& Row(std::size_t index) const { return rows_[index]; }
+  bool IsChecked(std::size_t index) const { return rows_[index].checked; }
+  void SetChecked(std::size_t index, bool checked) { rows_[index].checked = checked; }
+  std::uint64_t UptimeMs() const { return uptimeMs_; }
+
+  StatisticSums SumChecked() const;
+
+ private:
+  DayFileSource& files_;
+  TextEqualIgnoringCase equal_;
+  std::vector<StatisticRow> rows_;
+  std::uint64_t uptimeMs_ = 0;
+  std::vector<std::uint8_t> buffer_;  // one day's bytes, reused from day to day
+};
+
+// "<n> KB ", "<n> MB ", "<n> GB " or "<n> TB " from a count of KB: decimal thresholds of
+// 99,999 / 99,999,999 / 99,999,999,999, binary divisors, truncated.
+std::string FormatSize(std::uint64_t kb);
+// "<h> hours and <m> minutes", both truncated; no days, no singular.
+std::string FormatUptime(std::uint64_t ms);
+
+}  // namespace tral

@@ -1,0 +1,84 @@
+// Reading day files from disk for the statistics, and the code page's case-insensitive equality.
+#include "monitor/statistics/win32/day_file_source_win32.h"
+
+#include <windows.h>
+
+#include <array>
+
+#include "monitor/app/ini_paths.h"
+#include "monitor/app/win32/settings_store_win32.h"
+#include "shared/win32/unique_handle.h"
+
+namespace tral::win32 {
+
+Win32DayFileSource::Win32DayFileSource() : directory_(ModuleDirectory(GetModulePath())) {}
+
+Win32DayFileSource::Win32DayFileSource(std::string directory) : directory_(std::move(directory)) {}
+
+bool Win32DayFileSource::ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) {
+  bytes.clear();
+  const std::string path = directory_ + DayFileName(date);
+  if (path.size() >= MAX_PATH) return false;
+  // Read sharing only: while the service writes the file (no sharing) the open fails.
+  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return false;
+  const std::size_t want = static_cast<std::uint64_t>(size.QuadPart) < kMaxDayFileBytes
+                               ? static_cast<std::size_t>(size.QuadPart)
+                               : kMaxDayFileBytes;
+  bytes.resize(want);
+  std::size_t got = 0;
+  while (got < want) {
+    DWORD n = 0;
+    if (!::ReadFile(file.Get(), bytes.data() + got, static_cast<DWORD>(want - got), &n, nullptr) || n == 0) break;
+    got += n;
+  }
+  // What could be read is decoded; a short file simply ends early.
+  bytes.resize(got);
+  return true;
+}
+
+namespace {
+
+struct CodePageTables {
+  std::array<bool, 256> lead{};
+  std::array<unsigned char, 256> lower{};
+
+  CodePageTables() {
+    for (int c = 0; c < 256; ++c) {
+      const auto byte = static_cast<unsigned char>(c);
+      lead[byte] = ::IsDBCSLeadByte(byte) != FALSE;
+      char ch = static_cast<char>(byte);
+      if (!lead[byte] && byte != 0) ::CharLowerBuffA(&ch, 1);
+      lower[byte] = static_cast<unsigned char>(ch);
+    }
+  }
+};
+
+const CodePageTables& Tables() {
+  static const CodePageTables tables;
+  return tables;
+}
+
+}  // namespace
+
+bool EqualIgnoringCaseAnsi(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  const CodePageTables& t = Tables();
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto ca = static_cast<unsigned char>(a[i]);
+    const auto cb = static_cast<unsigned char>(b[i]);
+    if (t.lead[ca] && i + 1 < a.size()) {
+      // A double-byte character: both bytes must be the same.
+      if (ca != cb || a[i + 1] != b[i + 1]) return false;
+      ++i;
+      continue;
+    }
+    if (t.lower[ca] != t.lower[cb]) return false;
+  }
+  return true;
+}
+
+}  // namespace tral::win32

@@ -1,0 +1,29 @@
+// Day files for the statistics, read beside the monitor's executable with read sharing only.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "monitor/statistics/statistic_data.h"
+
+namespace tral::win32 {
+
+// Larger files are read only this far; nothing the service writes comes near it.
+inline constexpr std::size_t kMaxDayFileBytes = 64u << 20;
+
+class Win32DayFileSource final : public DayFileSource {
+ public:
+  Win32DayFileSource();  // the directory of the running executable
+  explicit Win32DayFileSource(std::string directory);  // ends in a backslash
+
+  [[nodiscard]] bool ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override;
+
+ private:
+  std::string directory_;
+};
+
+// Case-insensitive equality in the system's ANSI code page: double-byte characters compare as
+// units, single-byte characters after the code page's lower-case mapping.
+bool EqualIgnoringCaseAnsi(std::string_view a, std::string_view b);
+
+}  // namespace tral::win32
