@@ -8,15 +8,15 @@
 namespace tral {
 
 // The text held in a field: up to the first NUL, never beyond the field's width.
-template <std::size_t N>
-std::string_view FieldText(const char (&field)[N]) {
-  const void* nul = std::memchr(field, 0, N);
-  return std::string_view(field, nul ? static_cast<const char*>(nul) - field : N);
+inline std::string_view BoundedText(const char* field, std::size_t width) {
+  std::size_t n = 0;
+  while (n < width && field[n] != '\0') ++n;
+  return std::string_view(field, n);
 }
 
-inline std::string_view BoundedText(const char* field, std::size_t width) {
-  const void* nul = std::memchr(field, 0, width);
-  return std::string_view(field, nul ? static_cast<const char*>(nul) - field : width);
+template <std::size_t N>
+std::string_view FieldText(const char (&field)[N]) {
+  return BoundedText(field, N);
 }
 
 // Copies text into a field, cut to width - 1 characters; the rest of the field is zeroed so that
