@@ -1,0 +1,195 @@
+// Day files through the real Windows file API: atomic replace, sharing, listing, keepdays.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "service/day_files.h"
+#include "service/win32/day_file_store_win32.h"
+#include "shared/win32/unique_handle.h"
+
+namespace tral::win32 {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A fresh directory under the temporary directory, removed with everything in it afterwards.
+class DayFileStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
+    static int serial = 0;
+    dir_ = std::string(temp) + "tm-store-" + std::to_string(::GetCurrentProcessId()) + "-" +
+           std::to_string(++serial) + "\\";
+    ASSERT_TRUE(::CreateDirectoryA(dir_.c_str(), nullptr)) << dir_;
+  }
+
+  void TearDown() override { RemoveTree(dir_); }
+
+  static void RemoveTree(const std::string& dir) {
+    WIN32_FIND_DATAA data;
+    {
+      UniqueFind find(::FindFirstFileA((dir + "*").c_str(), &data));
+      if (find) {
+        do {
+          const std::string name = data.cFileName;
+          if (name == "." || name == "..") continue;
+          if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            RemoveTree(dir + name + "\\");
+          } else {
+            ::DeleteFileA((dir + name).c_str());
+          }
+        } while (::FindNextFileA(find.Get(), &data));
+      }
+    }
+    ::RemoveDirectoryA(dir.c_str());
+  }
+
+  void WriteRaw(const std::string& name, const std::string& text) {
+    UniqueFile f(::CreateFileA((dir_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(f) << name;
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteFile(f.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr));
+  }
+
+  bool Exists(const std::string& name) const {
+    return ::GetFileAttributesA((dir_ + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  std::vector<std::string> Sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  std::string dir_;
+};
+
+TEST_F(DayFileStoreTest, ReplaceWritesExactlyTheBytesAndLeavesNoTemporary) {
+  Win32DayFileStore store(dir_, dir_ + "TraldenMeter.ini");
+  struct Step {
+    const char* what;
+    Bytes bytes;
+  } steps[] = {
+      {"new file", Bytes{0x01, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x7F}},
+      {"longer content over it", Bytes(5000, 0xA5)},
+      {"shorter content over it", Bytes{0x00, 0x00, 0x00, 0x00}},
+      {"empty content", Bytes{}},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.what);
+    ASSERT_TRUE(store.Replace("20090313.bin", s.bytes));
+    Bytes read{0x55};
+    ASSERT_TRUE(store.Read("20090313.bin", read));
+    EXPECT_EQ(read, s.bytes);
+    EXPECT_FALSE(Exists("20090313.tmp"));
+    EXPECT_EQ(store.List("*.bin"), std::vector<std::string>{"20090313.bin"});
+  }
+}
+
+TEST_F(DayFileStoreTest, AReaderHoldingTheDayFileMakesTheSaveFailUntilItCloses) {
+  Win32DayFileStore store(dir_, dir_ + "TraldenMeter.ini");
+  const Bytes oldBytes{1, 2, 3, 4, 5, 6, 7, 8};
+  const Bytes newBytes{9, 9, 9};
+  ASSERT_TRUE(store.Replace("20090313.bin", oldBytes));
+  {
+    // The statistics window reads a day file like this.
+    UniqueFile reader(::CreateFileA((dir_ + "20090313.bin").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(reader);
+    EXPECT_FALSE(store.Replace("20090313.bin", newBytes));
+    EXPECT_FALSE(Exists("20090313.tmp"));
+    Bytes read;
+    ASSERT_TRUE(store.Read("20090313.bin", read)) << "readers share with readers";
+    EXPECT_EQ(read, oldBytes);
+  }
+  ASSERT_TRUE(store.Replace("20090313.bin", newBytes));
+  Bytes read;
+  ASSERT_TRUE(store.Read("20090313.bin", read));
+  EXPECT_EQ(read, newBytes);
+}
+
+TEST_F(DayFileStoreTest, ReadFailsForWhatIsNotAReadableFileInTheDirectory) {
+  Win32DayFileStore store(dir_, dir_ + "TraldenMeter.ini");
+  WriteRaw("20090313.bin", "abc");
+  ASSERT_TRUE(::CreateDirectoryA((dir_ + "sub").c_str(), nullptr));
+  WriteRaw("sub\\20090313.bin", "abc");
+  // Missing files and directories cannot be read; names reaching outside the directory are refused
+  // by every operation.
+  struct Case {
+    const char* name;
+    bool outside;
+  } cases[] = {
+      {"20090314.bin", false}, {"sub", false}, {"", true}, {"sub\\20090313.bin", true},
+      {"sub/20090313.bin", true}, {"..", true}, {"..\\20090313.bin", true}, {"C:20090313.bin", true},
+  };
+  for (const Case& c : cases) {
+    Bytes read{1};
+    EXPECT_FALSE(store.Read(c.name, read)) << c.name;
+    EXPECT_TRUE(read.empty()) << c.name;
+    if (!c.outside) continue;
+    EXPECT_FALSE(store.Replace(c.name, Bytes{1})) << c.name;
+    EXPECT_FALSE(store.Remove(c.name)) << c.name;
+  }
+  EXPECT_TRUE(Exists("sub\\20090313.bin"));
+}
+
+TEST_F(DayFileStoreTest, ListSkipsDirectoriesAndStaleTemporariesAreRemoved) {
+  Win32DayFileStore store(dir_, dir_ + "TraldenMeter.ini");
+  WriteRaw("20090312.bin", "day");
+  WriteRaw("20090313.tmp", "half a save");
+  WriteRaw("notes.tmp", "not ours");
+  WriteRaw("TraldenMeter.ini", "[OPTIONS]\r\n");
+  ASSERT_TRUE(::CreateDirectoryA((dir_ + "20090101.bin").c_str(), nullptr));
+
+  EXPECT_EQ(store.List("*.bin"), std::vector<std::string>{"20090312.bin"});
+  EXPECT_EQ(Sorted(store.List("*.tmp")), (std::vector<std::string>{"20090313.tmp", "notes.tmp"}));
+
+  RemoveInterruptedSaves(store);
+  EXPECT_FALSE(Exists("20090313.tmp"));
+  EXPECT_TRUE(Exists("notes.tmp"));
+  EXPECT_TRUE(Exists("20090312.bin"));
+  EXPECT_EQ(store.List("*.tmp"), std::vector<std::string>{"notes.tmp"});
+
+  EXPECT_TRUE(store.Remove("20090312.bin"));
+  EXPECT_FALSE(store.Remove("20090312.bin"));
+  EXPECT_TRUE(store.List("*.bin").empty());
+}
+
+TEST_F(DayFileStoreTest, KeepDaysTextComesFromTheOptionsSection) {
+  struct Case {
+    const char* what;
+    const char* ini;  // null: no INI file
+    const char* expected;
+  } cases[] = {
+      {"no file", nullptr, "0"},
+      {"no key", "[OPTIONS]\r\nrefresh=2\r\n", "0"},
+      {"key in another section", "[LAYOUT]\r\nkeepdays=9\r\n", "0"},
+      {"present", "[OPTIONS]\r\nkeepdays=7\r\n", "7"},
+      {"negative", "[OPTIONS]\r\nkeepdays=-1\r\n", "-1"},
+      {"cut to 18 characters", "[OPTIONS]\r\nkeepdays=1234567890123456789012\r\n", "123456789012345678"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string iniName = "case" + std::to_string(++n) + ".ini";
+    if (c.ini) WriteRaw(iniName, c.ini);
+    Win32DayFileStore store(dir_, dir_ + iniName);
+    EXPECT_EQ(store.ReadKeepDaysText(), c.expected);
+  }
+}
+
+TEST(ServicePaths, DayFilesAndTheIniLieBesideTheExecutable) {
+  const std::string dir = ExecutableDirectory();
+  ASSERT_FALSE(dir.empty());
+  EXPECT_EQ(dir.back(), '\\');
+  EXPECT_NE(::GetFileAttributesA((dir + "service_win32_tests.exe").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(ServiceIniPath(), dir + "service_win32_tests.ini");
+}
+
+}  // namespace
+}  // namespace tral::win32
