@@ -1,0 +1,95 @@
+// Day files from disk for the statistics: beside a directory, read sharing, and the code page's
+// case-insensitive equality.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "monitor/statistics/win32/day_file_source_win32.h"
+#include "monitor_test_support.h"
+#include "shared/win32/unique_handle.h"
+#include "win32_test_support.h"
+
+namespace tral::win32 {
+namespace {
+
+void WriteFileBytes(const std::string& path, const tral::test::Bytes& bytes) {
+  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+  ASSERT_TRUE(file);
+  DWORD written = 0;
+  ASSERT_TRUE(::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+}
+
+TEST(DayFileSourceWin32, CountsFilesOfTheSpanAndSkipsOnesBeingWritten) {
+  test::ScratchDir dir("tm-days");
+  using tral::test::DayFileBytes;
+  WriteFileBytes(dir.File("20090313.bin"), DayFileBytes({{"K1", {{"10.0.0.5", "", "", 2048, 1024}}}}, 60000));
+  WriteFileBytes(dir.File("20090315.bin"), DayFileBytes({{"K1", {{"10.0.0.5", "", "", 1024, 0}}}}, 120000));
+  WriteFileBytes(dir.File("20090316.bin"), DayFileBytes({{"K2", {{"10.0.0.9", "", "", 4096, 0}}}}, 1));
+
+  Win32DayFileSource source(dir.Path());
+  std::vector<std::uint8_t> bytes;
+  EXPECT_FALSE(source.ReadDayFile(CivilDate{2009, 3, 14}, bytes));
+  ASSERT_TRUE(source.ReadDayFile(CivilDate{2009, 3, 13}, bytes));
+  EXPECT_EQ(bytes.size(), 4u + 30 + 91 + 4);
+
+  // The service writes with no sharing; a day file open for writing is skipped.
+  UniqueFile writing(::CreateFileA(dir.File("20090316.bin").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(writing);
+  CStatisticData data(source, EqualIgnoringCaseAnsi);
+  data.CountSpan(CivilDate{2009, 3, 12}, CivilDate{2009, 3, 16});
+  ASSERT_EQ(data.RowCount(), 1u);
+  EXPECT_EQ(data.Row(0).downloadedKb, 3u);
+  EXPECT_EQ(data.Row(0).uploadedKb, 1u);
+  EXPECT_EQ(data.UptimeMs(), 180000u);
+
+  // Another reader does not stop the statistics.
+  writing.Reset();
+  UniqueFile reading(::CreateFileA(dir.File("20090316.bin").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(reading);
+  data.Clear();
+  data.CountDay(CivilDate{2009, 3, 16});
+  EXPECT_EQ(data.RowCount(), 1u);
+}
+
+TEST(DayFileSourceWin32, PathsOfMaxPathOrMoreAreNotOpened) {
+  Win32DayFileSource source(std::string(MAX_PATH - 12, 'a') + "\\");
+  std::vector<std::uint8_t> bytes{1, 2, 3};
+  EXPECT_FALSE(source.ReadDayFile(CivilDate{2009, 3, 13}, bytes));
+  EXPECT_TRUE(bytes.empty());
+}
+
+TEST(DayFileSourceWin32, DefaultDirectoryIsTheExecutables) {
+  char module[MAX_PATH + 1] = {};
+  ::GetModuleFileNameA(nullptr, module, MAX_PATH);
+  std::string dir(module);
+  dir.erase(dir.rfind('\\') + 1);
+  const std::string path = dir + "19990101.bin";
+  WriteFileBytes(path, tral::test::DayFileBytes({}, 42));
+  Win32DayFileSource source;
+  std::vector<std::uint8_t> bytes;
+  const bool read = source.ReadDayFile(CivilDate{1999, 1, 1}, bytes);
+  ::DeleteFileA(path.c_str());
+  ASSERT_TRUE(read);
+  EXPECT_EQ(bytes.size(), 8u);
+}
+
+TEST(DayFileSourceWin32, CaseInsensitiveEqualityInTheCodePage) {
+  const struct {
+    const char* a;
+    const char* b;
+    bool equal;
+  } cases[] = {
+      {"Home", "HOME", true}, {"aa-bb", "AA-BB", true}, {"home", "homes", false},
+      {"home", "hone", false}, {"", "", true},         {"a-b", "ab", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(EqualIgnoringCaseAnsi(c.a, c.b), c.equal) << c.a << " / " << c.b;
+  if (::GetACP() == 1252) {
+    EXPECT_TRUE(EqualIgnoringCaseAnsi("Caf\xC9", "caf\xE9"));  // É and é
+  }
+}
+
+}  // namespace
+}  // namespace tral::win32

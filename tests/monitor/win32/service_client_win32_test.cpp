@@ -1,0 +1,293 @@
+// One poll against no service and against a fake service run by the test that answers by the
+// protocol, well or badly: good snapshots, empty ones, hostile contents, late answers, no section.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "monitor/mainwindow/win32/service_client_win32.h"
+#include "monitor_test_support.h"
+#include "shared/text_field.h"
+#include "shared/win32/unique_handle.h"
+
+namespace tral::win32 {
+namespace {
+
+using test::BlockBytes;
+using test::BlockRecord;
+using test::Bytes;
+
+class RecordingReceiver final : public PollReceiver {
+ public:
+  std::vector<std::string> statusTexts;
+  int rebuilds = 0;
+  void SetStatusText(std::string_view text) override { statusTexts.emplace_back(text); }
+  void RebuildDisplayForUpdate() override { ++rebuilds; }
+  const std::string& Last() const { return statusTexts.back(); }
+};
+
+// How the fake service answers one request.
+struct Answer {
+  bool createSection = true;
+  std::size_t sectionSize = 1 << 20;
+  Bytes contents;  // written at offset 0 of the section, cut to its size
+  DWORD delayMs = 0;  // before answering
+  bool abandonMutex = false;  // after writing, a thread takes the mutex and ends owning it
+};
+
+// Creates the four named objects the way the service does and answers every request on a thread.
+class FakeService {
+ public:
+  explicit FakeService(Answer answer, bool createMutex = true) : answer_(std::move(answer)) {
+    request_.Reset(::CreateEventA(nullptr, FALSE, FALSE, "Global\\QRateGet"));
+    answerEvent_.Reset(::CreateEventA(nullptr, FALSE, FALSE, "Global\\QRateSet"));
+    if (createMutex) mutex_.Reset(::CreateMutexA(nullptr, FALSE, "Global\\QRateMMt"));
+    stop_.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    thread_ = std::thread([this] { Run(); });
+  }
+  ~FakeService() {
+    ::SetEvent(stop_.Get());
+    thread_.join();
+  }
+  bool Ready() const { return request_ && answerEvent_ && stop_; }
+  HANDLE Mutex() const { return mutex_.Get(); }
+  int Requests() const { return requests_; }
+
+ private:
+  void Run() {
+    const HANDLE waits[2] = {stop_.Get(), request_.Get()};
+    for (;;) {
+      if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return;
+      ++requests_;
+      if (answer_.delayMs != 0 && ::WaitForSingleObject(stop_.Get(), answer_.delayMs) == WAIT_OBJECT_0) return;
+      if (answer_.createSection) Publish();
+      if (answer_.abandonMutex) std::thread([this] { ::WaitForSingleObject(mutex_.Get(), INFINITE); }).join();
+      ::SetEvent(answerEvent_.Get());
+    }
+  }
+
+  void Publish() {
+    if (!section_) {
+      section_.Reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                          static_cast<DWORD>(answer_.sectionSize), "Global\\QMemSet"));
+      if (!section_) return;
+      view_.Reset(::MapViewOfFile(section_.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    }
+    if (!view_) return;
+    // Like the service: a mutex not obtained within 1.5 s leaves the block as it was.
+    if (mutex_) {
+      const DWORD wait = ::WaitForSingleObject(mutex_.Get(), 1500);
+      if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) return;
+    }
+    const std::size_t n = std::min(answer_.contents.size(), answer_.sectionSize);
+    std::memcpy(view_.Get(), answer_.contents.data(), n);
+    if (mutex_) ::ReleaseMutex(mutex_.Get());
+  }
+
+  Answer answer_;
+  UniqueKernelHandle request_;
+  UniqueKernelHandle answerEvent_;
+  UniqueKernelHandle mutex_;
+  UniqueKernelHandle stop_;
+  UniqueKernelHandle section_;
+  UniqueMappedView view_;
+  std::atomic<int> requests_{0};
+  std::thread thread_;
+};
+
+BlockRecord Rec(const std::string& key, const std::string& ip) {
+  BlockRecord r;
+  r.description = "Adapter";
+  r.adapterKey = key;
+  r.ip = ip;
+  r.rxTotal = 5000;
+  return r;
+}
+
+Bytes TwoAndOne() {
+  return BlockBytes({{Rec("00-1A-2B-3C-4D-5E", "10.0.0.5"), Rec("00-1A-2B-3C-4D-5E", "10.0.0.6")},
+                     {Rec("AA-BB-CC-DD-EE-FF", "192.168.1.20")}});
+}
+
+// A list that holds one group, to see whether a poll kept or dropped the previous snapshot.
+ConnectionList PreviousSnapshot() {
+  ConnectionList list;
+  PublishedRecord r{};
+  SetFieldText(r.adapterKey, "PREVIOUS");
+  list.AddGroup(r);
+  return list;
+}
+
+double MsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST(ServiceClient, NoServiceIsReportedAtOnceAndTheListStays) {
+  ConnectionList list = PreviousSnapshot();
+  RecordingReceiver receiver;
+  const auto start = std::chrono::steady_clock::now();
+  PollService(list, receiver);
+  EXPECT_LT(MsSince(start), 500.0);
+  ASSERT_EQ(receiver.statusTexts.size(), 2u);
+  EXPECT_EQ(receiver.statusTexts[0], "");  // emptied at the start of every poll
+  EXPECT_EQ(receiver.Last(), "Unable to reach data service");
+  EXPECT_EQ(receiver.rebuilds, 0);
+  ASSERT_EQ(list.Groups().size(), 1u);
+  EXPECT_EQ(list.Groups()[0].key, "PREVIOUS");
+}
+
+TEST(ServiceClient, AGoodSnapshotFillsTheListAndAsksForARebuild) {
+  const struct {
+    const char* what;
+    Bytes contents;
+    std::size_t groups;
+  } cases[] = {
+      {"groups of 2 and 1", TwoAndOne(), 2},
+      {"groupCount 0", Bytes{0, 0, 0, 0}, 0},
+  };
+  for (const auto& c : cases) {
+    FakeService service(Answer{true, 1 << 20, c.contents, 0});
+    ASSERT_TRUE(service.Ready());
+    ConnectionList list = PreviousSnapshot();
+    RecordingReceiver receiver;
+    PollService(list, receiver);
+    EXPECT_EQ(service.Requests(), 1) << c.what;
+    EXPECT_EQ(receiver.Last(), "") << c.what;
+    EXPECT_EQ(receiver.rebuilds, 1) << c.what;
+    ASSERT_EQ(list.Groups().size(), c.groups) << c.what;
+    if (c.groups == 2) {
+      ASSERT_EQ(list.Groups()[0].chain.size(), 2u);
+      EXPECT_EQ(FieldText(list.Groups()[0].chain[1].ipText), "10.0.0.6");
+      EXPECT_EQ(list.Groups()[1].key, "AA-BB-CC-DD-EE-FF");
+    }
+  }
+}
+
+TEST(ServiceClient, HostileBlocksFailCleanly) {
+  std::vector<std::pair<const char*, Answer>> cases;
+  {
+    Bytes b = TwoAndOne();
+    test::Poke32(b, 0, 0xFFFFFFFFu);
+    cases.push_back({"huge groupCount in 1 MiB", Answer{true, 1 << 20, b, 0}});
+  }
+  {
+    // Five records fill 3,484 bytes of a 4,096-byte section; a group size of 6 runs past its end.
+    Bytes b = BlockBytes({{Rec("K", "1"), Rec("K", "2"), Rec("K", "3"), Rec("K", "4"), Rec("K", "5")}});
+    for (int i = 0; i < 5; ++i) test::Poke32(b, 4 + i * 696 + 312, 6);
+    cases.push_back({"groupSize past the end of a 4 KiB section", Answer{true, 4096, b, 0}});
+  }
+  {
+    Bytes b = TwoAndOne();
+    test::Poke32(b, 0, 9);  // nine groups in a one-page section
+    cases.push_back({"groupCount past the end of a 4 KiB section", Answer{true, 4096, b, 0}});
+  }
+  {
+    Bytes b = TwoAndOne();
+    std::memset(b.data() + 4 + 696 + 287, '9', 16);  // second record's IP text without NUL
+    cases.push_back({"text without NUL", Answer{true, 1 << 20, b, 0}});
+  }
+  cases.push_back({"every byte 0xFF", Answer{true, 1 << 20, Bytes(1 << 20, 0xFF), 0}});
+  for (auto& [what, answer] : cases) {
+    FakeService service(answer);
+    ASSERT_TRUE(service.Ready());
+    ConnectionList list = PreviousSnapshot();
+    RecordingReceiver receiver;
+    PollService(list, receiver);
+    EXPECT_EQ(receiver.Last(), "Unable to reach data service") << what;
+    EXPECT_EQ(receiver.rebuilds, 0) << what;
+    EXPECT_TRUE(list.Empty()) << what;
+  }
+}
+
+TEST(ServiceClient, ALateAnswerKeepsThePreviousSnapshot) {
+  FakeService service(Answer{true, 1 << 20, TwoAndOne(), 2500});
+  ASSERT_TRUE(service.Ready());
+  ConnectionList list = PreviousSnapshot();
+  RecordingReceiver receiver;
+  const auto start = std::chrono::steady_clock::now();
+  PollService(list, receiver);
+  const double ms = MsSince(start);
+  EXPECT_GE(ms, 1700.0);
+  EXPECT_LT(ms, 2400.0);
+  EXPECT_EQ(receiver.Last(), "Unable to reach data service");
+  EXPECT_EQ(receiver.rebuilds, 0);
+  ASSERT_EQ(list.Groups().size(), 1u);
+  EXPECT_EQ(list.Groups()[0].key, "PREVIOUS");
+}
+
+TEST(ServiceClient, AnAnswerWithoutSectionEmptiesTheList) {
+  FakeService service(Answer{false, 0, {}, 0});
+  ASSERT_TRUE(service.Ready());
+  ConnectionList list = PreviousSnapshot();
+  RecordingReceiver receiver;
+  PollService(list, receiver);
+  EXPECT_EQ(receiver.Last(), "Unable to reach data service");
+  EXPECT_EQ(receiver.rebuilds, 0);
+  EXPECT_TRUE(list.Empty());
+}
+
+TEST(ServiceClient, AMissingMutexSaysTimeoutExpired) {
+  FakeService service(Answer{true, 1 << 20, TwoAndOne(), 0}, /*createMutex=*/false);
+  ASSERT_TRUE(service.Ready());
+  ConnectionList list = PreviousSnapshot();
+  RecordingReceiver receiver;
+  PollService(list, receiver);
+  EXPECT_EQ(receiver.Last(), "Unable to reach data service - Timeout expired");
+  EXPECT_EQ(list.Groups().size(), 1u);
+}
+
+TEST(ServiceClient, AMutexHeldElsewhereEndsThePollAfterItsWait) {
+  FakeService service(Answer{true, 1 << 20, TwoAndOne(), 0});
+  ASSERT_TRUE(service.Ready());
+  // Another process's thread would hold it; a thread of ours is the same to the kernel.
+  UniqueKernelHandle held(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  UniqueKernelHandle release(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  std::thread holder([&] {
+    ::WaitForSingleObject(service.Mutex(), INFINITE);
+    ::SetEvent(held.Get());
+    ::WaitForSingleObject(release.Get(), 10000);
+    ::ReleaseMutex(service.Mutex());
+  });
+  ::WaitForSingleObject(held.Get(), 5000);
+  ConnectionList list = PreviousSnapshot();
+  RecordingReceiver receiver;
+  const auto start = std::chrono::steady_clock::now();
+  PollService(list, receiver);
+  const double ms = MsSince(start);
+  ::SetEvent(release.Get());
+  holder.join();
+  // The service itself gave up on the mutex after 1.5 s before answering; then the poll waits 1.5 s.
+  EXPECT_GE(ms, 2900.0);
+  EXPECT_LT(ms, 4500.0);
+  EXPECT_EQ(receiver.Last(), "Unable to reach data service - Timeout expired");
+  EXPECT_EQ(receiver.rebuilds, 0);
+  ASSERT_EQ(list.Groups().size(), 1u);
+  EXPECT_EQ(list.Groups()[0].key, "PREVIOUS");
+}
+
+TEST(ServiceClient, AnAbandonedMutexStillGivesTheSnapshot) {
+  Answer answer{true, 1 << 20, TwoAndOne(), 0};
+  answer.abandonMutex = true;
+  FakeService service(answer);
+  ASSERT_TRUE(service.Ready());
+  ConnectionList list;
+  RecordingReceiver receiver;
+  PollService(list, receiver);
+  EXPECT_EQ(receiver.Last(), "");
+  EXPECT_EQ(receiver.rebuilds, 1);
+  EXPECT_EQ(list.Groups().size(), 2u);
+  // The poll released what it took over: the mutex is free again.
+  const DWORD wait = ::WaitForSingleObject(service.Mutex(), 0);
+  EXPECT_EQ(wait, static_cast<DWORD>(WAIT_OBJECT_0));
+  if (wait == WAIT_OBJECT_0) ::ReleaseMutex(service.Mutex());
+}
+
+}  // namespace
+}  // namespace tral::win32
