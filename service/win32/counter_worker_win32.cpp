@@ -1,0 +1,197 @@
+// RunCounter: the Windows shell of the counting loop (kernel objects, change notifications, waits).
+#include "service/win32/counter_worker_win32.h"
+
+#include <winsock2.h>
+#include <iphlpapi.h>
+
+#include <memory>
+
+#include "service/counting_loop.h"
+#include "service/win32/clock_win32.h"
+#include "service/win32/day_file_store_win32.h"
+#include "service/win32/network_source_win32.h"
+#include "service/win32/rate_block_win32.h"
+#include "shared/names.h"
+#include "shared/win32/unique_handle.h"
+
+namespace tral::win32 {
+
+namespace {
+
+// Winsock is started for the notification events and cleaned up on every path.
+class WinsockSession {
+ public:
+  WinsockSession() {
+    WSADATA data;
+    started_ = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }
+  WinsockSession(const WinsockSession&) = delete;
+  WinsockSession& operator=(const WinsockSession&) = delete;
+  ~WinsockSession() {
+    if (started_) ::WSACleanup();
+  }
+
+ private:
+  bool started_ = false;
+};
+
+// One change notification: its manual-reset event is the hEvent of its own OVERLAPPED.
+struct ChangeNotification {
+  UniqueKernelHandle event;
+  OVERLAPPED overlapped{};
+  HANDLE handle = nullptr;  // filled in by the notify call
+  bool armed = false;
+};
+
+using NotifyFn = DWORD(WINAPI*)(PHANDLE, LPOVERLAPPED);
+
+// Arms a notification that is not armed; a call that answers NO_ERROR or ERROR_IO_PENDING arms it,
+// any other answer (Wine refuses the route one) leaves it out of this iteration's wait.
+void Arm(ChangeNotification& n, NotifyFn notify) {
+  if (n.armed || !n.event) return;
+  ::ResetEvent(n.event.Get());
+  n.overlapped = OVERLAPPED{};
+  n.overlapped.hEvent = n.event.Get();
+  const DWORD result = notify(&n.handle, &n.overlapped);
+  n.armed = result == NO_ERROR || result == ERROR_IO_PENDING;
+}
+
+// Both notifications. A pending notification writes into its OVERLAPPED and sets its event when it
+// completes, so both must outlive it: they are cancelled at the end, and if the system cannot cancel
+// them the pair is left allocated until the process ends instead of being freed under the I/O.
+struct ChangeWatch {
+  ChangeNotification address;
+  ChangeNotification route;
+
+  static ChangeWatch* Create() {
+    auto* watch = new ChangeWatch();
+    watch->address.event.Reset(::WSACreateEvent());
+    watch->route.event.Reset(::WSACreateEvent());
+    return watch;
+  }
+  static void Release(ChangeWatch* watch) {
+    bool pending = false;
+    for (ChangeNotification* n : {&watch->address, &watch->route}) {
+      if (n->armed && !::CancelIPChangeNotify(&n->overlapped)) pending = true;
+    }
+    if (!pending) delete watch;
+  }
+};
+
+// "Global\QRateGet", "Global\QRateSet" and "Global\QRateMMt".
+struct BlockObjects {
+  UniqueKernelHandle request;
+  UniqueKernelHandle answer;
+  UniqueKernelHandle mutex;
+
+  bool Ready() const { return request && answer && mutex; }
+
+  // Creates what is missing. A name that exists already is used as it is: the entry point's event
+  // has made sure that no other counting instance runs, so an existing object is held open by a
+  // client or by another program, and neither must keep the service from counting. What cannot be
+  // created now (say, a name taken with a hostile access list) is tried again at the next iteration,
+  // and until then the worker counts and saves without answering.
+  void CreateMissing(SECURITY_ATTRIBUTES* security) {
+    if (!request) request.Reset(::CreateEventA(security, FALSE, FALSE, kRequestEventName));
+    if (!answer) answer.Reset(::CreateEventA(security, FALSE, FALSE, kAnswerEventName));
+    if (!mutex) mutex.Reset(::CreateMutexA(security, FALSE, kBlockMutexName));
+  }
+};
+
+class BlockAnswerer final : public RequestAnswerer {
+ public:
+  BlockAnswerer(BlockObjects& objects, SECURITY_ATTRIBUTES* security)
+      : objects_(objects), security_(security) {}
+
+  // The answer is signalled also when publishing failed, so that a waiting client is released at
+  // once and finds the previous snapshot (or no section).
+  void AnswerRequest(const ConnectionTable& table) override {
+    PublishRateBlock(table, block_, objects_.mutex.Get(), security_);
+    ::SetEvent(objects_.answer.Get());
+  }
+
+  RateBlockSection& Block() { return block_; }
+
+ private:
+  BlockObjects& objects_;
+  SECURITY_ATTRIBUTES* security_;
+  RateBlockSection block_;
+};
+
+// Holds the worker while the service is paused: nothing is sampled, answered or counted. Returns
+// false when the stop event ended the pause.
+bool Park(HANDLE stopEvent, const WorkerPause& pause) {
+  ::SetEvent(pause.parked);
+  HANDLE list[2] = {stopEvent, pause.resume};
+  return ::WaitForMultipleObjects(2, list, FALSE, INFINITE) != WAIT_OBJECT_0;
+}
+
+}  // namespace
+
+DWORD RunCounter(HANDLE stopEvent, const WorkerPause* pause) {
+  WinsockSession winsock;
+  Win32NetworkSource net;
+  Win32DayFileStore store(ExecutableDirectory());
+  Win32Clock clock;
+  CounterState state(net, store, clock);
+  CountingLoop loop;
+
+  ChangeWatch* watch = ChangeWatch::Create();
+  StartCounting(state, loop);
+
+  NullDaclSecurity security;
+  BlockObjects objects;
+  objects.CreateMissing(security.Get());
+  BlockAnswerer answerer(objects, security.Get());
+
+  for (;;) {
+    const DWORD timeout = BeginIteration(state, loop);
+    if (!objects.Ready()) objects.CreateMissing(security.Get());
+
+    HANDLE list[5];
+    DWORD count = 0;
+    list[count++] = stopEvent;
+    const DWORD requestIndex = objects.request ? count : MAXDWORD;
+    if (objects.request) list[count++] = objects.request.Get();
+    Arm(watch->address, NotifyAddrChange);
+    const DWORD addressIndex = watch->address.armed ? count : MAXDWORD;
+    if (watch->address.armed) list[count++] = watch->address.event.Get();
+    Arm(watch->route, NotifyRouteChange);
+    const DWORD routeIndex = watch->route.armed ? count : MAXDWORD;
+    if (watch->route.armed) list[count++] = watch->route.event.Get();
+    const DWORD pauseIndex = pause ? count : MAXDWORD;
+    if (pause) list[count++] = pause->request;
+    const bool bothArmed = watch->address.armed && watch->route.armed;
+
+    const DWORD r = ::WaitForMultipleObjects(count, list, FALSE, timeout);
+    WakeReason reason = WakeReason::kTimeout;  // also a failed wait: a timed pass
+    if (r == WAIT_OBJECT_0) {
+      reason = WakeReason::kStop;
+    } else if (r >= WAIT_OBJECT_0 && r < WAIT_OBJECT_0 + count) {
+      const DWORD index = r - WAIT_OBJECT_0;
+      if (index == requestIndex && objects.Ready()) {
+        reason = WakeReason::kRequest;
+      } else if (index == addressIndex) {
+        reason = WakeReason::kAddressChange;
+        watch->address.armed = false;
+      } else if (index == routeIndex) {
+        reason = WakeReason::kRouteChange;
+        watch->route.armed = false;
+      } else if (index == pauseIndex) {
+        // The wake-up that ends the pause is a timed pass: one period of running time, and the
+        // first sample credits the traffic of the paused time.
+        reason = Park(stopEvent, *pause) ? WakeReason::kTimeout : WakeReason::kStop;
+        NoteResumed(loop);
+      }
+    }
+    if (!AfterWake(state, loop, reason, bothArmed, answerer)) break;
+  }
+
+  FinishCounting(state, loop);
+  answerer.Block().view.Reset();
+  answerer.Block().section.Reset();
+  ChangeWatch::Release(watch);
+  return 0;
+}
+
+}  // namespace tral::win32

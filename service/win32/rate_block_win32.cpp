@@ -1,0 +1,76 @@
+// Publishing the table into "Global\QMemSet" under "Global\QRateMMt".
+#include "service/win32/rate_block_win32.h"
+
+#include <cstdint>
+#include <span>
+
+#include "service/rate_block.h"
+#include "shared/names.h"
+
+namespace tral::win32 {
+
+namespace {
+
+// Releases the block mutex on every path once it is owned.
+class MutexOwnership {
+ public:
+  explicit MutexOwnership(HANDLE mutex) : mutex_(mutex) {}
+  MutexOwnership(const MutexOwnership&) = delete;
+  MutexOwnership& operator=(const MutexOwnership&) = delete;
+  ~MutexOwnership() { ::ReleaseMutex(mutex_); }
+
+ private:
+  HANDLE mutex_;
+};
+
+// The bytes a view really spans. A section of that name that a client still holds open is reused
+// by CreateFileMapping whatever size was asked for, so the size asked for proves nothing.
+std::size_t MappedBytes(void* view) {
+  MEMORY_BASIC_INFORMATION info{};
+  if (::VirtualQuery(view, &info, sizeof info) != sizeof info) return 0;
+  return info.RegionSize;
+}
+
+bool MapSection(RateBlockSection& block, std::size_t needed, SECURITY_ATTRIBUTES* security) {
+  block.view.Reset();
+  block.section.Reset();
+  block.viewBytes = 0;
+  const std::uint64_t size = RateBlockSectionSize(needed);
+  block.section.Reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, security, PAGE_READWRITE,
+                                           static_cast<DWORD>(size >> 32), static_cast<DWORD>(size),
+                                           kBlockSectionName));
+  if (!block.section) return false;
+  block.view.Reset(::MapViewOfFile(block.section.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
+  if (!block.view) {
+    block.section.Reset();
+    return false;
+  }
+  block.viewBytes = MappedBytes(block.view.Get());
+  return true;
+}
+
+}  // namespace
+
+NullDaclSecurity::NullDaclSecurity() {
+  ok_ = ::InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
+        ::SetSecurityDescriptorDacl(&descriptor_, TRUE, nullptr, FALSE);
+  attributes_.nLength = sizeof attributes_;
+  attributes_.lpSecurityDescriptor = &descriptor_;
+  attributes_.bInheritHandle = FALSE;
+}
+
+bool PublishRateBlock(const ConnectionTable& table, RateBlockSection& block, HANDLE mutex,
+                      SECURITY_ATTRIBUTES* security) {
+  const std::size_t needed = RateBlockBytesNeeded(table);
+  const DWORD wait = ::WaitForSingleObject(mutex, kBlockMutexWaitMs);
+  if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) return false;
+  MutexOwnership owned(mutex);
+
+  if (!block.view || needed > block.viewBytes) {
+    if (!MapSection(block, needed, security)) return false;
+  }
+  EncodeRateBlock(table, std::span(static_cast<std::uint8_t*>(block.view.Get()), block.viewBytes));
+  return true;
+}
+
+}  // namespace tral::win32

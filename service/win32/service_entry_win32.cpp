@@ -1,0 +1,303 @@
+// Service registration, the service main routine, its control handler, and the program's roles.
+#include "service/win32/service_entry_win32.h"
+
+#include <atomic>
+#include <mutex>
+
+#include "service/day_files.h"
+#include "service/service_control.h"
+#include "service/win32/counter_worker_win32.h"
+#include "service/win32/day_file_store_win32.h"
+#include "shared/names.h"
+#include "shared/win32/unique_handle.h"
+
+namespace tral::win32 {
+
+namespace {
+
+constexpr char kInstallMarker[] = "tmeter_in.txt";
+constexpr char kInstalledMarker[] = "tmeter_inSE.txt";
+constexpr char kUninstallMarker[] = "tmeter_uin.txt";
+
+constexpr DWORD kPendingWaitHintMs = 3000;
+constexpr DWORD kParkWaitMs = 3000;  // how long PAUSE waits for the worker to park
+constexpr DWORD kStopPollMs = 1000;  // STOP_PENDING is reported again this often while the worker saves
+constexpr DWORD kStopLimitMs = 30000;  // a worker that has not ended by then is not waited for longer
+constexpr DWORD kUninstallStopWaitMs = 10000;
+constexpr DWORD kDebugCloseWaitMs = 4500;  // the system ends a process 5 s after a close event
+
+// What the dispatcher's threads share: the main thread runs the control handler, the service main
+// routine runs on a thread of its own, the worker on a third.
+struct ServiceContext {
+  HANDLE stopEvent = nullptr;  // "Global\QTraldenServiceEvent", owned by the entry point
+  SERVICE_STATUS_HANDLE statusHandle = nullptr;
+  UniqueKernelHandle completion;  // wakes the service main routine when the service must end
+  UniqueKernelHandle worker;
+  UniqueKernelHandle pauseRequest;
+  UniqueKernelHandle parked;
+  UniqueKernelHandle resume;
+  WorkerPause pause;
+
+  std::mutex statusLock;
+  SERVICE_STATUS status{};
+  std::atomic<ServiceState> state{ServiceState::kStopped};
+
+  UniqueKernelHandle debugDone;  // set when RunCounter has returned in debug mode
+};
+
+ServiceContext g;
+
+std::string ModulePath() {
+  char path[MAX_PATH + 1] = {};
+  const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return std::string(path, n < MAX_PATH ? n : MAX_PATH);
+}
+
+bool EndsWithBinNoCase(const std::string& name) {
+  if (name.size() < 4) return false;
+  const std::string tail = name.substr(name.size() - 4);
+  return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, tail.c_str(), 4, ".bin", 4) == CSTR_EQUAL;
+}
+
+bool StartThroughManager(SC_HANDLE manager, const char* name) {
+  UniqueServiceHandle service(::OpenServiceA(manager, name, SERVICE_ALL_ACCESS));
+  if (!service) return false;
+  return ::StartServiceA(service.Get(), 0, nullptr) || ::GetLastError() == ERROR_SERVICE_ALREADY_RUNNING;
+}
+
+DWORD WINAPI WorkerRoutine(LPVOID) {
+  RunCounter(g.stopEvent, &g.pause);
+  if (g.completion) ::SetEvent(g.completion.Get());
+  return 0;
+}
+
+// The worker's final save must be on disk before SERVICE_STOPPED: the process may end right after.
+// A paused worker needs nothing extra: its parked wait includes the stop event.
+void WaitForWorker() {
+  if (!g.worker) return;
+  DWORD checkPoint = 2;
+  for (DWORD waited = 0; waited < kStopLimitMs; waited += kStopPollMs) {
+    if (::WaitForSingleObject(g.worker.Get(), kStopPollMs) != WAIT_TIMEOUT) return;
+    ReportServiceStatus(SERVICE_STOP_PENDING, 0, checkPoint++, kPendingWaitHintMs);
+  }
+}
+
+void PauseWorker() {
+  ::ResetEvent(g.parked.Get());
+  ::SetEvent(g.pauseRequest.Get());
+  ::WaitForSingleObject(g.parked.Get(), kParkWaitMs);
+}
+
+BOOL WINAPI DebugConsoleHandler(DWORD type) {
+  ::SetEvent(g.stopEvent);
+  // After a close, log-off or shut-down event the system ends the process as soon as this returns:
+  // give the final save its time. Ctrl+C and Ctrl+Break let the main thread finish by itself.
+  if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT && g.debugDone) {
+    ::WaitForSingleObject(g.debugDone.Get(), kDebugCloseWaitMs);
+  }
+  return TRUE;
+}
+
+int RunCountingInstance(bool debug) {
+  UniqueKernelHandle stopEvent(::CreateEventA(nullptr, FALSE, FALSE, kServiceEventName));
+  if (!stopEvent) return 0;
+  if (::GetLastError() == ERROR_ALREADY_EXISTS) return 0;  // another counting instance runs
+  g.stopEvent = stopEvent.Get();
+  if (debug) {
+    g.debugDone.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    ::SetConsoleCtrlHandler(DebugConsoleHandler, TRUE);
+    RunCounter(stopEvent.Get(), nullptr);
+    if (g.debugDone) ::SetEvent(g.debugDone.Get());
+  } else {
+    char name[sizeof kServiceName];
+    ::lstrcpynA(name, kServiceName, sizeof name);
+    SERVICE_TABLE_ENTRYA table[] = {{name, CounterServiceMain}, {nullptr, nullptr}};
+    // Returns when the service has stopped, or at once when the SCM did not start this process.
+    ::StartServiceCtrlDispatcherA(table);
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool InstallCounterService(const char* name, const char* path, bool autoStart, bool startNow,
+                           const char* description) {
+  UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  if (!manager) return false;
+  UniqueServiceHandle service(::CreateServiceA(
+      manager.Get(), name, name, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+      autoStart ? SERVICE_AUTO_START : SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, path, nullptr,
+      nullptr, nullptr, nullptr, nullptr));
+  if (!service) return false;
+  if (description) {
+    char text[256];
+    ::lstrcpynA(text, description, sizeof text);
+    SERVICE_DESCRIPTIONA info{text};
+    ::ChangeServiceConfig2A(service.Get(), SERVICE_CONFIG_DESCRIPTION, &info);
+  }
+  service.Reset();
+  if (startNow) StartThroughManager(manager.Get(), name);
+  return true;
+}
+
+bool StartCounterService(const char* name) {
+  UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  return manager && StartThroughManager(manager.Get(), name);
+}
+
+bool StopCounterService(const char* name) {
+  UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  if (!manager) return false;
+  UniqueServiceHandle service(::OpenServiceA(manager.Get(), name, SERVICE_ALL_ACCESS));
+  if (!service) return false;
+  SERVICE_STATUS status{};
+  return ::ControlService(service.Get(), SERVICE_CONTROL_STOP, &status);
+}
+
+bool WaitForServiceStopped(const char* name, DWORD timeoutMs) {
+  UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  if (!manager) return false;
+  UniqueServiceHandle service(::OpenServiceA(manager.Get(), name, SERVICE_ALL_ACCESS));
+  if (!service) return false;
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    SERVICE_STATUS status{};
+    if (!::QueryServiceStatus(service.Get(), &status)) return false;
+    if (status.dwCurrentState == SERVICE_STOPPED) return true;
+    if (::GetTickCount() - start >= timeoutMs) return false;
+    ::Sleep(100);
+  }
+}
+
+bool RemoveCounterService(const char* name) {
+  UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  if (!manager) return false;
+  UniqueServiceHandle service(::OpenServiceA(manager.Get(), name, SERVICE_ALL_ACCESS));
+  if (!service) return false;
+  SERVICE_STATUS status{};
+  ::ControlService(service.Get(), SERVICE_CONTROL_STOP, &status);
+  service.Reset(::OpenServiceA(manager.Get(), name, SERVICE_ALL_ACCESS));
+  if (!service) return false;
+  return ::DeleteService(service.Get());
+}
+
+void RemoveCounterData() {
+  ::DeleteFileA(ServiceIniPath().c_str());
+  Win32DayFileStore store(ExecutableDirectory());
+  // The directory search also matches short-name aliases ("x.binary" is "X~1.BIN"): only files
+  // whose own name ends in ".bin" are removed.
+  for (const std::string& name : store.List("*.bin")) {
+    if (EndsWithBinNoCase(name)) store.Remove(name);
+  }
+  RemoveInterruptedSaves(store);
+}
+
+std::string MarkerPath(const char* fileName) {
+  char dir[MAX_PATH] = {};
+  const DWORD n = ::GetTempPathA(sizeof dir, dir);
+  if (n == 0 || n >= sizeof dir) return fileName;
+  std::string path(dir, n);
+  if (path.back() != '\\') path += '\\';
+  return path + fileName;
+}
+
+void CreateMarker(const char* fileName) {
+  UniqueFile file(::CreateFileA(MarkerPath(fileName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool ReportServiceStatus(DWORD state, DWORD exitCode, DWORD checkPoint, DWORD waitHint) {
+  BOOL ok;
+  {
+    std::lock_guard<std::mutex> lock(g.statusLock);
+    g.status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+    g.status.dwCurrentState = state;
+    g.status.dwControlsAccepted = ControlsAccepted(static_cast<ServiceState>(state));
+    g.status.dwWin32ExitCode = exitCode;
+    g.status.dwServiceSpecificExitCode = 0;
+    g.status.dwCheckPoint = checkPoint;
+    g.status.dwWaitHint = waitHint;
+    g.state = static_cast<ServiceState>(state);
+    ok = ::SetServiceStatus(g.statusHandle, &g.status);
+  }
+  if (!ok && g.completion) ::SetEvent(g.completion.Get());
+  return ok;
+}
+
+void WINAPI CounterControlHandler(DWORD control) {
+  const ControlDecision decision = DecideControl(g.state.load(), control);
+  switch (decision.action) {
+    case ControlAction::kStop:
+      ReportServiceStatus(SERVICE_STOP_PENDING, 0, 1, kPendingWaitHintMs);
+      if (g.completion) ::SetEvent(g.completion.Get());
+      return;
+    case ControlAction::kPause:
+      PauseWorker();
+      ReportServiceStatus(SERVICE_PAUSED, 0, 0, 0);
+      return;
+    case ControlAction::kContinue:
+      ::SetEvent(g.resume.Get());
+      ReportServiceStatus(SERVICE_RUNNING, 0, 0, 0);
+      return;
+    case ControlAction::kNone: {
+      // The state the service is really in, as last reported.
+      std::lock_guard<std::mutex> lock(g.statusLock);
+      ::SetServiceStatus(g.statusHandle, &g.status);
+      return;
+    }
+  }
+}
+
+void WINAPI CounterServiceMain(DWORD, LPSTR*) {
+  g.statusHandle = ::RegisterServiceCtrlHandlerA(kServiceName, CounterControlHandler);
+  if (g.statusHandle && ReportServiceStatus(SERVICE_START_PENDING, 0, 1, kPendingWaitHintMs)) {
+    g.completion.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (g.completion && ReportServiceStatus(SERVICE_START_PENDING, 0, 2, kPendingWaitHintMs)) {
+      g.pauseRequest.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+      g.parked.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+      g.resume.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+      if (g.pauseRequest && g.parked && g.resume) {
+        g.pause = WorkerPause{g.pauseRequest.Get(), g.parked.Get(), g.resume.Get()};
+        g.worker.Reset(::CreateThread(nullptr, 0, WorkerRoutine, nullptr, 0, nullptr));
+      }
+      if (g.worker && ReportServiceStatus(SERVICE_RUNNING, 0, 0, 0)) {
+        ::WaitForSingleObject(g.completion.Get(), INFINITE);
+      }
+    }
+  }
+  ::SetEvent(g.stopEvent);
+  WaitForWorker();
+  if (g.statusHandle) ReportServiceStatus(SERVICE_STOPPED, 0, 0, 0);
+}
+
+int RunServiceProgram(std::string_view commandTail) {
+  switch (ParseServiceCommand(commandTail)) {
+    case ServiceCommand::kInstall: {
+      CreateMarker(kInstallMarker);
+      const std::string path = ModulePath();
+      if (InstallCounterService(kServiceName, path.c_str(), true, false, kServiceDescription)) {
+        CreateMarker(kInstalledMarker);
+        StartCounterService(kServiceName);
+        return 0;
+      }
+      StartCounterService(kServiceName);  // the service may exist already
+      return 1;
+    }
+    case ServiceCommand::kUninstall:
+      CreateMarker(kUninstallMarker);
+      // The service writes its day file once more as it stops: the files are removed only after
+      // it has stopped, or that last save would bring today's file back.
+      if (StopCounterService(kServiceName)) WaitForServiceStopped(kServiceName, kUninstallStopWaitMs);
+      ::Sleep(200);
+      RemoveCounterData();
+      RemoveCounterService(kServiceName);
+      return 0;
+    case ServiceCommand::kDebug:
+      return RunCountingInstance(true);
+    case ServiceCommand::kRunService:
+      return RunCountingInstance(false);
+  }
+  return 0;
+}
+
+}  // namespace tral::win32

@@ -1,0 +1,152 @@
+# TraldenMeter.exe "debug" in a private namespace: pruning at start, exact counting of the veth's
+# traffic, answers through the real named objects, bad neighbours, Ctrl+C with the final save,
+# continuity across a restart, and a second instance that ends at once.
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from wine_lab import (IP_SERVICE, Checks, Client, Lab, day_file_bytes, day_file_name, decode_day_file,
+                      mac_key)
+
+DAY = 86400
+
+
+def only_record(checks, what, snap):
+    groups = snap["groups"] if snap else []
+    if not checks.eq(what + ": one adapter with one connection", [len(g) for g in groups], [1]):
+        return None
+    return groups[0][0]
+
+
+def expect_totals(checks, what, snap, rx, tx):
+    r = only_record(checks, what, snap)
+    if r:
+        checks.eq(what + ": received bytes as the kernel counted them", r["rxTotal"], rx)
+        checks.eq(what + ": sent bytes as the kernel counted them", r["txTotal"], tx)
+    return r
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--exe", required=True)
+    ap.add_argument("--client", required=True)
+    ap.add_argument("--prefix", required=True)
+    ap.add_argument("--scripts", required=True)
+    ap.add_argument("--scratch", required=True)
+    args = ap.parse_args()
+    checks = Checks()
+
+    with Lab(args.prefix, args.scripts, args.scratch) as lab:
+        client = Client(lab, args.client)
+        svc = os.path.join(lab.scratch, "svc")
+        os.makedirs(svc)
+        exe = os.path.join(svc, "TraldenMeter.exe")
+        shutil.copy(args.exe, exe)
+        key = mac_key(lab.mac)
+
+        # ---- keepdays pruning at start ----
+        now = time.time()
+        old = [day_file_name(now - n * DAY) for n in (3, 2, 1)]
+        stray = ["19991231.bin", "abc.bin", "20100101.tmp", "keep.tmp"]
+        for name in old + stray:
+            with open(os.path.join(svc, name), "wb") as f:
+                f.write(b"\1\0\0\0")
+        with open(os.path.join(svc, "TraldenMeter.ini"), "w") as f:
+            f.write("[OPTIONS]\r\nkeepdays=2\r\n")
+
+        k0 = lab.quiet_counters()
+        first = lab.start_on_terminal(exe, "debug")
+        snap = client.wait_for_snapshot()
+        checks.true("debug answers a request through the named objects", snap is not None)
+        checks.eq("nothing counted before any traffic", snap and snap["groups"], [])
+        left = sorted(n for n in os.listdir(svc) if n != "TraldenMeter.exe" and n != "TraldenMeter.ini")
+        checks.eq("keepdays=2 keeps two earlier days and names above the cutoff; temporaries go",
+                  left, sorted([old[1], old[2], "abc.bin", "keep.tmp"]))
+
+        # ---- a second instance ends at once ----
+        t = time.time()
+        r = lab.wine(exe, "debug", timeout=30)
+        checks.eq("a second instance exits with 0", r.returncode, 0)
+        checks.true("a second instance exits at once", time.time() - t < 5, f"{time.time() - t:.1f} s")
+
+        # ---- exact counting ----
+        lab.traffic(120, 1200)
+        k1 = lab.quiet_counters()
+        rec = expect_totals(checks, "after traffic", client.snapshot()[1], k1[0] - k0[0], k1[1] - k0[1])
+        if rec:
+            checks.eq("the adapter key is the veth's MAC text", rec["key"], key)
+            checks.eq("the connection's address", rec["ip"], IP_SERVICE)
+            checks.eq("groupSize, zero and link", (rec["groupSize"], rec["zero"], rec["link"]), (1, 0, 0))
+            checks.true("the description is filled in", rec["description"] != "")
+
+        # ---- bad neighbours ----
+        holder = subprocess.Popen(["ip", "netns", "exec", "tmC1", "/usr/lib/wine/wine64", args.client,
+                                   "hold-mutex", "4000"], env=lab.env, stdout=subprocess.PIPE,
+                                  stdin=subprocess.DEVNULL, text=True)
+        holder.stdout.readline()  # "holding"
+        lab.traffic(20, 500)
+        rc, stale = client.snapshot()
+        holder.wait(30)
+        expect_totals(checks, "while a neighbour holds the mutex the previous snapshot stays", stale,
+                      k1[0] - k0[0], k1[1] - k0[1])
+        k2 = lab.quiet_counters()
+        expect_totals(checks, "after the mutex is free again", client.snapshot()[1], k2[0] - k0[0], k2[1] - k0[1])
+
+        lab.wine(args.client, "hold-mutex", "200", "abandon")
+        expect_totals(checks, "an abandoned mutex counts as acquired", client.snapshot()[1],
+                      k2[0] - k0[0], k2[1] - k0[1])
+
+        lab.wine(args.client, "scribble")
+        expect_totals(checks, "garbage in the section is overwritten by the next answer", client.snapshot()[1],
+                      k2[0] - k0[0], k2[1] - k0[1])
+
+        # Requests alone bring the pass count above 40: the day file is saved during the flood, not
+        # only at the first timed pass after it.
+        today = os.path.join(svc, day_file_name())
+        flood_start = time.time()
+        rc, flood = client.call("flood", "3000")
+        flood_end = time.time()
+        checks.true("a neighbour floods requests", rc == 0 and flood["requests"] > 100, str(flood))
+        saved_at = os.path.getmtime(today) if os.path.exists(today) else 0
+        checks.true("the day file is saved while only requests arrive", flood_start <= saved_at <= flood_end,
+                    f"saved at {saved_at - flood_start:.2f} s, flood lasted {flood_end - flood_start:.2f} s")
+        lab.traffic(30, 800)
+        k3 = lab.quiet_counters()
+        expect_totals(checks, "still counting after the flood", client.snapshot()[1], k3[0] - k0[0], k3[1] - k0[1])
+
+        # ---- Ctrl+C saves before the process ends ----
+        code = lab.ctrl_c(first)
+        checks.eq("Ctrl+C ends debug with 0", code, 0)
+        expected = day_file_bytes([(key, [(IP_SERVICE, "", "", k3[0] - k0[0], k3[1] - k0[1])])], 0)
+        with open(today, "rb") as f:
+            saved = f.read()
+        checks.eq("the day file's bytes (running time aside)", saved[:-4], expected[:-4])
+        groups, uptime1 = decode_day_file(saved)
+        checks.true("the running time is saved", uptime1 is not None and 1000 <= uptime1 <= (time.time() - now + 5) * 1000,
+                    str(uptime1))
+
+        # ---- continuity across a restart ----
+        k4 = lab.quiet_counters()
+        second = lab.start_on_terminal(exe, "debug")
+        expect_totals(checks, "after a restart the day's totals are reloaded", client.wait_for_snapshot(),
+                      k3[0] - k0[0], k3[1] - k0[1])
+        lab.traffic(50, 1000)
+        k5 = lab.quiet_counters()
+        rx, tx = k3[0] - k0[0] + k5[0] - k4[0], k3[1] - k0[1] + k5[1] - k4[1]
+        expect_totals(checks, "after the restart counting goes on from the saved totals", client.snapshot()[1], rx, tx)
+        checks.eq("Ctrl+C ends the second run with 0", lab.ctrl_c(second), 0)
+        with open(today, "rb") as f:
+            groups, uptime2 = decode_day_file(f.read())
+        checks.eq("the day file holds the day's whole traffic", groups, [(key, [(IP_SERVICE, "", "", rx, tx)])])
+        checks.true("the running time grows across the restart", uptime2 is not None and uptime2 > uptime1,
+                    f"{uptime1} then {uptime2}")
+
+    return checks.finish()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,290 @@
+# A private network namespace pair with its own Wine prefix and server, for end-to-end tests of the
+# counting service. Traffic flows only between the two namespaces over a veth pair.
+import json
+import os
+import pty
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import time
+
+WINE64 = "/usr/lib/wine/wine64"
+WINESERVER = "/usr/lib/wine/wineserver"
+SKIP = 77
+
+NS_SERVICE, NS_PEER = "tmC1", "tmC2"
+IF_SERVICE, IF_PEER = "tmC1v0", "tmC2v0"
+IP_SERVICE, IP_PEER = "198.18.0.1", "198.18.0.2"
+
+
+def skip(reason):
+    print("skipped: " + reason)
+    sys.exit(SKIP)
+
+
+class Checks:
+    """Collects failed expectations so that one run reports all of them."""
+
+    def __init__(self):
+        self.failures = []
+
+    def eq(self, what, actual, expected):
+        ok = actual == expected
+        print(("ok   " if ok else "FAIL ") + what + ("" if ok else f": got {actual!r}, expected {expected!r}"))
+        if not ok:
+            self.failures.append(what)
+        return ok
+
+    def true(self, what, condition, detail=""):
+        print(("ok   " if condition else "FAIL ") + what + ("" if condition else f": {detail}"))
+        if not condition:
+            self.failures.append(what)
+        return condition
+
+    def finish(self):
+        if self.failures:
+            print(f"{len(self.failures)} expectation(s) failed: " + "; ".join(self.failures))
+            return 1
+        print("all expectations met")
+        return 0
+
+
+def run(cmd, check=True, timeout=60, **kw):
+    return subprocess.run(cmd, check=check, timeout=timeout, text=True, capture_output=True, **kw)
+
+
+class Lab:
+    def __init__(self, build_prefix, scripts_dir, scratch):
+        self.build_prefix = build_prefix
+        self.scripts_dir = scripts_dir
+        self.scratch = os.path.abspath(scratch)
+        self.prefix = os.path.join(self.scratch, "wineprefix")
+        self.children = []  # (pid, fd) of programs started on a pseudo-terminal
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+
+    # ---- set-up and tear-down ----
+    def __enter__(self):
+        try:
+            return self.setup()
+        except BaseException:
+            self.teardown()
+            raise
+
+    def setup(self):
+        if os.geteuid() != 0:
+            skip("network namespaces need root")
+        if shutil.which("ip") is None or run(["ip", "netns", "list"], check=False).returncode != 0:
+            skip("'ip netns' is not available")
+        self.teardown()  # leftovers of an interrupted run
+        if run(["ip", "netns", "add", NS_SERVICE], check=False).returncode != 0:
+            skip("cannot create network namespaces here")
+        run(["ip", "netns", "add", NS_PEER])
+        for ns in (NS_SERVICE, NS_PEER):
+            # No IPv6: neither neighbour discovery nor router solicitations move the counters.
+            run(["ip", "netns", "exec", ns, "sysctl", "-qw", "net.ipv6.conf.all.disable_ipv6=1",
+                 "net.ipv6.conf.default.disable_ipv6=1"])
+        run(["ip", "link", "add", IF_SERVICE, "netns", NS_SERVICE, "type", "veth", "peer", "name", IF_PEER,
+             "netns", NS_PEER])
+        run(["ip", "-n", NS_SERVICE, "addr", "add", IP_SERVICE + "/24", "dev", IF_SERVICE])
+        run(["ip", "-n", NS_PEER, "addr", "add", IP_PEER + "/24", "dev", IF_PEER])
+        for ns, dev in ((NS_SERVICE, IF_SERVICE), (NS_PEER, IF_PEER)):
+            run(["ip", "-n", ns, "link", "set", dev, "up"])
+            run(["ip", "-n", ns, "link", "set", "lo", "up"])
+        self.mac = self.ns_cat(NS_SERVICE, f"/sys/class/net/{IF_SERVICE}/address").strip()
+        peer_mac = self.ns_cat(NS_PEER, f"/sys/class/net/{IF_PEER}/address").strip()
+        # Fixed neighbours: no address resolution of its own moves the counters.
+        run(["ip", "-n", NS_SERVICE, "neigh", "replace", IP_PEER, "lladdr", peer_mac, "dev", IF_SERVICE,
+             "nud", "permanent"])
+        run(["ip", "-n", NS_PEER, "neigh", "replace", IP_SERVICE, "lladdr", self.mac, "dev", IF_PEER,
+             "nud", "permanent"])
+
+        # Wine lists the interfaces of the namespace its server and device host start in: a copy of
+        # the build's prefix gets a server of its own inside the service's namespace.
+        run([os.path.join(self.scripts_dir, "wine-prefix.sh"), self.build_prefix], timeout=300)
+        os.makedirs(self.scratch, exist_ok=True)
+        run(["cp", "-a", self.build_prefix, self.prefix], timeout=120)
+        # The server stays in the background: it must not hold any pipe of ours open.
+        subprocess.run(["ip", "netns", "exec", NS_SERVICE, WINESERVER, "-p"], env=self.env, check=True,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=60)
+        subprocess.run(["ip", "netns", "exec", NS_SERVICE, WINE64, "cmd.exe", "/c", "exit"], env=self.env,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=120)
+        return self
+
+    def __exit__(self, *exc):
+        self.teardown()
+        return False
+
+    def teardown(self):
+        for pid, fd in self.children:
+            try:
+                os.kill(pid, signal.SIGKILL)
+                os.waitpid(pid, 0)
+            except (ProcessLookupError, ChildProcessError):
+                pass
+            os.close(fd)
+        self.children = []
+        if os.path.isdir(self.prefix):
+            subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            subprocess.run([WINESERVER, "-w"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                           timeout=30)
+        for ns in (NS_SERVICE, NS_PEER):
+            subprocess.run(["ip", "netns", "del", ns], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        shutil.rmtree(self.scratch, ignore_errors=True)
+
+    # ---- the namespace ----
+    def ns_cat(self, ns, path):
+        return run(["ip", "netns", "exec", ns, "cat", path]).stdout
+
+    def counters(self):
+        """The kernel's (received, sent) byte counters of the service side's veth."""
+        base = f"/sys/class/net/{IF_SERVICE}/statistics/"
+        out = run(["ip", "netns", "exec", NS_SERVICE, "sh", "-c", f"cat {base}rx_bytes {base}tx_bytes"]).stdout
+        rx, tx = out.split()
+        return int(rx), int(tx)
+
+    def quiet_counters(self):
+        """The counters once they have stopped moving."""
+        last = self.counters()
+        for _ in range(40):
+            time.sleep(0.3)
+            now = self.counters()
+            if now == last:
+                return now
+            last = now
+        raise RuntimeError("the veth's counters do not settle")
+
+    def traffic(self, count=100, size=1000):
+        """Echo requests from the peer to the service side (and their replies)."""
+        run(["ip", "netns", "exec", NS_PEER, "ping", "-q", "-c", str(count), "-i", "0.01", "-s", str(size),
+             IP_SERVICE])
+
+    # ---- Wine ----
+    def wine(self, *args, timeout=60):
+        return subprocess.run(["ip", "netns", "exec", NS_SERVICE, WINE64, *args], env=self.env, text=True,
+                              stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
+
+    def windows_path(self, unix_path):
+        return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
+
+    def unix_path(self, windows_path):
+        drive, rest = windows_path[0].lower(), windows_path[2:].replace("\\", "/")
+        if drive == "z":
+            return rest
+        return os.path.join(self.prefix, "drive_" + drive) + rest
+
+    def start_on_terminal(self, *args):
+        """Starts a Windows program on a pseudo-terminal, as if typed into a terminal."""
+        pid, fd = pty.fork()
+        if pid == 0:
+            os.execvpe("ip", ["ip", "netns", "exec", NS_SERVICE, WINE64, *args], self.env)
+        self.children.append((pid, fd))
+        return pid
+
+    def ctrl_c(self, pid, timeout=15):
+        """Types Ctrl+C on the program's terminal; its exit status, or None if it did not end."""
+        fd = next(f for p, f in self.children if p == pid)
+        os.write(fd, b"\x03")
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            try:
+                done, status = os.waitpid(pid, os.WNOHANG)
+            except ChildProcessError:
+                return None
+            if done:
+                self.children = [(p, f) for p, f in self.children if p != pid]
+                os.close(fd)
+                return os.waitstatus_to_exitcode(status)
+            time.sleep(0.1)
+        return None
+
+
+class Client:
+    """The test client: requests snapshots through the named objects and talks to the SCM."""
+
+    def __init__(self, lab, exe):
+        self.lab, self.exe = lab, exe
+
+    def call(self, *args, timeout=60):
+        r = self.lab.wine(self.exe, *args, timeout=timeout)
+        text = r.stdout.strip().splitlines()
+        data = json.loads(text[-1]) if text and text[-1].startswith("{") else None
+        return r.returncode, data
+
+    def snapshot(self):
+        return self.call("snapshot")
+
+    def wait_for_snapshot(self, timeout=20):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            rc, data = self.snapshot()
+            if rc == 0:
+                return data
+            time.sleep(0.3)
+        return None
+
+    def status(self):
+        rc, data = self.call("svc-status")
+        return data["state"] if rc == 0 else None
+
+    def wait_for_state(self, state, timeout=20):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if self.status() == state:
+                return True
+            time.sleep(0.2)
+        return False
+
+
+# ---- day files, decoded and encoded by hand ----
+def day_file_name(t=None):
+    lt = time.localtime(t)
+    return "%04u%02u%02u.bin" % (lt.tm_year, lt.tm_mon, lt.tm_mday)
+
+
+def field(text, width):
+    raw = text.encode("ascii")
+    assert len(raw) < width
+    return raw + b"\0" * (width - len(raw))
+
+
+def day_file_bytes(groups, uptime):
+    """groups: [(adapterKey, [(ip, bssid, ssid, rx, tx), ...]), ...]"""
+    out = struct.pack("<I", len(groups))
+    for key, entries in groups:
+        out += field(key, 26) + struct.pack("<I", len(entries))
+        for ip, bssid, ssid, rx, tx in entries:
+            out += field(ip, 16) + field(bssid, 26) + field(ssid, 33) + struct.pack("<QQ", rx, tx)
+    return out + struct.pack("<I", uptime)
+
+
+def decode_day_file(data):
+    """(groups as in day_file_bytes, uptime or None); raises on a cut file."""
+    def text(b):
+        return b.split(b"\0", 1)[0].decode("ascii")
+    pos = 4
+    (count,) = struct.unpack_from("<I", data, 0)
+    groups = []
+    for _ in range(count):
+        key = text(data[pos:pos + 26])
+        (n,) = struct.unpack_from("<I", data, pos + 26)
+        pos += 30
+        entries = []
+        for _ in range(n):
+            e = data[pos:pos + 91]
+            if len(e) < 91:
+                raise ValueError("entry cut short")
+            rx, tx = struct.unpack_from("<QQ", e, 75)
+            entries.append((text(e[0:16]), text(e[16:42]), text(e[42:75]), rx, tx))
+            pos += 91
+        groups.append((key, entries))
+    uptime = struct.unpack_from("<I", data, pos)[0] if len(data) - pos == 4 else None
+    return groups, uptime
+
+
+def mac_key(mac):
+    return mac.upper().replace(":", "-")
