@@ -5,7 +5,6 @@
 #include <span>
 
 #include "service/rate_block.h"
-#include "shared/names.h"
 
 namespace tral::win32 {
 
@@ -31,14 +30,15 @@ std::size_t MappedBytes(void* view) {
   return info.RegionSize;
 }
 
-bool MapSection(RateBlockSection& block, std::size_t needed, SECURITY_ATTRIBUTES* security) {
+bool MapSection(RateBlockSection& block, std::size_t needed, SECURITY_ATTRIBUTES* security,
+                const char* name) {
   block.view.Reset();
   block.section.Reset();
   block.viewBytes = 0;
   const std::uint64_t size = RateBlockSectionSize(needed);
   block.section.Reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, security, PAGE_READWRITE,
                                            static_cast<DWORD>(size >> 32), static_cast<DWORD>(size),
-                                           kBlockSectionName));
+                                           name));
   if (!block.section) return false;
   block.view.Reset(::MapViewOfFile(block.section.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
   if (!block.view) {
@@ -60,14 +60,14 @@ NullDaclSecurity::NullDaclSecurity() {
 }
 
 bool PublishRateBlock(const ConnectionTable& table, RateBlockSection& block, HANDLE mutex,
-                      SECURITY_ATTRIBUTES* security) {
+                      SECURITY_ATTRIBUTES* security, const char* sectionName) {
   const std::size_t needed = RateBlockBytesNeeded(table);
   const DWORD wait = ::WaitForSingleObject(mutex, kBlockMutexWaitMs);
   if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) return false;
   MutexOwnership owned(mutex);
 
   if (!block.view || needed > block.viewBytes) {
-    if (!MapSection(block, needed, security)) return false;
+    if (!MapSection(block, needed, security, sectionName)) return false;
   }
   EncodeRateBlock(table, std::span(static_cast<std::uint8_t*>(block.view.Get()), block.viewBytes));
   return true;

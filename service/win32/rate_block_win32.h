@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "service/connection_table.h"
+#include "shared/names.h"
 #include "shared/win32/unique_handle.h"
 
 namespace tral::win32 {
@@ -41,7 +42,8 @@ struct RateBlockSection {
 // or the snapshot no longer fits the mapped view. True when a snapshot was written; false when the
 // mutex was not obtained or the section could not be created or mapped (the block then keeps what it
 // had, and the next request tries again).
+// `sectionName` is "Global\QMemSet" but for tests.
 bool PublishRateBlock(const ConnectionTable& table, RateBlockSection& block, HANDLE mutex,
-                      SECURITY_ATTRIBUTES* security);
+                      SECURITY_ATTRIBUTES* security, const char* sectionName = kBlockSectionName);
 
 }  // namespace tral::win32
