@@ -12,10 +12,6 @@ namespace {
 
 char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-std::string Bounded(std::string_view text, std::size_t maxChars) {
-  return std::string(text.substr(0, maxChars));
-}
-
 std::string DecimalText(std::uint64_t value) {
   char buffer[24];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -26,6 +22,7 @@ std::string DecimalText(std::uint64_t value) {
 
 bool AsciiEqualIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  if (a == b) return true;  // the usual case, at memcmp speed
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
   }
@@ -35,6 +32,14 @@ bool AsciiEqualIgnoringCase(std::string_view a, std::string_view b) {
 void CStatisticData::Clear() {
   rows_.clear();
   uptimeMs_ = 0;
+  nextRowHint_ = 0;
+}
+
+bool CStatisticData::Matches(const StatisticRow& row, std::string_view adapterKey, std::string_view ipText,
+                             std::string_view bssid, std::string_view ssid) const {
+  // The address tells most rows apart; the adapter key is usually shared by several.
+  return equal_(row.ipText, ipText) && equal_(row.adapterKey, adapterKey) && equal_(row.bssid, bssid) &&
+         equal_(row.ssid, ssid);
 }
 
 void CStatisticData::AddRecord(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
@@ -43,17 +48,28 @@ void CStatisticData::AddRecord(std::string_view adapterKey, std::string_view ipT
   ipText = ipText.substr(0, kRowIpChars);
   bssid = bssid.substr(0, kRowBssidChars);
   ssid = ssid.substr(0, kRowSsidChars);
-  for (StatisticRow& row : rows_) {
-    if (equal_(row.adapterKey, adapterKey) && equal_(row.ipText, ipText) && equal_(row.bssid, bssid) &&
-        equal_(row.ssid, ssid)) {
-      row.downloadedKb += downloadedKb;
-      row.uploadedKb += uploadedKb;
-      return;
+  // No two rows are equal (a row is added only when none matches), so the one matching row may be
+  // looked for anywhere first: day files list their connections in the same order day after day,
+  // so the row after the last one matched is tried before the search from the top.
+  std::size_t found = rows_.size();
+  if (nextRowHint_ < rows_.size() && Matches(rows_[nextRowHint_], adapterKey, ipText, bssid, ssid)) {
+    found = nextRowHint_;
+  } else {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+      if (Matches(rows_[i], adapterKey, ipText, bssid, ssid)) {
+        found = i;
+        break;
+      }
     }
   }
-  rows_.push_back(StatisticRow{Bounded(adapterKey, kRowKeyChars), Bounded(ipText, kRowIpChars),
-                               Bounded(bssid, kRowBssidChars), Bounded(ssid, kRowSsidChars), downloadedKb,
-                               uploadedKb, true});
+  if (found < rows_.size()) {
+    rows_[found].downloadedKb += downloadedKb;
+    rows_[found].uploadedKb += uploadedKb;
+  } else {
+    rows_.push_back(StatisticRow{std::string(adapterKey), std::string(ipText), std::string(bssid),
+                                 std::string(ssid), downloadedKb, uploadedKb, true});
+  }
+  nextRowHint_ = found + 1;
 }
 
 void CStatisticData::ReadDay(std::uint16_t year, std::uint16_t month, std::uint16_t day) {

@@ -73,10 +73,14 @@ class CStatisticData {
   StatisticSums SumChecked() const;
 
  private:
+  bool Matches(const StatisticRow& row, std::string_view adapterKey, std::string_view ipText,
+               std::string_view bssid, std::string_view ssid) const;
+
   DayFileSource& files_;
   TextEqualIgnoringCase equal_;
   std::vector<StatisticRow> rows_;
   std::uint64_t uptimeMs_ = 0;
+  std::size_t nextRowHint_ = 0;  // index after the row matched last
   std::vector<std::uint8_t> buffer_;  // one day's bytes, reused from day to day
 };
 

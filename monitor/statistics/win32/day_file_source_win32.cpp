@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 
 #include "monitor/app/ini_paths.h"
@@ -23,19 +24,21 @@ bool Win32DayFileSource::ReadDayFile(const CivilDate& date, std::vector<std::uin
   UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return false;
-  const std::size_t want = static_cast<std::uint64_t>(size.QuadPart) < kMaxDayFileBytes
-                               ? static_cast<std::size_t>(size.QuadPart)
-                               : kMaxDayFileBytes;
-  bytes.resize(want);
+  // Read until a read comes back short: no size query, so a day costs an open, usually one read
+  // and a close, the same as any reader of the file.
+  // A day of ten connections is about 1 KB; larger files are read in growing chunks.
+  std::size_t chunk = 4096;
   std::size_t got = 0;
-  while (got < want) {
+  while (got < kMaxDayFileBytes) {
+    const std::size_t want = std::min(chunk, kMaxDayFileBytes - got);
+    chunk = std::min<std::size_t>(chunk * 2, 1 << 20);
+    bytes.resize(got + want);
     DWORD n = 0;
-    if (!::ReadFile(file.Get(), bytes.data() + got, static_cast<DWORD>(want - got), &n, nullptr) || n == 0) break;
+    if (!::ReadFile(file.Get(), bytes.data() + got, static_cast<DWORD>(want), &n, nullptr)) break;
     got += n;
+    if (n < want) break;
   }
-  // What could be read is decoded; a short file simply ends early.
+  // What could be read is decoded; a short or unreadable file simply ends early.
   bytes.resize(got);
   return true;
 }

@@ -54,6 +54,28 @@ TEST(DayFileSourceWin32, CountsFilesOfTheSpanAndSkipsOnesBeingWritten) {
   EXPECT_EQ(data.RowCount(), 1u);
 }
 
+TEST(DayFileSourceWin32, FilesLargerThanOneReadAreReadWhole) {
+  test::ScratchDir dir("tm-days");
+  const struct {
+    int entries;
+    std::size_t size;
+  } cases[] = {{44, 4 + 30 + 44 * 91 + 4}, {45, 4 + 30 + 45 * 91 + 4}, {400, 4 + 30 + 400 * 91 + 4}};
+  for (const auto& c : cases) {
+    tral::test::DayGroup group{"K1", {}};
+    for (int e = 0; e < c.entries; ++e) group.entries.push_back({"10.0." + std::to_string(e / 256) + "." +
+                                                                     std::to_string(e % 256), "", "", 1024, 0});
+    WriteFileBytes(dir.File("20090313.bin"), tral::test::DayFileBytes({group}, 777));
+    Win32DayFileSource source(dir.Path());
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(source.ReadDayFile(CivilDate{2009, 3, 13}, bytes));
+    EXPECT_EQ(bytes.size(), c.size) << c.entries;  // 4,042 and 4,133 bytes straddle the first 4 KiB
+    CStatisticData data(source);
+    data.CountDay(CivilDate{2009, 3, 13});
+    EXPECT_EQ(data.RowCount(), static_cast<std::size_t>(c.entries));
+    EXPECT_EQ(data.UptimeMs(), 777u);
+  }
+}
+
 TEST(DayFileSourceWin32, PathsOfMaxPathOrMoreAreNotOpened) {
   Win32DayFileSource source(std::string(MAX_PATH - 12, 'a') + "\\");
   std::vector<std::uint8_t> bytes{1, 2, 3};

@@ -1,0 +1,115 @@
+// CountSpan over a year of day files on disk, against reading the same files' bytes raw.
+// Run: cmake --build --preset native && build/native/bench/statistics_bench
+// The ratio of the two times is the cost of decoding and merging (goal: at most 1.5 x raw).
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "monitor/statistics/statistic_data.h"
+#include "shared/day_file_codec.h"
+#include "shared/text_field.h"
+
+namespace {
+
+constexpr int kDays = 366;
+constexpr tral::CivilDate kFirst{2008, 3, 13};
+
+// Reads whole day files with the C library, as the Windows layer reads them with ReadFile.
+class StdioDayFiles final : public tral::DayFileSource {
+ public:
+  explicit StdioDayFiles(std::filesystem::path dir) : dir_(std::move(dir)) {}
+  bool ReadDayFile(const tral::CivilDate& date, std::vector<std::uint8_t>& bytes) override {
+    return ReadWhole(dir_ / tral::DayFileName(date), bytes);
+  }
+  static bool ReadWhole(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return false;
+    bytes.resize(4096);
+    const std::size_t n = std::fread(bytes.data(), 1, bytes.size(), f);
+    bytes.resize(n);
+    std::fclose(f);
+    return true;
+  }
+
+ private:
+  std::filesystem::path dir_;
+};
+
+// 366 files of 10 connections: three adapters with 4, 3 and 3 entries, traffic and running time.
+class YearOfFiles {
+ public:
+  YearOfFiles() : dir_(std::filesystem::temp_directory_path() / ("tm-stat-bench-" + std::to_string(::getpid()))) {
+    std::filesystem::create_directories(dir_);
+    const char* keys[] = {"00-1A-2B-3C-4D-5E", "AA-BB-CC-DD-EE-FF", "00-0C-29-AB-CD-EF"};
+    const int entries[] = {4, 3, 3};
+    for (int d = 0; d < kDays; ++d) {
+      std::vector<std::uint8_t> bytes;
+      tral::DayFileWriter writer(bytes);
+      writer.PutGroupCount(3);
+      for (int g = 0; g < 3; ++g) {
+        char key[tral::kAdapterKeyWidth];
+        tral::SetFieldText(key, keys[g]);
+        writer.PutGroupHeader(key, entries[g]);
+        for (int e = 0; e < entries[g]; ++e) {
+          char ip[tral::kIpTextWidth], bssid[tral::kBssidWidth], ssid[tral::kSsidWidth];
+          tral::SetFieldText(ip, "192.168." + std::to_string(g) + "." + std::to_string(10 + e));
+          tral::SetFieldText(bssid, g == 1 ? "00-11-22-33-44-5" + std::to_string(e) : "");
+          tral::SetFieldText(ssid, g == 1 ? "Network " + std::to_string(e) : "");
+          writer.PutEntry(ip, bssid, ssid, 1'000'000ULL * (d + 1) + e, 200'000ULL * (d + 1) + e);
+        }
+      }
+      writer.PutUptime(86'000'000);
+      paths_.push_back(dir_ / tral::DayFileName(tral::AddDays(kFirst, d)));
+      std::FILE* f = std::fopen(paths_.back().c_str(), "wb");
+      std::fwrite(bytes.data(), 1, bytes.size(), f);
+      std::fclose(f);
+    }
+  }
+  ~YearOfFiles() { std::filesystem::remove_all(dir_); }
+
+  const std::filesystem::path& Dir() const { return dir_; }
+  const std::vector<std::filesystem::path>& Paths() const { return paths_; }
+
+ private:
+  std::filesystem::path dir_;
+  std::vector<std::filesystem::path> paths_;
+};
+
+const YearOfFiles& Files() {
+  static const YearOfFiles files;
+  return files;
+}
+
+void BM_CountSpan366Days(benchmark::State& state) {
+  StdioDayFiles source(Files().Dir());
+  tral::CStatisticData data(source);
+  for (auto _ : state) {
+    data.Clear();
+    data.CountSpan(kFirst, tral::AddDays(kFirst, kDays - 1));
+    benchmark::DoNotOptimize(data.SumChecked());
+  }
+  if (data.RowCount() != 10 || data.UptimeMs() != 366ULL * 86'000'000) state.SkipWithError("wrong count");
+}
+BENCHMARK(BM_CountSpan366Days)->Unit(benchmark::kMillisecond);
+
+void BM_ReadRaw366Files(benchmark::State& state) {
+  std::vector<std::uint8_t> bytes;
+  for (auto _ : state) {
+    std::size_t total = 0;
+    for (const auto& path : Files().Paths()) {
+      StdioDayFiles::ReadWhole(path, bytes);
+      total += bytes.size();
+    }
+    benchmark::DoNotOptimize(total);
+  }
+}
+BENCHMARK(BM_ReadRaw366Files)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
