@@ -1,0 +1,241 @@
+// Benchmarks of the counting service under Wine (run by bench/service_bench.sh):
+//
+//   service_bench sample [passes]        CPU and wall time of one sampling pass against one bare
+//                                        GetIfTable2 call, alternating in the same run
+//   service_bench rtt [requests]         request round trip to a running TraldenMeter: from setting
+//                                        "Global\QRateGet" to the snapshot copied (p50, p99)
+//   service_bench pingpong [rounds]      a bare cross-process event ping-pong, the floor of the above
+//   service_bench memory NAME            private bytes and CPU time of the process with that image name
+//   service_bench stop                   sets "Global\QTraldenServiceEvent" (ends a "debug" instance)
+//   service_bench idle                   waits forever: the memory of a process that does nothing
+// The 64-bit interface table types need the socket address types first.
+#include <winsock2.h>
+#include <ws2ipdef.h>
+#include <iphlpapi.h>
+#include <netioapi.h>
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "service/sampler.h"
+#include "service/win32/clock_win32.h"
+#include "service/win32/day_file_store_win32.h"
+#include "service/win32/network_source_win32.h"
+#include "shared/names.h"
+#include "shared/win32/unique_handle.h"
+
+namespace {
+
+using tral::win32::UniqueKernelHandle;
+using tral::win32::UniqueMappedView;
+
+double Now() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER c;
+  QueryPerformanceCounter(&c);
+  return static_cast<double>(c.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double ThreadCpu() {
+  FILETIME created, exited, kernel, user;
+  GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+  auto seconds = [](const FILETIME& t) {
+    return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) * 1e-7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
+double Percentile(std::vector<double> v, double p) {
+  std::sort(v.begin(), v.end());
+  return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
+}
+
+int Sample(int passes) {
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  tral::win32::Win32NetworkSource net;
+  tral::win32::Win32DayFileStore store(temp, std::string(temp) + "service_bench.ini");
+  tral::win32::Win32Clock clock;
+  tral::CounterState state(net, store, clock);
+  tral::ReconcileAdapters(state, false);
+  tral::SampleCounters(state, true);
+
+  // Alternating blocks, so that both sides see the same machine state.
+  const int block = 100;
+  double passCpu = 0, passWall = 0, bareCpu = 0, bareWall = 0;
+  for (int done = 0; done < passes; done += block) {
+    double c = ThreadCpu(), w = Now();
+    for (int i = 0; i < block; ++i) tral::SampleCounters(state, false);
+    passCpu += ThreadCpu() - c;
+    passWall += Now() - w;
+    c = ThreadCpu();
+    w = Now();
+    for (int i = 0; i < block; ++i) {
+      PMIB_IF_TABLE2 table = nullptr;
+      if (GetIfTable2(&table) == NO_ERROR) FreeMibTable(table);
+    }
+    bareCpu += ThreadCpu() - c;
+    bareWall += Now() - w;
+  }
+  // The adapter list, which a pass reads on every sixth pass (the wireless identity refresh of heads
+  // without a BSSID or SSID looks up their address) and at every reconciliation.
+  std::vector<tral::RawAdapter> adapters;
+  double listWall = Now();
+  for (int i = 0; i < block; ++i) net.ReadAdapterList(adapters);
+  listWall = (Now() - listWall) / block;
+  std::printf("rows per table: %zu, adapters with a record: %zu\n", state.rows.rows.size(), state.table.Size());
+  std::printf("bare adapter list (GetAdaptersInfo): %8.1f us wall\n", listWall * 1e6);
+  std::printf("sampling pass:    %8.1f us CPU  %8.1f us wall\n", passCpu / passes * 1e6, passWall / passes * 1e6);
+  std::printf("bare GetIfTable2: %8.1f us CPU  %8.1f us wall\n", bareCpu / passes * 1e6, bareWall / passes * 1e6);
+  std::printf("ratio (goal <= 1.2): %.2f CPU, %.2f wall\n", passCpu / bareCpu, passWall / bareWall);
+  return 0;
+}
+
+// One request as the monitor makes it, timed from setting the request to the snapshot copied.
+int RoundTrip(int requests) {
+  UniqueKernelHandle request(OpenEventA(EVENT_MODIFY_STATE, FALSE, tral::kRequestEventName));
+  UniqueKernelHandle answer(OpenEventA(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, tral::kAnswerEventName));
+  UniqueKernelHandle mutex(OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, tral::kBlockMutexName));
+  if (!request || !answer || !mutex) {
+    std::printf("the service is not running\n");
+    return 2;
+  }
+  std::vector<double> times;
+  std::vector<std::uint8_t> copy;
+  std::uint32_t records = 0;
+  for (int i = 0; i < requests; ++i) {
+    ResetEvent(answer.Get());
+    const double t = Now();
+    SetEvent(request.Get());
+    if (WaitForSingleObject(answer.Get(), 1800) != WAIT_OBJECT_0) {
+      std::printf("no answer\n");
+      return 3;
+    }
+    WaitForSingleObject(mutex.Get(), 5000);
+    UniqueKernelHandle section(OpenFileMappingA(FILE_MAP_READ, FALSE, tral::kBlockSectionName));
+    UniqueMappedView view(section ? MapViewOfFile(section.Get(), FILE_MAP_READ, 0, 0, 0) : nullptr);
+    if (view) {
+      const auto* p = static_cast<const std::uint8_t*>(view.Get());
+      std::uint32_t groups;
+      std::memcpy(&groups, p, 4);
+      // Every group's records, as a reader walks them.
+      std::size_t pos = 4;
+      records = 0;
+      for (std::uint32_t g = 0; g < groups; ++g) {
+        std::uint32_t n;
+        std::memcpy(&n, p + pos + 312, 4);
+        n = n == 0 ? 1 : n;
+        copy.assign(p + pos, p + pos + 696 * n);
+        pos += 696 * n;
+        records += n;
+      }
+    }
+    view.Reset();
+    section.Reset();
+    ReleaseMutex(mutex.Get());
+    times.push_back(Now() - t);
+    Sleep(2);  // a few ms apart, as unrelated polls would be
+  }
+  std::printf("request round trip (%u records): p50 %.3f ms  p90 %.3f ms  p99 %.3f ms  max %.3f ms\n", records,
+              Percentile(times, 0.5) * 1e3, Percentile(times, 0.9) * 1e3, Percentile(times, 0.99) * 1e3,
+              Percentile(times, 1.0) * 1e3);
+  return 0;
+}
+
+constexpr char kPing[] = "Local\\tmC_bench_ping";
+constexpr char kPong[] = "Local\\tmC_bench_pong";
+
+int Pong() {
+  UniqueKernelHandle ping(OpenEventA(SYNCHRONIZE, FALSE, kPing));
+  UniqueKernelHandle pong(OpenEventA(EVENT_MODIFY_STATE, FALSE, kPong));
+  if (!ping || !pong) return 2;
+  while (WaitForSingleObject(ping.Get(), 10000) == WAIT_OBJECT_0) SetEvent(pong.Get());
+  return 0;
+}
+
+int PingPong(int rounds) {
+  UniqueKernelHandle ping(CreateEventA(nullptr, FALSE, FALSE, kPing));
+  UniqueKernelHandle pong(CreateEventA(nullptr, FALSE, FALSE, kPong));
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, sizeof self);
+  std::string commandLine = std::string("\"") + self + "\" pong";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    return 2;
+  }
+  UniqueKernelHandle process(info.hProcess);
+  UniqueKernelHandle thread(info.hThread);
+  std::vector<double> times;
+  for (int i = 0; i < rounds + 20; ++i) {
+    const double t = Now();
+    SetEvent(ping.Get());
+    if (WaitForSingleObject(pong.Get(), 5000) != WAIT_OBJECT_0) return 3;
+    if (i >= 20) times.push_back(Now() - t);  // the first rounds wait for the child to start
+    Sleep(2);
+  }
+  TerminateProcess(process.Get(), 0);
+  std::printf("event ping-pong between processes: p50 %.3f ms  p99 %.3f ms\n", Percentile(times, 0.5) * 1e3,
+              Percentile(times, 0.99) * 1e3);
+  return 0;
+}
+
+int Memory(const char* imageName) {
+  UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  DWORD pid = 0;
+  for (BOOL ok = Process32First(snapshot.Get(), &entry); ok; ok = Process32Next(snapshot.Get(), &entry)) {
+    if (lstrcmpiA(entry.szExeFile, imageName) == 0) pid = entry.th32ProcessID;
+  }
+  UniqueKernelHandle process(pid ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid) : nullptr);
+  if (!process) {
+    std::printf("no process %s\n", imageName);
+    return 2;
+  }
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(process.Get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(process.Get(), &created, &exited, &kernel, &user);
+  auto ticks = [](const FILETIME& t) { return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+  std::printf("{\"privateBytes\": %llu, \"workingSet\": %llu, \"cpu100ns\": %llu}\n",
+              static_cast<unsigned long long>(counters.PrivateUsage),
+              static_cast<unsigned long long>(counters.WorkingSetSize), ticks(kernel) + ticks(user));
+  return 0;
+}
+
+int Stop() {
+  UniqueKernelHandle stop(OpenEventA(EVENT_MODIFY_STATE, FALSE, tral::kServiceEventName));
+  return stop && SetEvent(stop.Get()) ? 0 : 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string mode = argc > 1 ? argv[1] : "";
+  const int n = argc > 2 ? std::atoi(argv[2]) : 0;
+  if (mode == "sample") return Sample(n > 0 ? n : 2000);
+  if (mode == "rtt") return RoundTrip(n > 0 ? n : 500);
+  if (mode == "pingpong") return PingPong(n > 0 ? n : 500);
+  if (mode == "pong") return Pong();
+  if (mode == "memory" && argc > 2) return Memory(argv[2]);
+  if (mode == "stop") return Stop();
+  if (mode == "idle") {  // a process that only waits: Wine's own share of a process's memory
+    Sleep(INFINITE);
+    return 0;
+  }
+  std::fprintf(stderr, "usage: service_bench sample|rtt|pingpong [n] | memory NAME | stop\n");
+  return 64;
+}
