@@ -110,7 +110,7 @@ TEST(PollRealService, UnreachableThenSnapshotsThenUnreachable) {
   const std::size_t before = list.RecordCount();
   const auto afterStop = std::chrono::steady_clock::now();
   PollService(list, receiver);
-  EXPECT_LT(MsSince(afterStop), 500.0);
+  EXPECT_LT(MsSince(afterStop), 1500.0);  // no wait for an answer
   EXPECT_EQ(receiver.status, "Unable to reach data service");
   EXPECT_EQ(list.RecordCount(), before);  // the figures last shown stay
 }

@@ -134,7 +134,7 @@ TEST(ServiceClient, NoServiceIsReportedAtOnceAndTheListStays) {
   RecordingReceiver receiver;
   const auto start = std::chrono::steady_clock::now();
   PollService(list, receiver);
-  EXPECT_LT(MsSince(start), 500.0);
+  EXPECT_LT(MsSince(start), 1500.0);  // no wait for an answer (that would be 1,800 ms)
   ASSERT_EQ(receiver.statusTexts.size(), 2u);
   EXPECT_EQ(receiver.statusTexts[0], "");  // emptied at the start of every poll
   EXPECT_EQ(receiver.Last(), "Unable to reach data service");
@@ -207,7 +207,7 @@ TEST(ServiceClient, HostileBlocksFailCleanly) {
 }
 
 TEST(ServiceClient, ALateAnswerKeepsThePreviousSnapshot) {
-  FakeService service(Answer{true, 1 << 20, TwoAndOne(), 2500});
+  FakeService service(Answer{true, 1 << 20, TwoAndOne(), 4000});
   ASSERT_TRUE(service.Ready());
   ConnectionList list = PreviousSnapshot();
   RecordingReceiver receiver;
@@ -215,7 +215,7 @@ TEST(ServiceClient, ALateAnswerKeepsThePreviousSnapshot) {
   PollService(list, receiver);
   const double ms = MsSince(start);
   EXPECT_GE(ms, 1700.0);
-  EXPECT_LT(ms, 2400.0);
+  EXPECT_LT(ms, 3500.0);  // gave up before the answer came at 4 s
   EXPECT_EQ(receiver.Last(), "Unable to reach data service");
   EXPECT_EQ(receiver.rebuilds, 0);
   ASSERT_EQ(list.Groups().size(), 1u);
@@ -265,7 +265,7 @@ TEST(ServiceClient, AMutexHeldElsewhereEndsThePollAfterItsWait) {
   holder.join();
   // The service itself gave up on the mutex after 1.5 s before answering; then the poll waits 1.5 s.
   EXPECT_GE(ms, 2900.0);
-  EXPECT_LT(ms, 4500.0);
+  EXPECT_LT(ms, 6000.0);  // bounded, not waiting for the holder's 10 s
   EXPECT_EQ(receiver.Last(), "Unable to reach data service - Timeout expired");
   EXPECT_EQ(receiver.rebuilds, 0);
   ASSERT_EQ(list.Groups().size(), 1u);
