@@ -1,5 +1,6 @@
 # A private network namespace pair with its own Wine prefix and server, for end-to-end tests of the
 # counting service. Traffic flows only between the two namespaces over a veth pair.
+import fcntl
 import json
 import os
 import pty
@@ -17,6 +18,8 @@ SKIP = 77
 NS_SERVICE, NS_PEER = "tmC1", "tmC2"
 IF_SERVICE, IF_PEER = "tmC1v0", "tmC2v0"
 IP_SERVICE, IP_PEER = "198.18.0.1", "198.18.0.2"
+# The namespaces are system-wide: runs from other build directories wait for this lock.
+LOCK_PATH = "/tmp/tmC-netns.lock"
 
 
 def skip(reason):
@@ -67,10 +70,23 @@ class Lab:
 
     # ---- set-up and tear-down ----
     def __enter__(self):
+        if os.geteuid() != 0:
+            skip("network namespaces need root")
+        self.lock = open(LOCK_PATH, "w")
+        deadline = time.time() + 240
+        while True:
+            try:
+                fcntl.flock(self.lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+                break
+            except BlockingIOError:
+                if time.time() > deadline:
+                    raise RuntimeError("another run keeps the namespaces " + NS_SERVICE + "/" + NS_PEER)
+                time.sleep(1)
         try:
             return self.setup()
         except BaseException:
             self.teardown()
+            self.lock.close()
             raise
 
     def setup(self):
@@ -117,6 +133,7 @@ class Lab:
 
     def __exit__(self, *exc):
         self.teardown()
+        self.lock.close()
         return False
 
     def teardown(self):
