@@ -1,6 +1,6 @@
 # TraldenMeter.exe under Wine's service control manager in a private namespace: "installme" (in
-# upper case too) with its registration and markers, PAUSE/CONTINUE, STOP with the final save checked
-# byte by byte, and "uninstallme" removing the data and the service.
+# upper case too) with its registration and markers, PAUSE/CONTINUE, STOP of a paused service with
+# the final save checked byte by byte, and "uninstallme" removing the data and the service.
 import argparse
 import os
 import shutil
@@ -88,9 +88,13 @@ def main():
         checks.eq("after CONTINUE the same table goes on, with the paused time's traffic",
                   totals(client.wait_for_snapshot()), (key, IP_SERVICE, k2[0] - k0[0], k2[1] - k0[1]))
 
-        # ---- STOP: STOP_PENDING at once, the final save, then STOPPED ----
+        # ---- STOP of a paused service: STOP_PENDING at once, the final save, then STOPPED ----
         lab.traffic(60, 700)
         k3 = lab.quiet_counters()
+        checks.eq("the last sample before the pause", totals(client.snapshot()[1]),
+                  (key, IP_SERVICE, k3[0] - k0[0], k3[1] - k0[1]))
+        rc, st = client.call("svc-control", str(PAUSE))
+        checks.eq("paused again", st and st["state"], SERVICE_PAUSED)
         rc, st = client.call("svc-control", str(STOP))
         checks.eq("STOP is answered with STOP_PENDING, check point 1, hint 3000",
                   st and (st["state"], st["checkPoint"], st["waitHint"]), (SERVICE_STOP_PENDING, 1, 3000))
@@ -98,7 +102,8 @@ def main():
         today = os.path.join(svc, day_file_name())
         saved = open(today, "rb").read() if os.path.exists(today) else b""
         expected = day_file_bytes([(key, [(IP_SERVICE, "", "", k3[0] - k0[0], k3[1] - k0[1])])], 0)
-        checks.eq("the day file's bytes (running time aside)", saved[:-4], expected[:-4])
+        checks.eq("the paused worker's final save: the day file's bytes (running time aside)", saved[:-4],
+                  expected[:-4])
         groups, uptime = decode_day_file(saved) if saved else ([], None)
         checks.true("the running time is there", uptime is not None and uptime >= 1000, str(uptime))
 
