@@ -12,6 +12,7 @@
 //   rate_client hold-mutex MS [abandon]  owns "Global\QRateMMt" for MS ms (exits owning it: abandon)
 //   rate_client flood MS              sets "Global\QRateGet" in a tight loop for MS ms
 //   rate_client scribble              fills the mapped section with garbage
+//   rate_client squat MS              holds the block's event and mutex names open for MS ms
 #include <windows.h>
 
 #include <cstdint>
@@ -303,6 +304,18 @@ int Flood(DWORD ms) {
   return 0;
 }
 
+// Holds the block's event and mutex names open, as a program started before the service would.
+int Squat(DWORD ms) {
+  Handle request(CreateEventA(nullptr, FALSE, FALSE, kRequest));
+  Handle answer(CreateEventA(nullptr, FALSE, FALSE, kAnswer));
+  Handle mutex(CreateMutexA(nullptr, FALSE, kMutex));
+  if (!request.h || !answer.h || !mutex.h) return 1;
+  std::printf("holding\n");
+  std::fflush(stdout);
+  Sleep(ms);
+  return 0;
+}
+
 int Scribble() {
   Handle section(OpenFileMappingA(FILE_MAP_WRITE, FALSE, kSection));
   if (!section.h) return 5;
@@ -334,7 +347,8 @@ int main(int argc, char** argv) {
   if (op == "hold-mutex" && arg) return HoldMutex(std::strtoul(arg, nullptr, 10), argc > 3);
   if (op == "flood" && arg) return Flood(std::strtoul(arg, nullptr, 10));
   if (op == "scribble") return Scribble();
+  if (op == "squat" && arg) return Squat(std::strtoul(arg, nullptr, 10));
   std::fprintf(stderr, "usage: rate_client snapshot|watch|svc-config|svc-status|svc-control N|svc-start|"
-                       "temp-path|hold-mutex MS [abandon]|flood MS|scribble\n");
+                       "temp-path|hold-mutex MS [abandon]|flood MS|scribble|squat MS\n");
   return 64;
 }

@@ -1,6 +1,7 @@
 # TraldenMeter.exe under Wine's service control manager in a private namespace: "installme" (in
 # upper case too) with its registration and markers, PAUSE/CONTINUE, STOP of a paused service with
-# the final save checked byte by byte, and "uninstallme" removing the data and the service.
+# the final save checked byte by byte, an address change found without notifications, and
+# "uninstallme" removing the data and the service.
 import argparse
 import os
 import shutil
@@ -111,7 +112,34 @@ def main():
         rc, _ = client.call("svc-start")
         checks.true("the service starts again", client.wait_for_state(SERVICE_RUNNING))
         client.wait_for_snapshot()
-        lab.traffic(10, 500)
+        # ---- an address change that Wine never notifies is found by the periodic reconciliation ----
+        moved_ip = "198.18.0.3"
+        lab.move_service_address(moved_ip)
+        deadline, heads = time.time() + 30, []
+        while time.time() < deadline:
+            lab.traffic(5, 200, target=moved_ip)
+            snap = client.snapshot()[1]
+            heads = [g[0]["ip"] for g in snap["groups"]] if snap else []
+            if heads == [moved_ip]:
+                break
+            time.sleep(1)
+        checks.eq("within seconds the new address heads the adapter's chain", heads, [moved_ip])
+        k4 = lab.quiet_counters()
+        before = client.snapshot()[1]
+        lab.traffic(40, 900, target=moved_ip)
+        k5 = lab.quiet_counters()
+        after = client.snapshot()[1]
+        if before and after and len(after["groups"]) == 1 and len(after["groups"][0]) == 2:
+            new_then, old_then = before["groups"][0][0], before["groups"][0][1]
+            new_now, old_now = after["groups"][0][0], after["groups"][0][1]
+            checks.eq("traffic after the move goes to the new connection",
+                      (new_now["rxTotal"] - new_then["rxTotal"], new_now["txTotal"] - new_then["txTotal"]),
+                      (k5[0] - k4[0], k5[1] - k4[1]))
+            checks.eq("the old connection keeps its totals", (old_now["ip"], old_now["rxTotal"]),
+                      (IP_SERVICE, old_then["rxTotal"]))
+        else:
+            checks.true("two connections after the move", False, str(after))
+
         extra = ["20000101.bin", "foo.bin", "TraldenMeter.ini", "20200101.tmp", "keep.txt", "x.binary"]
         for name in extra:
             open(os.path.join(svc, name), "wb").close()

@@ -175,15 +175,30 @@ class Lab:
             last = now
         raise RuntimeError("the veth's counters do not settle")
 
-    def traffic(self, count=100, size=1000):
+    def traffic(self, count=100, size=1000, target=IP_SERVICE):
         """Echo requests from the peer to the service side (and their replies)."""
         run(["ip", "netns", "exec", NS_PEER, "ping", "-q", "-c", str(count), "-i", "0.01", "-s", str(size),
-             IP_SERVICE])
+             target])
+
+    def move_service_address(self, new_ip):
+        """Gives the service side's veth another address, with a fixed neighbour entry for it."""
+        run(["ip", "-n", NS_SERVICE, "addr", "flush", "dev", IF_SERVICE])
+        run(["ip", "-n", NS_SERVICE, "addr", "add", new_ip + "/24", "dev", IF_SERVICE])
+        peer_mac = self.ns_cat(NS_PEER, f"/sys/class/net/{IF_PEER}/address").strip()
+        run(["ip", "-n", NS_SERVICE, "neigh", "replace", IP_PEER, "lladdr", peer_mac, "dev", IF_SERVICE,
+             "nud", "permanent"])
+        run(["ip", "-n", NS_PEER, "neigh", "replace", new_ip, "lladdr", self.mac, "dev", IF_PEER,
+             "nud", "permanent"])
 
     # ---- Wine ----
     def wine(self, *args, timeout=60):
         return subprocess.run(["ip", "netns", "exec", NS_SERVICE, WINE64, *args], env=self.env, text=True,
                               stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
+
+    def popen(self, *args):
+        """Starts a Windows program in the background with its output on a pipe."""
+        return subprocess.Popen(["ip", "netns", "exec", NS_SERVICE, WINE64, *args], env=self.env, text=True,
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE)
 
     def windows_path(self, unix_path):
         return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
