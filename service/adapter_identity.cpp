@@ -2,6 +2,7 @@
 #include "service/adapter_identity.h"
 
 #include <cstring>
+#include <optional>
 
 #include "shared/text_field.h"
 
@@ -20,40 +21,40 @@ void CopySsid(const std::uint8_t* bytes, std::uint32_t length, char (&ssidOut)[k
   ssidOut[n] = '\0';
 }
 
-bool QueryDriver(NetworkSource& net, std::string_view adapterName, char (&bssidOut)[kBssidWidth],
-                 char (&ssidOut)[kSsidWidth], bool& answered) {
-  answered = false;
+// The driver's answer; nullopt when the driver gave no BSSID (wired adapters, and current wireless
+// drivers that no longer answer the legacy queries).
+std::optional<WirelessProbe> QueryDriver(NetworkSource& net, std::string_view adapterName,
+                                         char (&bssidOut)[kBssidWidth], char (&ssidOut)[kSsidWidth]) {
   std::unique_ptr<NdisDevice> device = net.OpenNdisDevice(adapterName);
-  if (!device) return false;
+  if (!device) return std::nullopt;
   std::uint8_t bssid[6] = {};
-  if (device->Query(kOid80211Bssid, bssid, sizeof bssid) != sizeof bssid) return false;
-  answered = true;
+  if (device->Query(kOid80211Bssid, bssid, sizeof bssid) != sizeof bssid) return std::nullopt;
   FormatMacText(bssid, sizeof bssid, bssidOut);
-  if (std::strcmp(bssidOut, kUnassociatedBssid) == 0) return false;
+  if (std::strcmp(bssidOut, kUnassociatedBssid) == 0) return WirelessProbe::kNotAssociated;
   std::uint8_t answer[kNdisSsidAnswerSize] = {};
-  if (device->Query(kOid80211Ssid, answer, sizeof answer) == 0) return true;
+  if (device->Query(kOid80211Ssid, answer, sizeof answer) == 0) return WirelessProbe::kAssociated;
   const std::uint32_t length = static_cast<std::uint32_t>(answer[0]) | answer[1] << 8 |
                                answer[2] << 16 | static_cast<std::uint32_t>(answer[3]) << 24;
   if (length != 0) CopySsid(answer + 4, length, ssidOut);
-  return true;
+  return WirelessProbe::kAssociated;
 }
 
-bool QueryWlanService(NetworkSource& net, std::string_view adapterName,
-                      char (&bssidOut)[kBssidWidth], char (&ssidOut)[kSsidWidth]) {
+WirelessProbe QueryWlanService(NetworkSource& net, std::string_view adapterName,
+                               char (&bssidOut)[kBssidWidth], char (&ssidOut)[kSsidWidth]) {
   const WlanConnection c = net.QueryWlanConnection(adapterName);
   switch (c.state) {
     case WlanConnection::State::kUnknown:
-      return false;
+      return WirelessProbe::kNoWirelessDevice;
     case WlanConnection::State::kNotAssociated:
       SetFieldText(bssidOut, kUnassociatedBssid);
-      return false;
+      return WirelessProbe::kNotAssociated;
     case WlanConnection::State::kConnected:
       break;
   }
   FormatMacText(c.bssid, sizeof c.bssid, bssidOut);
-  if (std::strcmp(bssidOut, kUnassociatedBssid) == 0) return false;
+  if (std::strcmp(bssidOut, kUnassociatedBssid) == 0) return WirelessProbe::kNotAssociated;
   CopySsid(c.ssid, c.ssidLength, ssidOut);
-  return true;
+  return WirelessProbe::kAssociated;
 }
 
 }  // namespace
@@ -76,7 +77,8 @@ bool EnumerateAdapters(NetworkSource& net, std::vector<AdapterEntry>& out) {
   for (const RawAdapter& a : list) {
     if (a.addressLength == 0 || a.firstIp == "0.0.0.0") continue;
     AdapterEntry& e = out.emplace_back();
-    QueryWirelessIdentity(net, a.adapterName, e.bssid, e.ssid);
+    e.noWirelessDevice = ProbeWirelessIdentity(net, a.adapterName, e.bssid, e.ssid) ==
+                         WirelessProbe::kNoWirelessDevice;
     FormatAdapterKey(a.address, a.addressLength, e.adapterKey);
     SetFieldText(e.ipText, a.firstIp);
     SetFieldText(e.description, a.description);
@@ -85,9 +87,8 @@ bool EnumerateAdapters(NetworkSource& net, std::vector<AdapterEntry>& out) {
   return true;
 }
 
-bool FindAdapterIp(NetworkSource& net, std::string_view adapterKey, char (&ipOut)[kIpTextWidth]) {
-  std::vector<RawAdapter> list;
-  if (!net.ReadAdapterList(list)) return false;
+bool FindAdapterIpIn(const std::vector<RawAdapter>& list, std::string_view adapterKey,
+                     char (&ipOut)[kIpTextWidth]) {
   for (const RawAdapter& a : list) {
     if (a.addressLength == 0) continue;
     char key[kAdapterKeyWidth];
@@ -100,14 +101,24 @@ bool FindAdapterIp(NetworkSource& net, std::string_view adapterKey, char (&ipOut
   return false;
 }
 
-bool QueryWirelessIdentity(NetworkSource& net, std::string_view adapterName,
-                           char (&bssidOut)[kBssidWidth], char (&ssidOut)[kSsidWidth]) {
+bool FindAdapterIp(NetworkSource& net, std::string_view adapterKey, char (&ipOut)[kIpTextWidth]) {
+  std::vector<RawAdapter> list;
+  return net.ReadAdapterList(list) && FindAdapterIpIn(list, adapterKey, ipOut);
+}
+
+WirelessProbe ProbeWirelessIdentity(NetworkSource& net, std::string_view adapterName,
+                                    char (&bssidOut)[kBssidWidth], char (&ssidOut)[kSsidWidth]) {
   std::memset(bssidOut, 0, sizeof bssidOut);
   std::memset(ssidOut, 0, sizeof ssidOut);
-  bool answered = false;
-  const bool found = QueryDriver(net, adapterName, bssidOut, ssidOut, answered);
-  if (answered) return found;
+  if (std::optional<WirelessProbe> driver = QueryDriver(net, adapterName, bssidOut, ssidOut)) {
+    return *driver;
+  }
   return QueryWlanService(net, adapterName, bssidOut, ssidOut);
+}
+
+bool QueryWirelessIdentity(NetworkSource& net, std::string_view adapterName,
+                           char (&bssidOut)[kBssidWidth], char (&ssidOut)[kSsidWidth]) {
+  return ProbeWirelessIdentity(net, adapterName, bssidOut, ssidOut) == WirelessProbe::kAssociated;
 }
 
 }  // namespace tral

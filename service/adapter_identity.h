@@ -27,6 +27,14 @@ struct AdapterEntry {
   char bssid[kBssidWidth] = {};
   char ssid[kSsidWidth] = {};
   char adapterName[kAdapterNameWidth] = {};
+  bool noWirelessDevice = false;  // neither the driver nor the wireless service knew the adapter
+};
+
+// What a wireless identity query found.
+enum class WirelessProbe {
+  kNoWirelessDevice,  // no BSSID answer from the driver and unknown to the wireless service
+  kNotAssociated,  // a wireless adapter without an access point (BSSID all zeros)
+  kAssociated,
 };
 
 // Two uppercase hex digits per byte joined by "-"; out must hold 3 * length bytes (at least 1).
@@ -46,6 +54,9 @@ bool EnumerateAdapters(NetworkSource& net, std::vector<AdapterEntry>& out);
 
 // The first IPv4 address text of the adapter with this key.
 bool FindAdapterIp(NetworkSource& net, std::string_view adapterKey, char (&ipOut)[kIpTextWidth]);
+// The same over an adapter list already read.
+bool FindAdapterIpIn(const std::vector<RawAdapter>& list, std::string_view adapterKey,
+                     char (&ipOut)[kIpTextWidth]);
 
 // Clears both outputs, then fills them from the adapter's driver; where the driver gives no BSSID
 // (wired adapters, and many current wireless drivers), from the wireless service. True when an
@@ -53,5 +64,8 @@ bool FindAdapterIp(NetworkSource& net, std::string_view adapterKey, char (&ipOut
 // and an empty SSID with false.
 bool QueryWirelessIdentity(NetworkSource& net, std::string_view adapterName,
                            char (&bssidOut)[kBssidWidth], char (&ssidOut)[kSsidWidth]);
+// The same query, telling also whether the adapter is wireless at all.
+WirelessProbe ProbeWirelessIdentity(NetworkSource& net, std::string_view adapterName,
+                                    char (&bssidOut)[kBssidWidth], char (&ssidOut)[kSsidWidth]);
 
 }  // namespace tral

@@ -40,6 +40,7 @@ struct ConnectionRecord {
   std::uint32_t baseTick = 0;  // tick at which the baselines were taken
   bool baseTickKnown = false;
   bool wideBase = false;  // baselines hold whole 64-bit counters (else the 32-bit counters)
+  bool noWirelessDevice = false;  // the last identity query found no wireless adapter at all
   // A counter that fell below its baseline may be a transient low reading; the pre-drop baselines
   // are held until the counter either returns to them or moves on from the low value.
   bool holdRx = false;

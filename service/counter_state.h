@@ -13,6 +13,11 @@
 
 namespace tral {
 
+// Heads of adapters that are not wireless at all are asked again for an identity only every this
+// many refresh rounds (every 60 passes instead of every 6): each ask costs an adapter-list read and
+// a device open, and a wired adapter never answers.
+inline constexpr std::uint32_t kWiredRecheckRounds = 10;
+
 // How long a row whose adapter has no record (no IPv4 address) waits before it may trigger another
 // reconciliation.
 inline constexpr std::uint32_t kUnmatchedRetryMs = 5000;
@@ -29,6 +34,7 @@ struct CounterState {
   std::uint32_t savedUptimeMs = 0;  // running time read from today's file
   std::uint32_t dayUptimeMs = 0;  // running time of the day, written at the end of each day file
   std::uint32_t wirelessRefreshCounter = 0;  // cycles 0..5; at 5 missing BSSID/SSID are asked for
+  std::uint32_t wirelessRefreshRound = 0;  // refresh passes so far
 
   // Keys of rows that found no record, with the tick of their last reconciliation.
   struct UnmatchedKey {
@@ -40,6 +46,7 @@ struct CounterState {
   // Scratch storage reused by every pass, so that a pass allocates nothing once warm.
   InterfaceTable rows;
   std::vector<AdapterEntry> adapters;
+  std::vector<RawAdapter> adapterList;
   std::vector<std::uint8_t> fileBytes;
   std::uint64_t passSerial = 0;  // numbers the sampling passes, so one row credits an adapter once
 };

@@ -20,6 +20,7 @@ void CopyEntryTexts(ConnectionRecord& r, const AdapterEntry& e) {
   std::memcpy(r.ipText, e.ipText, sizeof r.ipText);
   std::memcpy(r.bssid, e.bssid, sizeof r.bssid);
   std::memcpy(r.ssid, e.ssid, sizeof r.ssid);
+  r.noWirelessDevice = e.noWirelessDevice;
 }
 
 // The baselines and everything that belongs to them travel together from one head to the next,
@@ -78,6 +79,7 @@ void ReconcileEntry(CounterState& state, const AdapterEntry& e, bool reload) {
   }
 
   ConnectionRecord& w = **match;
+  w.noWirelessDevice = e.noWirelessDevice;
   if (FieldEmpty(w.bssid) && !FieldEmpty(e.bssid)) std::memcpy(w.bssid, e.bssid, sizeof w.bssid);
   if (FieldEmpty(w.ssid) && !FieldEmpty(e.ssid)) std::memcpy(w.ssid, e.ssid, sizeof w.ssid);
   if (match != chain.begin()) {
@@ -240,6 +242,9 @@ bool SampleCounters(CounterState& state, bool rebaseline) {
   const std::uint32_t now = state.clock.TickCount();
   const std::uint64_t pass = ++state.passSerial;
   const bool refreshWireless = state.wirelessRefreshCounter == 5;
+  const bool recheckWired = state.wirelessRefreshRound % kWiredRecheckRounds == 0;
+  bool listRead = false;  // the adapter list is read at most once per pass
+  bool listReadable = false;
   for (const InterfaceRow& row : state.rows.rows) {
     if (row.physAddrLength == 0 || row.filterInterface) continue;
     char key[kAdapterKeyWidth];
@@ -254,14 +259,23 @@ bool SampleCounters(CounterState& state, bool rebaseline) {
     ConnectionRecord& h = *UpdateHead(*entry.chain.front(),
                                       CounterReading{row.inOctets, row.outOctets, state.rows.wideCounters},
                                       rebaseline, now);
-    if (refreshWireless && (FieldEmpty(h.bssid) || FieldEmpty(h.ssid))) {
-      char ip[kIpTextWidth];
-      if (FindAdapterIp(state.net, key, ip) && SameIpIgnoringCase(ip, FieldText(h.ipText))) {
-        QueryWirelessIdentity(state.net, FieldText(h.adapterName), h.bssid, h.ssid);
-      }
+    // Every sixth pass a head without BSSID or SSID is asked again, as long as its adapter still has
+    // the record's address.
+    if (!refreshWireless || (!FieldEmpty(h.bssid) && !FieldEmpty(h.ssid))) continue;
+    if (h.noWirelessDevice && !recheckWired) continue;
+    if (!listRead) {
+      listReadable = state.net.ReadAdapterList(state.adapterList);
+      listRead = true;
+    }
+    char ip[kIpTextWidth];
+    if (listReadable && FindAdapterIpIn(state.adapterList, key, ip) &&
+        SameIpIgnoringCase(ip, FieldText(h.ipText))) {
+      h.noWirelessDevice = ProbeWirelessIdentity(state.net, FieldText(h.adapterName), h.bssid, h.ssid) ==
+                           WirelessProbe::kNoWirelessDevice;
     }
   }
-  state.wirelessRefreshCounter = state.wirelessRefreshCounter == 5 ? 0 : state.wirelessRefreshCounter + 1;
+  if (refreshWireless) ++state.wirelessRefreshRound;
+  state.wirelessRefreshCounter = refreshWireless ? 0 : state.wirelessRefreshCounter + 1;
   return true;
 }
 

@@ -228,6 +228,38 @@ TEST(SampleCounters, EverySixthPassAsksAgainForAMissingSsid) {
   EXPECT_STREQ(f.Head(kKeyA).ssid, "home");
 }
 
+TEST(SampleCounters, WiredAdaptersAreAskedForAnIdentityOnlyOnceAMinute) {
+  CounterFixture f;
+  f.net.AddAdapter("Wired A", kMacA, "10.0.0.5", "{A}");
+  f.net.AddAdapter("Wired B", kMacB, "10.0.0.6", "{B}");
+  f.net.AddRow(kMacA, 0, 0);
+  f.net.AddRow(kMacB, 0, 0);
+  ASSERT_TRUE(ReconcileAdapters(f.state, false));
+  const int lists = f.net.adapterListReads;
+  const int opens = f.net.deviceOpens;
+  // Passes 1..6: the sixth is the first refresh; both wired heads are asked, over one list read.
+  for (int pass = 0; pass < 6; ++pass) ASSERT_TRUE(SampleCounters(f.state, false));
+  EXPECT_EQ(f.net.adapterListReads, lists + 1);
+  EXPECT_EQ(f.net.deviceOpens, opens + 2);
+  // The next nine refreshes (passes 7..60) leave them alone; the tenth after asks again.
+  for (int pass = 0; pass < 54; ++pass) ASSERT_TRUE(SampleCounters(f.state, false));
+  EXPECT_EQ(f.net.deviceOpens, opens + 2);
+  for (int pass = 0; pass < 6; ++pass) ASSERT_TRUE(SampleCounters(f.state, false));
+  EXPECT_EQ(f.net.deviceOpens, opens + 4);
+
+  // A wired adapter that turns out to be wireless is found at that recheck and asked every sixth
+  // pass from then on.
+  fakes::FakeDriverAnswer ap;
+  ap.bssidBytes = 6;
+  ap.bssid[5] = 7;
+  f.net.drivers["{A}"] = ap;
+  for (int pass = 0; pass < 60; ++pass) ASSERT_TRUE(SampleCounters(f.state, false));
+  EXPECT_STREQ(f.Head(kKeyA).bssid, "00-00-00-00-00-07");
+  const int afterFound = f.net.deviceOpens;
+  for (int pass = 0; pass < 6; ++pass) ASSERT_TRUE(SampleCounters(f.state, false));
+  EXPECT_EQ(f.net.deviceOpens, afterFound + 1);  // A again (its SSID is missing); B not
+}
+
 // Reconciliation: the wireless adapter A moves between access points.
 struct Roaming : CounterFixture {
   Roaming() {
