@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "service/adapter_identity.h"
+#include "shared/text_field.h"
 
 namespace tral::win32 {
 
@@ -47,11 +48,6 @@ HMODULE LoadSystemLibrary(const char* name) {
   full += '\\';
   full += name;
   return ::LoadLibraryA(full.c_str());
-}
-
-std::string BoundedString(const char* text, std::size_t width) {
-  const void* nul = std::memchr(text, 0, width);
-  return std::string(text, nul ? static_cast<const char*>(nul) - text : width);
 }
 
 void CopyPhysAddr(InterfaceRow& row, const BYTE* address, ULONG length) {
@@ -173,11 +169,12 @@ bool Win32NetworkSource::ReadAdapterList(std::vector<RawAdapter>& out) {
   if (::GetAdaptersInfo(list, &capacity) != NO_ERROR) return false;
   for (const IP_ADAPTER_INFO* a = list; a != nullptr; a = a->Next) {
     RawAdapter& r = out.emplace_back();
-    r.description = BoundedString(a->Description, sizeof a->Description);
+    r.description = std::string(BoundedText(a->Description, sizeof a->Description));
     r.addressLength = a->AddressLength < kMaxPhysAddrBytes ? a->AddressLength : kMaxPhysAddrBytes;
     std::memcpy(r.address, a->Address, r.addressLength);
-    r.firstIp = BoundedString(a->IpAddressList.IpAddress.String, sizeof a->IpAddressList.IpAddress.String);
-    r.adapterName = BoundedString(a->AdapterName, sizeof a->AdapterName);
+    r.firstIp = std::string(
+        BoundedText(a->IpAddressList.IpAddress.String, sizeof a->IpAddressList.IpAddress.String));
+    r.adapterName = std::string(BoundedText(a->AdapterName, sizeof a->AdapterName));
   }
   return true;
 }

@@ -5,22 +5,11 @@
 #include <span>
 
 #include "service/rate_block.h"
+#include "shared/win32/mutex_ownership.h"
 
 namespace tral::win32 {
 
 namespace {
-
-// Releases the block mutex on every path once it is owned.
-class MutexOwnership {
- public:
-  explicit MutexOwnership(HANDLE mutex) : mutex_(mutex) {}
-  MutexOwnership(const MutexOwnership&) = delete;
-  MutexOwnership& operator=(const MutexOwnership&) = delete;
-  ~MutexOwnership() { ::ReleaseMutex(mutex_); }
-
- private:
-  HANDLE mutex_;
-};
 
 // The bytes a view really spans. A section of that name that a client still holds open is reused
 // by CreateFileMapping whatever size was asked for, so the size asked for proves nothing.

@@ -6,25 +6,10 @@
 #include <span>
 
 #include "shared/names.h"
+#include "shared/win32/mutex_ownership.h"
 #include "shared/win32/unique_handle.h"
 
 namespace tral::win32 {
-
-namespace {
-
-// Holds an acquired mutex until the end of the scope.
-class MutexOwnership {
- public:
-  explicit MutexOwnership(HANDLE mutex) : mutex_(mutex) {}
-  MutexOwnership(const MutexOwnership&) = delete;
-  MutexOwnership& operator=(const MutexOwnership&) = delete;
-  ~MutexOwnership() { ::ReleaseMutex(mutex_); }
-
- private:
-  HANDLE mutex_;
-};
-
-}  // namespace
 
 void PollService(ConnectionList& list, PollReceiver& receiver) {
   receiver.SetStatusText("");
