@@ -149,12 +149,12 @@ void PruneDayFiles(CounterState& state) {
   const std::string cutoff = PruneCutoffName(ReadKeepDays(state.files), state.clock.LocalDate());
   if (cutoff.empty()) return;
   for (const std::string& name : state.files.List("*.bin")) {
-    // The directory search may match more than the pattern says (short-name aliases); only real
-    // "*.bin" names are candidates, and the temporaries of saves never are.
-    if (!EndsWithNoCase(name, kDayFileSuffix)) continue;
+    if (!HasDayFileSuffix(name)) continue;  // the temporaries of saves never are candidates
     if (name < cutoff) state.files.Remove(name);
   }
 }
+
+bool HasDayFileSuffix(std::string_view name) { return EndsWithNoCase(name, kDayFileSuffix); }
 
 std::string SaveTemporaryName(std::string_view dayFileName) {
   std::string name(dayFileName.substr(0, dayFileName.size() - kDayFileSuffix.size()));

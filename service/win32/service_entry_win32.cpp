@@ -53,12 +53,6 @@ std::string ModulePath() {
   return std::string(path, n < MAX_PATH ? n : MAX_PATH);
 }
 
-bool EndsWithBinNoCase(const std::string& name) {
-  if (name.size() < 4) return false;
-  const std::string tail = name.substr(name.size() - 4);
-  return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, tail.c_str(), 4, ".bin", 4) == CSTR_EQUAL;
-}
-
 bool StartThroughManager(SC_HANDLE manager, const char* name) {
   UniqueServiceHandle service(::OpenServiceA(manager, name, SERVICE_ALL_ACCESS));
   if (!service) return false;
@@ -184,10 +178,8 @@ bool RemoveCounterService(const char* name) {
 void RemoveCounterData() {
   ::DeleteFileA(ServiceIniPath().c_str());
   Win32DayFileStore store(ExecutableDirectory());
-  // The directory search also matches short-name aliases ("x.binary" is "X~1.BIN"): only files
-  // whose own name ends in ".bin" are removed.
   for (const std::string& name : store.List("*.bin")) {
-    if (EndsWithBinNoCase(name)) store.Remove(name);
+    if (HasDayFileSuffix(name)) store.Remove(name);
   }
   RemoveInterruptedSaves(store);
 }
