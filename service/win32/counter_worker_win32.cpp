@@ -151,6 +151,10 @@ DWORD RunCounter(HANDLE stopEvent, const WorkerPause* pause) {
     HANDLE list[5];
     DWORD count = 0;
     list[count++] = stopEvent;
+    // The pause comes before the request: a wait reports the lowest signalled handle, and a client
+    // asking without pause would otherwise keep the worker answering after PAUSE.
+    const DWORD pauseIndex = pause ? count : MAXDWORD;
+    if (pause) list[count++] = pause->request;
     const DWORD requestIndex = objects.request ? count : MAXDWORD;
     if (objects.request) list[count++] = objects.request.Get();
     Arm(watch->address, NotifyAddrChange);
@@ -159,8 +163,6 @@ DWORD RunCounter(HANDLE stopEvent, const WorkerPause* pause) {
     Arm(watch->route, NotifyRouteChange);
     const DWORD routeIndex = watch->route.armed ? count : MAXDWORD;
     if (watch->route.armed) list[count++] = watch->route.event.Get();
-    const DWORD pauseIndex = pause ? count : MAXDWORD;
-    if (pause) list[count++] = pause->request;
     const bool bothArmed = watch->address.armed && watch->route.armed;
 
     const DWORD r = ::WaitForMultipleObjects(count, list, FALSE, timeout);

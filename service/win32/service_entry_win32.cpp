@@ -29,7 +29,7 @@ constexpr DWORD kDebugCloseWaitMs = 4500;  // the system ends a process 5 s afte
 // What the dispatcher's threads share: the main thread runs the control handler, the service main
 // routine runs on a thread of its own, the worker on a third.
 struct ServiceContext {
-  HANDLE stopEvent = nullptr;  // "Global\QTraldenServiceEvent", owned by the entry point
+  std::atomic<HANDLE> stopEvent{nullptr};  // "Global\QTraldenServiceEvent", owned by the entry point
   SERVICE_STATUS_HANDLE statusHandle = nullptr;
   UniqueKernelHandle completion;  // wakes the service main routine when the service must end
   UniqueKernelHandle worker;
@@ -83,7 +83,7 @@ void PauseWorker() {
 }
 
 BOOL WINAPI DebugConsoleHandler(DWORD type) {
-  ::SetEvent(g.stopEvent);
+  if (HANDLE stop = g.stopEvent) ::SetEvent(stop);
   // After a close, log-off or shut-down event the system ends the process as soon as this returns:
   // give the final save its time. Ctrl+C and Ctrl+Break let the main thread finish by itself.
   if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT && g.debugDone) {
@@ -102,6 +102,9 @@ int RunCountingInstance(bool debug) {
     ::SetConsoleCtrlHandler(DebugConsoleHandler, TRUE);
     RunCounter(stopEvent.Get(), nullptr);
     if (g.debugDone) ::SetEvent(g.debugDone.Get());
+    // The stop event closes on return: no console event may signal it after that.
+    ::SetConsoleCtrlHandler(DebugConsoleHandler, FALSE);
+    g.stopEvent = nullptr;
   } else {
     char name[sizeof kServiceName];
     ::lstrcpynA(name, kServiceName, sizeof name);

@@ -89,6 +89,20 @@ def main():
         checks.eq("after CONTINUE the same table goes on, with the paused time's traffic",
                   totals(client.wait_for_snapshot()), (key, IP_SERVICE, k2[0] - k0[0], k2[1] - k0[1]))
 
+        # ---- PAUSE while a neighbour floods requests: the worker parks at once and answers nobody ----
+        flood = lab.popen(args.client, "flood", "9000")
+        time.sleep(1.5)
+        started = time.time()
+        rc, st = client.call("svc-control", str(PAUSE))
+        pause_took = time.time() - started
+        checks.eq("PAUSE during a request flood is answered with PAUSED", st and st["state"], SERVICE_PAUSED)
+        checks.true("the worker parked without waiting out the pause limit", pause_took < 2.5, f"{pause_took:.2f} s")
+        rc, _ = client.snapshot()
+        checks.eq("no answer while paused, flood or not", rc, 3)
+        flood.communicate(timeout=30)
+        rc, st = client.call("svc-control", str(CONTINUE))
+        checks.eq("CONTINUE after the flood", st and st["state"], SERVICE_RUNNING)
+
         # ---- STOP of a paused service: STOP_PENDING at once, the final save, then STOPPED ----
         lab.traffic(60, 700)
         k3 = lab.quiet_counters()
