@@ -4,7 +4,10 @@
 namespace tral {
 
 std::uint32_t ParseIniNumber(std::string_view text) {
-  if (text.size() > kIniReadChars) text = text.substr(0, kIniReadChars);
+  return ParseDecimalWrapping(text.substr(0, kIniReadChars));
+}
+
+std::uint32_t ParseDecimalWrapping(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
   bool negative = false;

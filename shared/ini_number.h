@@ -14,4 +14,8 @@ inline constexpr std::size_t kIniReadChars = 18;
 // result as signed or unsigned; "-1" and "4294967295" give the same bits.
 std::uint32_t ParseIniNumber(std::string_view text);
 
+// The same conversion over the whole text, for values read into a larger buffer (the window
+// position's four numbers).
+std::uint32_t ParseDecimalWrapping(std::string_view text);
+
 }  // namespace tral

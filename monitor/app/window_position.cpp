@@ -2,6 +2,7 @@
 #include "monitor/app/window_position.h"
 
 #include "monitor/app/ini_values.h"
+#include "shared/ini_number.h"
 
 namespace tral {
 
@@ -31,7 +32,7 @@ std::optional<WindowPoint> ParseWindowPosition(std::string_view text) {
       if (comma == std::string_view::npos) return std::nullopt;
       start = comma + 1;
     }
-    numbers[i] = IniTextToInt(text.substr(start));
+    numbers[i] = static_cast<std::int32_t>(ParseDecimalWrapping(text.substr(start)));
   }
   const auto [x, y, w, h] = numbers;
   if (!(x < WrapAdd(x, w)) || !(y < WrapAdd(y, h))) return std::nullopt;

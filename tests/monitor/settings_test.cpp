@@ -177,6 +177,9 @@ TEST(WindowPosition, StoredTextIsAcceptedOnlyWithFourNumbersAndAPositiveSize) {
       {"-2147483648,5,1,1", true, -2147483647 - 1, 5},
       {"1,2,3,4,5", true, 1, 2},  // a fifth number is not looked at
       {"abc,def,10,10", true, 0, 0},
+      // The whole value is read, not just the 18 characters an INI number read sees.
+      {"0000000000000000000100,5,10,10", true, 100, 5},
+      {"100,200,0000000000000000000300,150", true, 100, 200},
   };
   for (const auto& c : cases) {
     const auto point = ParseWindowPosition(c.text);

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "monitor/app/win32/ansi_text_win32.h"
 #include "monitor/app/win32/settings_store_win32.h"
 #include "shared/win32/unique_handle.h"
 
@@ -11,11 +12,6 @@ namespace tral::win32 {
 namespace {
 
 constexpr DWORD kRunValueBuffer = 260;
-
-// Paths compare as the shell compares them: ignoring case, multibyte characters as units.
-bool SamePath(const char* a, const char* b) {
-  return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a, -1, b, -1) == CSTR_EQUAL;
-}
 
 }  // namespace
 
@@ -31,7 +27,9 @@ bool IsAutostartRegistered(const char* valueName, const std::string& exePath) {
     return false;
   }
   data[size < kRunValueBuffer ? size : kRunValueBuffer] = '\0';
-  return SamePath(data, exePath.c_str());
+  // Our path in another letter case names us; a comparison by language rules would also take
+  // other spellings for ours.
+  return EqualIgnoringCaseAnsi(data, exePath);
 }
 
 int SetAutostart(const char* valueName, bool enable, const std::string& exePath) {

@@ -1,10 +1,9 @@
-// Reading day files from disk for the statistics, and the code page's case-insensitive equality.
+// Reading day files from disk for the statistics.
 #include "monitor/statistics/win32/day_file_source_win32.h"
 
 #include <windows.h>
 
 #include <algorithm>
-#include <array>
 
 #include "monitor/app/ini_paths.h"
 #include "monitor/app/win32/settings_store_win32.h"
@@ -40,47 +39,6 @@ bool Win32DayFileSource::ReadDayFile(const CivilDate& date, std::vector<std::uin
   }
   // What could be read is decoded; a short or unreadable file simply ends early.
   bytes.resize(got);
-  return true;
-}
-
-namespace {
-
-struct CodePageTables {
-  std::array<bool, 256> lead{};
-  std::array<unsigned char, 256> lower{};
-
-  CodePageTables() {
-    for (int c = 0; c < 256; ++c) {
-      const auto byte = static_cast<unsigned char>(c);
-      lead[byte] = ::IsDBCSLeadByte(byte) != FALSE;
-      char ch = static_cast<char>(byte);
-      if (!lead[byte] && byte != 0) ::CharLowerBuffA(&ch, 1);
-      lower[byte] = static_cast<unsigned char>(ch);
-    }
-  }
-};
-
-const CodePageTables& Tables() {
-  static const CodePageTables tables;
-  return tables;
-}
-
-}  // namespace
-
-bool EqualIgnoringCaseAnsi(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  const CodePageTables& t = Tables();
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto ca = static_cast<unsigned char>(a[i]);
-    const auto cb = static_cast<unsigned char>(b[i]);
-    if (t.lead[ca] && i + 1 < a.size()) {
-      // A double-byte character: both bytes must be the same.
-      if (ca != cb || a[i + 1] != b[i + 1]) return false;
-      ++i;
-      continue;
-    }
-    if (t.lower[ca] != t.lower[cb]) return false;
-  }
   return true;
 }
 

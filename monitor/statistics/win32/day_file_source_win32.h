@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "monitor/app/win32/ansi_text_win32.h"  // EqualIgnoringCaseAnsi, the rows' comparison
 #include "monitor/statistics/statistic_data.h"
 
 namespace tral::win32 {
@@ -21,9 +22,5 @@ class Win32DayFileSource final : public DayFileSource {
  private:
   std::string directory_;
 };
-
-// Case-insensitive equality in the system's ANSI code page: double-byte characters compare as
-// units, single-byte characters after the code page's lower-case mapping.
-bool EqualIgnoringCaseAnsi(std::string_view a, std::string_view b);
 
 }  // namespace tral::win32

@@ -142,6 +142,15 @@ TEST(AutostartWin32, RunValueIsOursOnlyWhenItNamesOurPath) {
   SetRunValue(name, "c:\\PROGRAM FILES\\tralden\\traldenview.EXE");  // other letter case
   EXPECT_TRUE(IsAutostartRegistered(name.c_str(), exe));
 
+  // A spelling that only a linguistic comparison takes for ours is another path.
+  if (::GetACP() == 1252) {
+    const std::string sharp = "C:\\Stra\xDF" "e\\TraldenView.exe";
+    SetRunValue(name, "C:\\Strasse\\TraldenView.exe");
+    EXPECT_FALSE(IsAutostartRegistered(name.c_str(), sharp));
+    EXPECT_EQ(SetAutostart(name.c_str(), false, sharp), 0);
+    EXPECT_EQ(RunValue(name), "C:\\Strasse\\TraldenView.exe");
+  }
+
   const std::string other = "D:\\Elsewhere\\TraldenView.exe";
   SetRunValue(name, other);
   EXPECT_FALSE(IsAutostartRegistered(name.c_str(), exe));
