@@ -9,39 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "bench/year_of_day_files.h"
 #include "monitor/statistics/win32/day_file_source_win32.h"
-#include "shared/day_file_codec.h"
-#include "shared/text_field.h"
 #include "shared/win32/unique_handle.h"
 
 namespace {
 
 using tral::win32::UniqueFile;
 
-constexpr int kDays = 366;
-constexpr tral::CivilDate kFirst{2008, 3, 13};
-
-std::vector<std::uint8_t> DayBytes(int day) {
-  std::vector<std::uint8_t> bytes;
-  tral::DayFileWriter writer(bytes);
-  const char* keys[] = {"00-1A-2B-3C-4D-5E", "AA-BB-CC-DD-EE-FF", "00-0C-29-AB-CD-EF"};
-  const int entries[] = {4, 3, 3};  // ten connections
-  writer.PutGroupCount(3);
-  for (int g = 0; g < 3; ++g) {
-    char key[tral::kAdapterKeyWidth];
-    tral::SetFieldText(key, keys[g]);
-    writer.PutGroupHeader(key, entries[g]);
-    for (int e = 0; e < entries[g]; ++e) {
-      char ip[tral::kIpTextWidth], bssid[tral::kBssidWidth], ssid[tral::kSsidWidth];
-      tral::SetFieldText(ip, "192.168." + std::to_string(g) + "." + std::to_string(10 + e));
-      tral::SetFieldText(bssid, g == 1 ? "00-11-22-33-44-5" + std::to_string(e) : "");
-      tral::SetFieldText(ssid, g == 1 ? "Network " + std::to_string(e) : "");
-      writer.PutEntry(ip, bssid, ssid, 1'000'000ULL * (day + 1) + e, 200'000ULL * (day + 1) + e);
-    }
-  }
-  writer.PutUptime(86'000'000);
-  return bytes;
-}
+using tral::bench::DayFileBytesOfDay;
+using tral::bench::kDays;
+using tral::bench::kFirst;
 
 double NowMs() {
   static LARGE_INTEGER frequency = [] {
@@ -70,7 +48,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> paths;
   for (int d = 0; d < kDays; ++d) {
     paths.push_back(dir + tral::DayFileName(tral::AddDays(kFirst, d)));
-    const std::vector<std::uint8_t> bytes = DayBytes(d);
+    const std::vector<std::uint8_t> bytes = DayFileBytesOfDay(d);
     UniqueFile file(::CreateFileA(paths.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;

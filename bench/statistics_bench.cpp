@@ -10,14 +10,13 @@
 
 #include <unistd.h>
 
+#include "bench/year_of_day_files.h"
 #include "monitor/statistics/statistic_data.h"
-#include "shared/day_file_codec.h"
-#include "shared/text_field.h"
 
 namespace {
 
-constexpr int kDays = 366;
-constexpr tral::CivilDate kFirst{2008, 3, 13};
+using tral::bench::kDays;
+using tral::bench::kFirst;
 
 // Reads whole day files with the C library, as the Windows layer reads them with ReadFile.
 class StdioDayFiles final : public tral::DayFileSource {
@@ -45,25 +44,8 @@ class YearOfFiles {
  public:
   YearOfFiles() : dir_(std::filesystem::temp_directory_path() / ("tm-stat-bench-" + std::to_string(::getpid()))) {
     std::filesystem::create_directories(dir_);
-    const char* keys[] = {"00-1A-2B-3C-4D-5E", "AA-BB-CC-DD-EE-FF", "00-0C-29-AB-CD-EF"};
-    const int entries[] = {4, 3, 3};
     for (int d = 0; d < kDays; ++d) {
-      std::vector<std::uint8_t> bytes;
-      tral::DayFileWriter writer(bytes);
-      writer.PutGroupCount(3);
-      for (int g = 0; g < 3; ++g) {
-        char key[tral::kAdapterKeyWidth];
-        tral::SetFieldText(key, keys[g]);
-        writer.PutGroupHeader(key, entries[g]);
-        for (int e = 0; e < entries[g]; ++e) {
-          char ip[tral::kIpTextWidth], bssid[tral::kBssidWidth], ssid[tral::kSsidWidth];
-          tral::SetFieldText(ip, "192.168." + std::to_string(g) + "." + std::to_string(10 + e));
-          tral::SetFieldText(bssid, g == 1 ? "00-11-22-33-44-5" + std::to_string(e) : "");
-          tral::SetFieldText(ssid, g == 1 ? "Network " + std::to_string(e) : "");
-          writer.PutEntry(ip, bssid, ssid, 1'000'000ULL * (d + 1) + e, 200'000ULL * (d + 1) + e);
-        }
-      }
-      writer.PutUptime(86'000'000);
+      const std::vector<std::uint8_t> bytes = tral::bench::DayFileBytesOfDay(d);
       paths_.push_back(dir_ / tral::DayFileName(tral::AddDays(kFirst, d)));
       std::FILE* f = std::fopen(paths_.back().c_str(), "wb");
       std::fwrite(bytes.data(), 1, bytes.size(), f);

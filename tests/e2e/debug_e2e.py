@@ -1,15 +1,13 @@
 # TraldenMeter.exe "debug" in a private namespace: pruning at start, exact counting of the veth's
 # traffic, answers through the real named objects, bad neighbours, Ctrl+C with the final save,
 # continuity across a restart, and a second instance that ends at once.
-import argparse
 import os
-import shutil
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from wine_lab import (IP_SERVICE, Checks, Client, Lab, day_file_bytes, day_file_name, decode_day_file,
-                      mac_key)
+from wine_lab import (IP_SERVICE, Checks, Client, Lab, copy_service, day_file_bytes, day_file_name,
+                      decode_day_file, mac_key, service_test_args)
 
 DAY = 86400
 
@@ -30,21 +28,12 @@ def expect_totals(checks, what, snap, rx, tx):
 
 
 def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--exe", required=True)
-    ap.add_argument("--client", required=True)
-    ap.add_argument("--prefix", required=True)
-    ap.add_argument("--scripts", required=True)
-    ap.add_argument("--scratch", required=True)
-    args = ap.parse_args()
+    args = service_test_args()
     checks = Checks()
 
     with Lab(args.prefix, args.scripts, args.scratch) as lab:
         client = Client(lab, args.client)
-        svc = os.path.join(lab.scratch, "svc")
-        os.makedirs(svc)
-        exe = os.path.join(svc, "TraldenMeter.exe")
-        shutil.copy(args.exe, exe)
+        svc, exe = copy_service(lab, args.exe)
         key = mac_key(lab.mac)
 
         # ---- keepdays pruning at start ----

@@ -2,14 +2,13 @@
 # upper case too) with its registration and markers, PAUSE/CONTINUE, STOP of a paused service with
 # the final save checked byte by byte, an address change found without notifications, and
 # "uninstallme" removing the data and the service.
-import argparse
 import os
-import shutil
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from wine_lab import IP_SERVICE, Checks, Client, Lab, day_file_bytes, day_file_name, decode_day_file, mac_key
+from wine_lab import (IP_SERVICE, Checks, Client, Lab, copy_service, day_file_bytes, day_file_name,
+                      decode_day_file, mac_key, service_test_args)
 
 SERVICE_STOPPED, SERVICE_STOP_PENDING, SERVICE_RUNNING, SERVICE_PAUSED = 1, 3, 4, 7
 STOP, PAUSE, CONTINUE, INTERROGATE = 1, 2, 3, 4
@@ -24,21 +23,12 @@ def totals(snap):
 
 
 def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--exe", required=True)
-    ap.add_argument("--client", required=True)
-    ap.add_argument("--prefix", required=True)
-    ap.add_argument("--scripts", required=True)
-    ap.add_argument("--scratch", required=True)
-    args = ap.parse_args()
+    args = service_test_args()
     checks = Checks()
 
     with Lab(args.prefix, args.scripts, args.scratch) as lab:
         client = Client(lab, args.client)
-        svc = os.path.join(lab.scratch, "svc")
-        os.makedirs(svc)
-        exe = os.path.join(svc, "TraldenMeter.exe")
-        shutil.copy(args.exe, exe)
+        svc, exe = copy_service(lab, args.exe)
         key = mac_key(lab.mac)
         temp = lab.unix_path(lab.wine(args.client, "temp-path").stdout.strip())
 

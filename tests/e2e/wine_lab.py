@@ -1,5 +1,6 @@
 # A private network namespace pair with its own Wine prefix and server, for end-to-end tests of the
 # counting service. Traffic flows only between the two namespaces over a veth pair.
+import argparse
 import fcntl
 import json
 import os
@@ -20,6 +21,23 @@ IF_SERVICE, IF_PEER = "tmC1v0", "tmC2v0"
 IP_SERVICE, IP_PEER = "198.18.0.1", "198.18.0.2"
 # The namespaces are system-wide: runs from other build directories wait for this lock.
 LOCK_PATH = "/tmp/tmC-netns.lock"
+
+
+def service_test_args():
+    """The arguments both service tests take: the executables, the build's prefix, helper scripts, scratch."""
+    ap = argparse.ArgumentParser()
+    for name in ("--exe", "--client", "--prefix", "--scripts", "--scratch"):
+        ap.add_argument(name, required=True)
+    return ap.parse_args()
+
+
+def copy_service(lab, exe):
+    """Copies the service executable into its own directory of the scratch; its day files go there."""
+    svc = os.path.join(lab.scratch, "svc")
+    os.makedirs(svc)
+    path = os.path.join(svc, "TraldenMeter.exe")
+    shutil.copy(exe, path)
+    return svc, path
 
 
 def skip(reason):
