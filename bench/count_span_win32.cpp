@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/year_of_day_files.h"
+#include "monitor/app/win32/ansi_text_win32.h"
 #include "monitor/statistics/win32/day_file_source_win32.h"
 #include "shared/win32/unique_handle.h"
 

@@ -2,9 +2,7 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
-#include "monitor/app/win32/ansi_text_win32.h"  // EqualIgnoringCaseAnsi, the rows' comparison
 #include "monitor/statistics/statistic_data.h"
 
 namespace tral::win32 {

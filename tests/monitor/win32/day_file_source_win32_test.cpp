@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "monitor/app/win32/ansi_text_win32.h"
 #include "monitor/statistics/win32/day_file_source_win32.h"
 #include "monitor_test_support.h"
 #include "shared/win32/unique_handle.h"
