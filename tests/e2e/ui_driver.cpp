@@ -8,7 +8,7 @@
 // Windows are given as numbers (decimal or 0x...). CLASS and TITLE "-" mean any. Commands:
 //   wait CLASS TITLE MS                 a visible top-level window; {"hwnd": N} or {"hwnd": 0}
 //   gone HWND MS                        waits until the window no longer exists
-//   owned OWNER TITLE MS                a visible top-level window of that title owned by OWNER
+//   owned OWNER TITLE MS                a visible top-level window of that title owned by OWNER (- any)
 //   controls HWND                       every child: id, class, text, enabled, visible, checked
 //   text HWND ID                        WM_GETTEXT of child ID (ID 0: the window itself)
 //   state HWND ID                       enabled, visible, checked, style, exStyle
@@ -128,6 +128,7 @@ bool WaitFor(DWORD ms, F condition) {
 }
 
 struct OwnedSearch {
+  bool anyOwner;
   HWND owner;
   const char* title;
   HWND found;
@@ -135,7 +136,7 @@ struct OwnedSearch {
 
 BOOL CALLBACK FindOwned(HWND h, LPARAM param) {
   auto* s = reinterpret_cast<OwnedSearch*>(param);
-  if (GetWindow(h, GW_OWNER) == s->owner && IsWindowVisible(h) && TextOf(h) == s->title) {
+  if ((s->anyOwner || GetWindow(h, GW_OWNER) == s->owner) && IsWindowVisible(h) && TextOf(h) == s->title) {
     s->found = h;
     return FALSE;
   }
@@ -186,7 +187,7 @@ std::string Run(const Args& a) {
     return "{\"gone\": " + std::string(Bool(gone)) + "}";
   }
   if (op == "owned" && need(3)) {
-    OwnedSearch s{ToHwnd(a[1]), a[2].c_str(), nullptr};
+    OwnedSearch s{a[1] == "-", ToHwnd(a[1]), a[2].c_str(), nullptr};
     WaitFor(static_cast<DWORD>(ToInt(a[3])), [&] {
       EnumWindows(FindOwned, reinterpret_cast<LPARAM>(&s));
       return s.found != nullptr;

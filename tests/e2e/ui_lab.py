@@ -11,7 +11,7 @@ import subprocess
 import threading
 import time
 
-from wine_lab import NS_SERVICE, WINE64, Lab, skip
+from wine_lab import IP_SERVICE, NS_PEER, NS_SERVICE, WINE64, Lab, skip
 
 MAIN_CLASS, MAIN_TITLE = "#32770", "TraldenView"
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
@@ -193,6 +193,16 @@ class UiLab(Lab):
                 return True
         return False
 
+    def steady_traffic(self, target, interval=0.02, size=1000):
+        """Echo requests from the peer to TARGET until the returned process is stopped."""
+        return subprocess.Popen(["ip", "netns", "exec", NS_PEER, "ping", "-q", "-i", str(interval), "-s", str(size),
+                                 target], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def burst(self, count, size=1400, target=IP_SERVICE):
+        """COUNT echo requests as fast as the replies come back."""
+        subprocess.run(["ip", "netns", "exec", NS_PEER, "ping", "-q", "-c", str(count), "-i", "0.001", "-s",
+                        str(size), target], check=True, timeout=120, stdout=subprocess.DEVNULL)
+
     # ---- settings ----
     def ini_path(self):
         """The monitor's INI file in the Wine user's application-data folder."""
@@ -202,10 +212,13 @@ class UiLab(Lab):
             raise RuntimeError("no application-data folder in the prefix")
         return os.path.join(users[0], "TraldenView.ini")
 
-    def write_ini(self, options):
-        """Writes the monitor's INI file with these "OPTIONS" keys (and nothing else)."""
-        text = "[OPTIONS]\r\n" + "".join(f"{k}={v}\r\n" for k, v in options.items())
-        with open(self.ini_path(), "w", newline="") as f:
+    def update_ini(self, options):
+        """Sets these "OPTIONS" keys in the monitor's INI file, keeping every other key and section."""
+        sections = self.read_ini() or {}
+        sections.setdefault("OPTIONS", {}).update({k: str(v) for k, v in options.items()})
+        text = "".join(f"[{name}]\r\n" + "".join(f"{k}={v}\r\n" for k, v in keys.items())
+                       for name, keys in sections.items())
+        with open(self.ini_path(), "w", newline="", encoding="latin-1") as f:
             f.write(text)
 
     def read_ini(self):
