@@ -51,14 +51,16 @@ def quantity_texts(byte_count, quantity, decimals):
 
 
 def speed_plausible(text, rate, speed, decimals):
-    """The speed text has the setting's decimals and, as the rate in that unit, lies within a factor of
-    two of the rate the service gave at about the same moment (the window's poll and the client's
-    request are different sampling passes)."""
+    """The speed text has the setting's decimals and, as a rate in that unit, lies within a factor of
+    three of the rate the service gave at about the same moment. The service's rates are bytes per
+    sampling pass, and every request takes a pass: the window's polls, the client's requests and the
+    timed passes between them make the rate swing by up to 2x from one snapshot to the next. The unit
+    factors differ by 8 or more, so a wrong unit still fails."""
     p = places(decimals)
     if not re.fullmatch(r"\d+" + (r"\.\d{%d}" % p if p else ""), text):
         return False
     shown, expected = float(text), float(rate * SPEED[speed][1])
-    return expected / 2 <= shown <= expected * 2
+    return expected / 3 <= shown <= expected * 3
 
 
 # ---- reading the window ----
@@ -80,6 +82,11 @@ def eventually(probe, condition, timeout=6.0, interval=0.25):
         time.sleep(interval)
 
 
+def snapshot(client):
+    # The window polls too: a request of ours that meets one of its own may lose the answer to it.
+    return client.wait_for_snapshot(10)
+
+
 def record_by_ip(snap, ip):
     for group in (snap or {}).get("groups", []):
         for r in group:
@@ -91,7 +98,7 @@ def record_by_ip(snap, ip):
 def check_quantities(checks, lab, client, hwnd, ip, quantity, decimals, what):
     """Once the counters are still, the two day totals of the shown connection as the service has them."""
     lab.quiet_counters()
-    snap = client.snapshot()[1]
+    snap = snapshot(client)
     rec = record_by_ip(snap, ip)
     if not checks.true(f"{what}: the service has the connection {ip}", rec is not None, str(snap)):
         return
@@ -106,7 +113,7 @@ def check_speeds(checks, lab, client, hwnd, speed, decimals, what):
     """With steady traffic, both speed texts against the rates of a snapshot taken at the same time."""
     ip = text(lab, hwnd, 1007)
     shown = (text(lab, hwnd, 1011), text(lab, hwnd, 1012))
-    rec = record_by_ip(client.snapshot()[1], ip)
+    rec = record_by_ip(snapshot(client), ip)
     ok = rec is not None and rec["rxRate"] > 0 and speed_plausible(shown[0], rec["rxRate"], speed, decimals) and \
         speed_plausible(shown[1], rec["txRate"], speed, decimals)
     checks.true(f"{what}: speeds in {SPEED[speed][0]} with {places(decimals)} decimals", ok,
@@ -121,6 +128,14 @@ def check_units(checks, lab, hwnd, quantity, speed, what):
 def live_speeds(lab, hwnd):
     """Waits until the window shows a download speed above zero."""
     eventually(lambda: text(lab, hwnd, 1011) or "", lambda t: re.search(r"[1-9]", t) is not None, timeout=8)
+
+
+def topmost(lab, hwnd):
+    """WS_EX_TOPMOST of the window, as far as Wine shows it. A window that owns popups (the tooltip
+    control) is placed just below them by Wine when it is made topmost, and only the popups get the
+    flag; on Windows the window itself has it."""
+    info = lab.driver("window", hwnd)
+    return bool(info["exStyle"] & WS_EX_TOPMOST or any(w["exStyle"] & WS_EX_TOPMOST for w in info["owned"]))
 
 
 def start_main_window(checks, lab, what):
@@ -154,7 +169,7 @@ def main():
         checks.eq("the status line is empty while the service answers",
                   eventually(lambda: text(lab, hwnd, 1014), lambda t: t == ""), "")
         check_units(checks, lab, hwnd, 1, 1, "built-in settings")
-        rec = record_by_ip(client.snapshot()[1], IP_SERVICE)
+        rec = record_by_ip(snapshot(client), IP_SERVICE)
         shown = eventually(lambda: [text(lab, hwnd, c) for c in (1002, 1007, 1005, 1020, 1018)],
                            lambda t: t[1] == IP_SERVICE)
         checks.eq("adapter description, IP, hardware address, SSID and BSSID of the service's connection", shown,
@@ -177,11 +192,11 @@ def main():
         d("input", hwnd, VK_ESCAPE)
         time.sleep(1)
         checks.true("Esc leaves the window open", d("window", hwnd).get("visible") is True)
-        checks.eq("not topmost at first", d("window", hwnd)["exStyle"] & WS_EX_TOPMOST, 0)
+        checks.eq("not topmost at first", topmost(lab, hwnd), False)
         d("click", hwnd, 1022)
-        state = eventually(lambda: (d("state", hwnd, 1022)["checked"], d("window", hwnd)["exStyle"] & WS_EX_TOPMOST),
-                           lambda s: s == (True, WS_EX_TOPMOST), timeout=3)
-        checks.eq("a click on Topmost checks it and puts the window above all others", state, (True, WS_EX_TOPMOST))
+        state = eventually(lambda: (d("state", hwnd, 1022)["checked"], topmost(lab, hwnd)),
+                           lambda s: s == (True, True), timeout=3)
+        checks.eq("a click on Topmost checks it and puts the window above all others", state, (True, True))
         checks.eq("Topmost is stored in the INI file", (lab.read_ini() or {}).get("OPTIONS", {}).get("topmost"), "YES")
 
         started = time.time()
@@ -257,8 +272,7 @@ def main():
                 return checks.finish()
             if n == 0:
                 checks.eq("Topmost is restored at the next start",
-                          (d("state", hwnd, 1022)["checked"], d("window", hwnd)["exStyle"] & WS_EX_TOPMOST),
-                          (True, WS_EX_TOPMOST))
+                          (d("state", hwnd, 1022)["checked"], topmost(lab, hwnd)), (True, True))
             check_units(checks, lab, hwnd, quantity, speed, what)
             pinger = lab.steady_traffic(IP_SERVICE, 0.01, 1400)
             live_speeds(lab, hwnd)

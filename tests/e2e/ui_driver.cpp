@@ -12,7 +12,8 @@
 //   controls HWND                       every child: id, class, text, enabled, visible, checked
 //   text HWND ID                        WM_GETTEXT of child ID (ID 0: the window itself)
 //   state HWND ID                       enabled, visible, checked, style, exStyle
-//   window HWND                         enabled, visible, iconic, exStyle, rectangles, owner, pid
+//   window HWND                         enabled, visible, iconic, exStyle, rectangles, owner, pid and the
+//                                       top-level windows it owns (class, exStyle)
 //   click HWND ID                       posts BM_CLICK to child ID
 //   command HWND ID                     posts WM_COMMAND (BN_CLICKED) from child ID
 //   key HWND VK                         posts WM_KEYDOWN/WM_KEYUP of VK to the focused control
@@ -143,6 +144,21 @@ BOOL CALLBACK FindOwned(HWND h, LPARAM param) {
   return TRUE;
 }
 
+struct OwnedList {
+  HWND owner;
+  std::string json;
+};
+
+BOOL CALLBACK ListOwned(HWND h, LPARAM param) {
+  auto* s = reinterpret_cast<OwnedList*>(param);
+  if (GetWindow(h, GW_OWNER) != s->owner) return TRUE;
+  if (s->json.size() > 1) s->json += ", ";
+  s->json += "{\"hwnd\": " + std::to_string(reinterpret_cast<unsigned long long>(h)) + ", \"class\": " +
+             Json(ClassOf(h)) + ", \"exStyle\": " + std::to_string(static_cast<DWORD>(GetWindowLongA(h, GWL_EXSTYLE))) +
+             "}";
+  return TRUE;
+}
+
 BOOL CALLBACK ListChild(HWND h, LPARAM param) {
   auto* out = reinterpret_cast<std::string*>(param);
   if (out->size() > 1) *out += ", ";
@@ -224,12 +240,15 @@ std::string Run(const Args& a) {
     ClientToScreen(window, &origin);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
+    OwnedList owned{window, "["};
+    EnumWindows(ListOwned, reinterpret_cast<LPARAM>(&owned));
     return "{\"enabled\": " + std::string(Bool(IsWindowEnabled(window))) + ", \"visible\": " +
            Bool(IsWindowVisible(window)) + ", \"iconic\": " + Bool(IsIconic(window)) + ", \"exStyle\": " +
            Num(static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE))) + ", \"rect\": " + Rect(w) +
            ", \"client\": " + Rect(c) + ", \"clientOrigin\": [" + std::to_string(origin.x) + ", " +
            std::to_string(origin.y) + "], \"owner\": " + Num(HwndNum(GetWindow(window, GW_OWNER))) +
-           ", \"pid\": " + Num(pid) + ", \"title\": " + Json(TextOf(window)) + "}";
+           ", \"pid\": " + Num(pid) + ", \"title\": " + Json(TextOf(window)) + ", \"owned\": " + owned.json +
+           "]}";
   }
   if (op == "click" && need(2)) {
     HWND c = child(a[2]);

@@ -76,7 +76,7 @@ class UiLab(Lab):
 
     # ---- the display ----
     def before_wine(self):
-        for tool in ("Xvfb", "openbox", "import"):
+        for tool in ("Xvfb", "openbox", "import", "xdotool"):
             if shutil.which(tool) is None:
                 skip(f"{tool} is not installed (scripts/install-deps.sh)")
         # Xvfb picks a free display and writes its number to the pipe. It stays outside the namespaces:
@@ -97,6 +97,9 @@ class UiLab(Lab):
                               start_new_session=True)
         self.x_procs.append(wm)
         time.sleep(0.5)
+        # The pointer starts in the middle of the screen, where it would raise a control's tooltip.
+        subprocess.run(["xdotool", "mousemove", "1023", "767"], env=self.env, timeout=10,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.makedirs(self.artifacts, exist_ok=True)
         print(f"display {self.display}; screenshots in {self.artifacts}")
 
