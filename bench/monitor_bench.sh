@@ -5,7 +5,8 @@
 #      and the Wine server's in the same run (goal: within 2x of the service's own figures);
 #   2. time from a poll's answer to the new text in the downloaded field, p50 and p99 over POLLS
 #      polls, with bench/win32/monitor_bench.exe playing the service.
-# Usage: bench/monitor_bench.sh [BUILD_DIR (windows preset, default build/windows)] [IDLE_SECONDS (60)] [POLLS (200)]
+# Usage: [BENCH_STRIP=0] bench/monitor_bench.sh [BUILD_DIR (windows preset, default build/windows)]
+#        [IDLE_SECONDS (60)] [POLLS (200)]
 # Build first: cmake --preset windows &&
 #   cmake --build build/windows --target TraldenView TraldenMeter monitor_bench service_bench
 set -eu
@@ -51,16 +52,30 @@ pids+=($!)
 cp -a "$build/wineprefix" "$WINEPREFIX"
 "$wineserver" -p </dev/null >/dev/null 2>&1
 "$wine64" cmd.exe /c exit </dev/null >/dev/null 2>&1
-cp "$meter" "$monitor" "$scratch/app/"
+# Stripped copies, as they would ship, of the programs and of the two baselines: the build's debug
+# sections are part of each image, and Wine reads them into private memory (2-3 MiB per program)
+# where Windows would map the file. BENCH_STRIP=0 measures the executables as built.
+for f in "$meter" "$monitor" "$bench" "$service_bench"; do
+  if [ "${BENCH_STRIP:-1}" = 1 ]; then
+    x86_64-w64-mingw32-strip -o "$scratch/app/$(basename "$f")" "$f"
+  else
+    cp "$f" "$scratch/app/"
+  fi
+done
+bench="$scratch/app/monitor_bench.exe"
+service_bench="$scratch/app/service_bench.exe"
 appdata=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -path '*/AppData/Roaming' ! -path '*/Public/*' | head -1)
 printf '[OPTIONS]\r\nrefresh=1\r\n' >"$appdata/TraldenView.ini"
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-server_dir=$(printf "/tmp/.wine-%d/server-%x-%x" "$(id -u)" "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
+# The Wine server of this prefix works in a directory named after the prefix's device and inode
+# (under /tmp/.wine-UID or a temporary directory, depending on how Wine was built).
+server_dir=$(printf "server-%x-%x" "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
 server_pid=""
 for p in /proc/[0-9]*; do
-  [ "$(readlink "$p/cwd" 2>/dev/null)" = "$server_dir" ] && server_pid=${p#/proc/} && break
+  case "$(readlink "$p/cwd" 2>/dev/null)" in */"$server_dir") server_pid=${p#/proc/}; break ;; esac
 done
+[ -n "$server_pid" ] || { echo "the Wine server of $WINEPREFIX was not found" >&2; exit 1; }
 
 echo "== 1. the monitor at refresh 1 s, polling the real service, over $idle s"
 setsid "$wine64" "$scratch/app/TraldenMeter.exe" debug </dev/null >/dev/null 2>&1 &
