@@ -288,8 +288,9 @@ void FacetMenu::MeasureItem(MEASUREITEMSTRUCT& measure) {
   WindowDc dc(MeasuringWindow());
   SIZE size{};
   if (dc.Get() != nullptr) {
-    std::optional<Selection> fontSelected;
-    if (WindowsVersionCode() >= 2) fontSelected.emplace(dc.Get(), font.Get());
+    // Measured in the font the text is drawn in, on every system: the DC's own font differs
+    // from the menu font and would make items too wide or cut their text.
+    Selection fontSelected(dc.Get(), font.Get());
     ::GetTextExtentPoint32W(dc.Get(), item->text.c_str(), static_cast<int>(item->text.size()), &size);
   }
   const int width = xp ? size.cx + kIconWidth + margin + 8 : size.cx + 2 * kIconWidth + 1;
