@@ -2,6 +2,8 @@
 // and the INI paths.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "monitor/app/ini_paths.h"
 #include "monitor/app/monitor_settings.h"
 #include "monitor/app/window_position.h"
@@ -189,6 +191,56 @@ TEST(WindowPosition, StoredTextIsAcceptedOnlyWithFourNumbersAndAPositiveSize) {
       EXPECT_EQ(point->y, c.y) << c.text;
     }
   }
+}
+
+// Two monitors: the primary at the origin and a second one to its left.
+bool OnFakeMonitors(const WindowRect& r) {
+  const WindowRect monitors[] = {{0, 0, 1920, 1080}, {-1280, 0, 0, 1024}};
+  for (const WindowRect& m : monitors) {
+    if (r.left < m.right && m.left < r.right && r.top < m.bottom && m.top < r.bottom) return true;
+  }
+  return false;
+}
+
+TEST(WindowPosition, RestoredOnlyWhereTheWindowWouldBeSeen) {
+  const WindowRect current{10, 20, 310, 220};  // 300 x 200, where the window opened
+  const struct {
+    const char* stored;
+    bool used;
+  } cases[] = {
+      {"100,100,300,200", true},
+      {"-1000,50,300,200", true},  // on the monitor left of the primary
+      {"-3000,50,300,200", false},  // a monitor that is gone
+      {"1900,1000,300,200", true},  // only a corner on screen is enough
+      {"1920,0,300,200", false},  // touching the right edge is not on it
+      {"-300,-199,300,200", true},  // one row reaches the second monitor
+      {"-300,-200,300,200", false},  // ends just above both
+      {"0,1080,300,200", false},
+      // The window's current size counts, not the stored one.
+      {"1800,0,10,10", true},
+      {"-1600,0,2000,200", false},
+      {"2147483600,0,300,200", false},  // at the end of the coordinate range, without wrapping round
+      {"100,100,0,200", false},  // the text itself is not acceptable
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PositionToRestore(c.stored, current, OnFakeMonitors).has_value(), c.used) << c.stored;
+  }
+}
+
+TEST(WindowPosition, TheTestedRectangleIsTheStoredPlaceAtTheCurrentSize) {
+  std::vector<WindowRect> asked;
+  const auto point = PositionToRestore("-50,70,5,5", WindowRect{10, 20, 310, 220}, [&](const WindowRect& r) {
+    asked.push_back(r);
+    return true;
+  });
+  ASSERT_TRUE(point);
+  EXPECT_EQ(point->x, -50);
+  EXPECT_EQ(point->y, 70);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].left, -50);
+  EXPECT_EQ(asked[0].top, 70);
+  EXPECT_EQ(asked[0].right, 250);
+  EXPECT_EQ(asked[0].bottom, 270);
 }
 
 TEST(WindowPosition, TextHoldsLeftTopWidthHeight) {

@@ -3,17 +3,12 @@
 #include "monitor/mainwindow/win32/tray_icon_win32.h"
 
 #include "monitor/mainwindow/tray_text.h"
+#include "monitor/resources/resource.h"
 #include "monitor/ui/win32/facet_menu_win32.h"
 
 namespace tral::win32 {
 namespace {
 
-constexpr UINT kTrayRestoreCommand = 32771;
-constexpr UINT kTrayExitCommand = 32772;
-constexpr UINT kTrayAboutCommand = 32773;
-constexpr UINT kTrayHomepageCommand = 32774;
-constexpr int kAboutBitmap = 132;     // 4 bits per pixel
-constexpr int kHomepageBitmap = 133;  // 24 bits per pixel
 constexpr UINT kIconFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 
 CTrayIcon* g_current = nullptr;
@@ -215,10 +210,10 @@ bool CMainTrayIcon::ShowMenu(HWND mainWindow) {
   menu.LoadMenu(iconData_.uID);
   FacetMenu* sub = menu.GetSubMenu(0);
   if (sub == nullptr) return false;
-  sub->ModifyItem("&About TraldenView     ", kTrayAboutCommand, kAboutBitmap);
-  sub->ModifyItem("&Homepage...    ", kTrayHomepageCommand, kHomepageBitmap);
-  sub->ModifyItem("&Exit", kTrayExitCommand, -1);
-  sub->ModifyItem("TraldenView ", kTrayRestoreCommand, -1);
+  sub->ModifyItem("&About TraldenView     ", ID_TRAY_ABOUT, IDB_MENU_ABOUT);
+  sub->ModifyItem("&Homepage...    ", ID_TRAY_HOMEPAGE, IDB_MENU_HOMEPAGE);
+  sub->ModifyItem("&Exit", ID_TRAY_EXIT, -1);
+  sub->ModifyItem("TraldenView ", ID_TRAY_RESTORE, -1);
   ::SetMenuDefaultItem(sub->Handle(), DefaultItem(), TRUE);
   POINT cursor{};
   ::GetCursorPos(&cursor);

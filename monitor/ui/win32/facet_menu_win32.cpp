@@ -60,6 +60,18 @@ int BitmapColourCount(int bitmapId) {
   }
 }
 
+// An owner-drawn item keeps its text in its record; the menu gets a copy as the item's string too,
+// so that mnemonics, screen readers and other programs reading the menu see it.
+void AttachItemText(HMENU menu, UINT position, const FacetMenuItem& item) {
+  if (!item.hasText || (item.flags & MF_SEPARATOR) != 0) return;
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_STRING;
+  std::wstring text = item.text;
+  info.dwTypeData = text.data();
+  ::SetMenuItemInfoW(menu, position, TRUE, &info);
+}
+
 }  // namespace
 
 FacetMenu::~FacetMenu() { FacetMenu::DestroyMenu(); }
@@ -155,7 +167,9 @@ bool FacetMenu::AppendItem(const wchar_t* text, UINT flags, UINT_PTR id, int bit
   item->commandId = id;
   FacetMenuItem* record = item.get();
   items_.push_back(std::move(item));
-  return ::AppendMenuW(Handle(), flags, id, reinterpret_cast<LPCWSTR>(record)) != FALSE;
+  if (::AppendMenuW(Handle(), flags, id, reinterpret_cast<LPCWSTR>(record)) == FALSE) return false;
+  AttachItemText(Handle(), static_cast<UINT>(::GetMenuItemCount(Handle()) - 1), *record);
+  return true;
 }
 
 // ---- finding and changing items ----
@@ -220,6 +234,7 @@ bool FacetMenu::ModifyItem(const char* text, UINT_PTR commandId, int bitmapId) {
     update(item);
     result = ::ModifyMenuW(found.menu->Handle(), static_cast<UINT>(found.position), MF_BYPOSITION | item.flags,
                            commandId, reinterpret_cast<LPCWSTR>(&item)) != FALSE;
+    if (result) AttachItemText(found.menu->Handle(), static_cast<UINT>(found.position), item);
     handled.emplace_back(found.menu, found.position);
     found = FindItemMenu(commandId, handled);
   }

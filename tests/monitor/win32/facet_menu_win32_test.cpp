@@ -70,6 +70,9 @@ TEST_F(FacetMenuTest, PopupItemsAreOwnerDrawnAndTheTopLevelStaysPlain) {
     EXPECT_EQ(data, reinterpret_cast<ULONG_PTR>(tray->Items()[static_cast<std::size_t>(i)].get())) << i;
   }
   EXPECT_NE(ItemType(tray->Handle(), 1) & MFT_SEPARATOR, 0u);
+  wchar_t text[32] = {};
+  EXPECT_GT(::GetMenuStringW(tray->Handle(), 0, text, 32, MF_BYPOSITION), 0);  // readable by others too
+  EXPECT_STREQ(text, L"&Show");
   FacetMenu* more = tray->GetSubMenu(2);
   ASSERT_NE(more, nullptr);
   // A popup item's id is the whole submenu handle.
@@ -98,6 +101,10 @@ TEST_F(FacetMenuTest, ModifyItemReachesTheCommandInEverySubmenu) {
   EXPECT_EQ(p->Items()[0]->text, L"New");
   EXPECT_EQ(p->GetSubMenu(1)->Items()[0]->text, L"New");
   EXPECT_EQ(p->Items()[2]->text, L"z");
+  wchar_t text[32] = {};
+  ::GetMenuStringW(p->GetSubMenu(1)->Handle(), 0, text, 32, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"New");
+  EXPECT_NE(ItemType(p->GetSubMenu(1)->Handle(), 0) & MFT_OWNERDRAW, 0u);
   const FacetMenu::Found found = menu.FindItemMenu(8);
   EXPECT_EQ(found.menu, p);
   EXPECT_EQ(found.position, 2);
