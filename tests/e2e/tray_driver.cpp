@@ -5,11 +5,13 @@
 //   tray_driver main MS                  the main window: {"hwnd", "visible", "iconic"} (hwnd 0: none)
 //   tray_driver state HWND               {"exists", "visible", "iconic"}
 //   tray_driver syscommand HWND SC       posts WM_SYSCOMMAND
-//   tray_driver icon MS                  the visible icon window of the notification area: its rectangle
+//   tray_driver icon MS                  the task bar once it shows an icon, and the icon's centre
+//   tray_driver move X Y                 moves the mouse pointer to the screen point
 //   tray_driver click X Y left|right|double   mouse input at the screen point
-//   tray_driver menu MS                  the open popup menu: its items (id, text, separator, default,
-//                                        owner-drawn) and their rectangles
-//   tray_driver balloon MS               a visible balloon of the shell: its text and rectangle
+//   tray_driver menu MS                  the open popup menu's window rectangle (its items are not
+//                                        readable from another process under Wine)
+//   tray_driver balloon MS [TEXT]        the shell's visible tip windows with their texts, waiting up to
+//                                        MS for one with TEXT
 //   tray_driver windows                  every top-level window (class, title, visible, pid)
 #include <windows.h>
 
@@ -82,25 +84,10 @@ std::vector<HWND> TopLevel() {
   return all;
 }
 
-// The notification area's icon windows sit inside the task bar's window tree.
-void Descendants(HWND parent, std::vector<HWND>& out) {
-  ::EnumChildWindows(parent, [](HWND w, LPARAM p) {
-    reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&out));
-}
-
-HWND FindIcon() {
-  std::vector<HWND> candidates;
-  for (HWND top : TopLevel()) {
-    const std::string cls = ClassOf(top);
-    if (cls == "Shell_TrayWnd") Descendants(top, candidates);
-    if (cls == "__wine_tray_icon") candidates.push_back(top);
-  }
-  for (HWND w : candidates) {
-    if (ClassOf(w) == "__wine_tray_icon" && ::IsWindowVisible(w)) return w;
-  }
-  return nullptr;
+// The task bar's window while it is on show (it shows while the notification area has an icon).
+HWND FindTaskBar() {
+  HWND bar = ::FindWindowA("Shell_TrayWnd", nullptr);
+  return (bar != nullptr && ::IsWindowVisible(bar)) ? bar : nullptr;
 }
 
 void Mouse(DWORD flags) {
@@ -132,10 +119,23 @@ int Run(int argc, char** argv) {
     return 0;
   }
   if (op == "icon") {
-    HWND w = WaitFor(static_cast<int>(arg(2)), FindIcon);
+    // The shell draws its icons in the task bar from the right, one small icon and a margin each:
+    // with one icon, its centre is 10 pixels in from the bar's right end.
+    HWND bar = WaitFor(static_cast<int>(arg(2)), FindTaskBar);
     RECT r{};
-    if (w) ::GetWindowRect(w, &r);
-    std::printf("{\"found\": %s, \"rect\": %s}\n", Bool(w != nullptr), Rect(r).c_str());
+    if (bar) ::GetWindowRect(bar, &r);
+    std::printf("{\"found\": %s, \"bar\": %s, \"x\": %ld, \"y\": %ld}\n", Bool(bar != nullptr), Rect(r).c_str(),
+                r.right - 10, (r.top + r.bottom) / 2);
+    return 0;
+  }
+  if (op == "move") {
+    // Mouse input, so that an open menu follows the pointer as it would a hand.
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = static_cast<LONG>(arg(2) * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1));
+    input.mi.dy = static_cast<LONG>(arg(3) * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1));
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    std::printf("{\"ok\": %s}\n", Bool(::SendInput(1, &input, sizeof input) == 1));
     return 0;
   }
   if (op == "click") {
@@ -165,46 +165,32 @@ int Run(int argc, char** argv) {
       std::printf("{\"open\": false}\n");
       return 0;
     }
-    HMENU menu = reinterpret_cast<HMENU>(::SendMessageA(w, 0x01E1 /* MN_GETHMENU */, 0, 0));
     RECT windowRect{};
     ::GetWindowRect(w, &windowRect);
-    std::string items;
-    const int n = ::GetMenuItemCount(menu);
-    for (int i = 0; i < n; ++i) {
-      wchar_t text[256] = {};
-      MENUITEMINFOW info{};
-      info.cbSize = sizeof info;
-      info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
-      info.dwTypeData = text;
-      info.cch = 256;
-      if (!::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
-      RECT r{};
-      ::GetMenuItemRect(nullptr, menu, static_cast<UINT>(i), &r);
-      items += std::string(items.empty() ? "" : ", ") + "{\"id\": " + std::to_string(info.wID) +
-               ", \"text\": " + Json(Narrow(text)) + ", \"separator\": " + Bool(info.fType & MFT_SEPARATOR) +
-               ", \"ownerdraw\": " + Bool(info.fType & MFT_OWNERDRAW) + ", \"default\": " +
-               Bool(info.fState & MFS_DEFAULT) + ", \"rect\": " + Rect(r) + "}";
-    }
-    std::printf("{\"open\": true, \"rect\": %s, \"count\": %d, \"items\": [%s]}\n", Rect(windowRect).c_str(), n,
-                items.c_str());
+    std::printf("{\"open\": true, \"rect\": %s}\n", Rect(windowRect).c_str());
     return 0;
   }
   if (op == "balloon") {
+    // Every visible tip window of the shell with its text (the icon's tooltip is one of them).
     const DWORD self = ::GetCurrentProcessId();
-    HWND w = WaitFor(static_cast<int>(arg(2)), [self] {
+    const std::string wanted = argc > 3 ? argv[3] : "";
+    std::string tips;
+    WaitFor(static_cast<int>(arg(2)), [&] {
+      tips.clear();
+      bool found = false;
       for (HWND top : TopLevel()) {
         DWORD pid = 0;
         ::GetWindowThreadProcessId(top, &pid);
-        if (pid != self && ClassOf(top) == "tooltips_class32" && ::IsWindowVisible(top) && !TextOf(top).empty()) {
-          return top;
-        }
+        if (pid == self || ClassOf(top) != "tooltips_class32" || !::IsWindowVisible(top)) continue;
+        const std::string text = TextOf(top);
+        RECT r{};
+        ::GetWindowRect(top, &r);
+        tips += std::string(tips.empty() ? "" : ", ") + "{\"text\": " + Json(text) + ", \"rect\": " + Rect(r) + "}";
+        found = found || (!wanted.empty() && text == wanted);
       }
-      return static_cast<HWND>(nullptr);
+      return found ? ::GetDesktopWindow() : nullptr;
     });
-    RECT r{};
-    if (w) ::GetWindowRect(w, &r);
-    std::printf("{\"shown\": %s, \"text\": %s, \"rect\": %s}\n", Bool(w != nullptr), Json(w ? TextOf(w) : "").c_str(),
-                Rect(r).c_str());
+    std::printf("{\"tips\": [%s]}\n", tips.c_str());
     return 0;
   }
   if (op == "windows") {
@@ -217,14 +203,6 @@ int Run(int argc, char** argv) {
       out += std::string(out.empty() ? "" : ", ") + "{\"class\": " + Json(ClassOf(top)) + ", \"title\": " +
              Json(TextOf(top)) + ", \"visible\": " + Bool(::IsWindowVisible(top)) + ", \"pid\": " +
              std::to_string(pid) + ", \"rect\": " + Rect(r) + "}";
-      std::vector<HWND> children;
-      Descendants(top, children);
-      for (HWND c : children) {
-        if (ClassOf(top) != "Shell_TrayWnd") break;
-        ::GetWindowRect(c, &r);
-        out += ", {\"child\": " + Json(ClassOf(c)) + ", \"visible\": " + Bool(::IsWindowVisible(c)) + ", \"rect\": " +
-               Rect(r) + "}";
-      }
     }
     std::printf("[%s]\n", out.c_str());
     return 0;

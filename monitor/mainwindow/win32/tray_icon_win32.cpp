@@ -204,17 +204,23 @@ LRESULT CMainTrayIcon::HandleTrayMessage(WPARAM wParam, LPARAM lParam) {
   }
 }
 
-bool CMainTrayIcon::ShowMenu(HWND mainWindow) {
+FacetMenu* CMainTrayIcon::BuildMenu(FacetMenu& menu, UINT menuId, UINT defaultItem) {
   FacetMenu::SetDrawStyle(DrawStyle::Xp);
-  FacetMenu menu;
-  menu.LoadMenu(iconData_.uID);
+  menu.LoadMenu(menuId);
   FacetMenu* sub = menu.GetSubMenu(0);
-  if (sub == nullptr) return false;
+  if (sub == nullptr) return nullptr;
   sub->ModifyItem("&About TraldenView     ", ID_TRAY_ABOUT, IDB_MENU_ABOUT);
   sub->ModifyItem("&Homepage...    ", ID_TRAY_HOMEPAGE, IDB_MENU_HOMEPAGE);
   sub->ModifyItem("&Exit", ID_TRAY_EXIT, -1);
   sub->ModifyItem("TraldenView ", ID_TRAY_RESTORE, -1);
-  ::SetMenuDefaultItem(sub->Handle(), DefaultItem(), TRUE);
+  ::SetMenuDefaultItem(sub->Handle(), defaultItem, TRUE);
+  return sub;
+}
+
+bool CMainTrayIcon::ShowMenu(HWND mainWindow) {
+  FacetMenu menu;  // lives until the menu has closed
+  FacetMenu* sub = BuildMenu(menu, iconData_.uID, DefaultItem());
+  if (sub == nullptr) return false;
   POINT cursor{};
   ::GetCursorPos(&cursor);
   ::SetForegroundWindow(mainWindow);

@@ -11,6 +11,8 @@
 
 namespace tral::win32 {
 
+class FacetMenu;
+
 inline constexpr UINT_PTR kClickTimerId = 22;
 inline constexpr UINT kClickTimerMs = 500;
 inline constexpr UINT kTrayIconId = 131;  // also the id of the tray menu resource
@@ -88,6 +90,10 @@ class CMainTrayIcon : public CTrayIcon {
   void RefreshBalloon(const std::string& stateText);
   // The balloon with the state text, titled "State", 11 seconds.
   BOOL ShowStateBalloon(const std::string& stateText);
+
+  // Loads the tray menu `menuId` into `menu` and gives its items their texts and images (with
+  // the XP look set for the process); the popup to show, or null when the menu cannot be loaded.
+  static FacetMenu* BuildMenu(FacetMenu& menu, UINT menuId, UINT defaultItem);
 
   bool ClickTimerArmed() const { return clickTimerArmed_; }
   bool BalloonVisible() const { return balloonVisible_; }

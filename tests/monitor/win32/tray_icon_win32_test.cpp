@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "monitor/mainwindow/win32/tray_icon_win32.h"
+#include "monitor/ui/win32/facet_menu_win32.h"
 
 namespace tral::win32 {
 namespace {
@@ -240,6 +241,51 @@ TEST_F(TrayIconTest, ALostIconBringsTheHiddenWindowBackMinimised) {
   EXPECT_TRUE(icon.IsRemoved());
   EXPECT_TRUE(::IsWindowVisible(owner_));
   EXPECT_TRUE(::IsIconic(owner_));
+}
+
+}  // namespace
+}  // namespace tral::win32
+
+namespace tral::win32 {
+namespace {
+
+TEST(TrayMenu, ListsItsItemsInOrderWithTheirTextsImagesAndDefault) {
+  FacetMenu::ResetSharedImagesForTesting();
+  FacetMenu menu;
+  FacetMenu* popup = CMainTrayIcon::BuildMenu(menu, kTrayIconId, 0);
+  ASSERT_NE(popup, nullptr);
+  const struct {
+    UINT id;
+    const wchar_t* text;  // null: separator
+    bool image;
+  } expected[] = {
+      {32771, L"TraldenView ", false},
+      {0, nullptr, false},
+      {32774, L"&Homepage...    ", true},
+      {32773, L"&About TraldenView     ", true},
+      {0, nullptr, false},
+      {32772, L"&Exit", false},
+  };
+  ASSERT_EQ(::GetMenuItemCount(popup->Handle()), 6);
+  for (int i = 0; i < 6; ++i) {
+    const auto& e = expected[i];
+    wchar_t text[64] = {};
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = 64;
+    ASSERT_TRUE(::GetMenuItemInfoW(popup->Handle(), static_cast<UINT>(i), TRUE, &info)) << i;
+    EXPECT_NE(info.fType & MFT_OWNERDRAW, 0u) << i;
+    EXPECT_EQ((info.fType & MFT_SEPARATOR) != 0, e.text == nullptr) << i;
+    EXPECT_EQ((info.fState & MFS_DEFAULT) != 0, i == 0) << i;
+    if (e.text == nullptr) continue;
+    EXPECT_EQ(info.wID, e.id) << i;
+    EXPECT_STREQ(text, e.text) << i;
+    EXPECT_EQ(popup->Items()[static_cast<std::size_t>(i)]->imageIndex >= 0, e.image) << i;
+  }
+  // Four slots per image in the XP look the tray menu sets.
+  EXPECT_EQ(::ImageList_GetImageCount(FacetMenu::SharedImages()), 8);
 }
 
 }  // namespace
