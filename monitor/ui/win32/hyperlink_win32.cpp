@@ -96,6 +96,8 @@ bool AttachHyperlink(HWND dialog, int controlId, HyperlinkHandler handler, COLOR
                      const LOGFONTA* font, bool underline, HCURSOR cursor, std::intptr_t handlerData) {
   HWND control = ::GetDlgItem(dialog, controlId);
   if (control == nullptr) return false;
+  // A second attachment would chain the procedure to itself and lose the first state.
+  if (::GetWindowLongPtrA(control, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&HyperlinkProc)) return false;
   std::unique_ptr<HyperlinkState> state(new (std::nothrow) HyperlinkState);
   if (!state) return false;
 

@@ -63,6 +63,10 @@ TEST(HyperlinkWin32, HandlerSeesMouseMessagesButNotWhatTheLinkHandles) {
   ASSERT_TRUE(AttachHyperlink(w.parent.Get(), kLinkId, RecordingHandler, kLinkColor, nullptr, true, nullptr,
                               reinterpret_cast<std::intptr_t>(&recorder)));
   EXPECT_TRUE(::GetWindowLongPtrA(w.label, GWL_STYLE) & SS_NOTIFY);
+  const HyperlinkState* first = w.State();
+  EXPECT_FALSE(AttachHyperlink(w.parent.Get(), kLinkId, nullptr, kLinkColor, nullptr, true, nullptr, 0))
+      << "a link already";
+  EXPECT_EQ(w.State(), first);
 
   ::SendMessageA(w.label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   ::SendMessageA(w.label, WM_SETCURSOR, reinterpret_cast<WPARAM>(w.label), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
