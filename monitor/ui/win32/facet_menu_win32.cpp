@@ -51,8 +51,15 @@ int BitmapColourCount(int bitmapId) {
   if (data == nullptr || ::SizeofResource(ResourceModule(), found) < sizeof(BITMAPINFOHEADER)) return -1;
   BITMAPINFOHEADER header;
   std::memcpy(&header, data, sizeof header);
-  if (header.biClrUsed != 0) return static_cast<int>(header.biClrUsed);
-  switch (header.biBitCount) {
+  WORD bitCount = header.biBitCount;
+  if (header.biSize < sizeof(BITMAPINFOHEADER)) {  // the old core header has no colour count
+    BITMAPCOREHEADER core;
+    std::memcpy(&core, data, sizeof core);
+    bitCount = core.bcBitCount;
+  } else if (header.biClrUsed != 0) {
+    return static_cast<int>(header.biClrUsed);
+  }
+  switch (bitCount) {
     case 1: return 2;
     case 4: return 16;
     case 8: return 256;

@@ -135,28 +135,6 @@ TEST_F(TrayIconTest, ReAddingFollowsWhatTheShellAnswered) {
   }
 }
 
-TEST_F(TrayIconTest, HideAndShowUseTheIconStateAndReportTheShellsAnswer) {
-  CTrayIcon icon;
-  ASSERT_TRUE(CreateIn(icon));
-  Answer(TRUE, FALSE, TRUE);
-  EXPECT_FALSE(icon.Hide());  // the shell kept it visible
-  EXPECT_FALSE(icon.IsHidden());
-  Answer(TRUE, TRUE, TRUE);
-  EXPECT_TRUE(icon.Hide());
-  EXPECT_TRUE(icon.IsHidden());
-  EXPECT_TRUE(icon.Hide());  // already hidden: no call
-  g_calls.clear();
-  EXPECT_TRUE(icon.Show());
-  ASSERT_EQ(Messages(), (std::vector<DWORD>{NIM_MODIFY}));
-  EXPECT_EQ(g_calls[0].data.dwState, 0u);
-  EXPECT_EQ(g_calls[0].data.dwStateMask, static_cast<DWORD>(NIS_HIDDEN));
-  g_calls.clear();
-  EXPECT_TRUE(icon.RemoveFromTray());
-  EXPECT_TRUE(icon.IsRemoved());
-  EXPECT_TRUE(icon.RemoveFromTray());  // once only
-  EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_DELETE}));
-}
-
 TEST_F(TrayIconTest, TextsAreCutToTheirFieldsAndTheBalloonIsNotRepeated) {
   CTrayIcon icon;
   const std::string longTip(200, 't');
