@@ -10,6 +10,9 @@
 #include "monitor/mainwindow/main_view_apply.h"
 #include "monitor/mainwindow/quantity_format.h"
 #include "monitor/mainwindow/win32/about_dialog_win32.h"
+#include "monitor/options/options_flow.h"
+#include "monitor/options/win32/options_dialog_win32.h"
+#include "monitor/options/win32/service_keep_days_win32.h"
 #include "monitor/resources/resource.h"
 #include "shared/names.h"
 
@@ -282,6 +285,7 @@ void CMainDlg::UpdateUnitLabels() {
 }
 
 void CMainDlg::StartRefreshTimer() {
+  ::KillTimer(Handle(), kRefreshTimerId);
   ::SetTimer(Handle(), kRefreshTimerId, settings_.refresh * 1000u, nullptr);
 }
 
@@ -305,7 +309,29 @@ void CMainDlg::OnStatistics() {
 }
 
 void CMainDlg::OnOptions() {
-  // The Options dialog opens here.
+  COptionsDialog dialog;
+  dialog.Settings() = settings_;
+  // Opening writes nothing: the dialog shows what the service does now, and its Keep history field
+  // is off when the service INI file could not be written.
+  const std::string serviceIni = GetIniPath(true);
+  dialog.Settings().keepdays =
+      KeepDaysForDialog(ReadServiceKeepDays(serviceIni), IsServiceIniWritable(serviceIni));
+
+  // Owned by this window, which stays disabled until the dialog ends; a close request meanwhile
+  // ends it with cancel.
+  if (dialog.DoModal(Handle()) != IDOK) return;
+
+  const OptionsOutcome outcome = ApplyOptions(settings_, dialog.Settings(), ReadServiceKeepDays(serviceIni));
+  settings_ = outcome.settings;
+  if (outcome.restartRefreshTimer) StartRefreshTimer();
+  if (outcome.keepDaysToWrite && WriteServiceKeepDays(serviceIni, *outcome.keepDaysToWrite)) {
+    settings_.keepdays = *outcome.keepDaysToWrite;
+  }
+  SetAutostart(kAutostartValueName, settings_.launch != 0);
+  SaveSettings(settings_);
+  UpdateUnitLabels();
+  // The figures of the last snapshot in the new units, without waiting for the next poll.
+  Rebuild(RebuildMode::kUpdate);
 }
 
 void CMainDlg::PaintIconic() {
