@@ -135,7 +135,35 @@ void Dialog::EndModalChildren(INT_PTR result) {
   // Innermost first: each dialog stores what it stores on closing before the one below it.
   std::vector<Dialog*> chain;
   for (Dialog* child = modalChild_; child != nullptr; child = child->modalChild_) chain.push_back(child);
-  for (auto it = chain.rbegin(); it != chain.rend(); ++it) (*it)->EndDialog(result);
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    (*it)->EndDialog(result);
+    (*it)->EndOwnedMessageBoxes();
+  }
+  EndOwnedMessageBoxes();
+}
+
+void Dialog::EndOwnedMessageBoxes() {
+  if (hwnd_ == nullptr) return;
+  // A message box of a failed check runs its own loop inside this dialog's; it is a system dialog
+  // of this thread owned by this window, so it can be ended like one.
+  struct Search {
+    HWND owner;
+    std::vector<HWND> boxes;
+  } search{hwnd_, {}};
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        char className[16] = {};
+        ::GetClassNameA(window, className, sizeof className);
+        if (::GetWindow(window, GW_OWNER) == s->owner && FromHandle(window) == nullptr &&
+            std::string_view(className) == "#32770") {
+          s->boxes.push_back(window);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  for (HWND box : search.boxes) ::EndDialog(box, IDCANCEL);
 }
 
 bool Dialog::UpdateData(bool save) {

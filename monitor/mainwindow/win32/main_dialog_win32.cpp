@@ -309,7 +309,20 @@ void CMainDlg::OnStatistics() {
 }
 
 void CMainDlg::OnOptions() {
+  // The window is disabled while the dialog runs, but a command can still arrive (posted by another
+  // program, or from the tray): the dialog that is open comes to the front instead of a second one.
+  if (openOptions_ != nullptr) {
+    if (openOptions_->Handle() != nullptr) ::SetForegroundWindow(openOptions_->Handle());
+    return;
+  }
   COptionsDialog dialog;
+  openOptions_ = &dialog;
+  const INT_PTR result = RunOptions(dialog);
+  openOptions_ = nullptr;
+  if (result == IDOK) ApplyOptionsResult(dialog);
+}
+
+INT_PTR CMainDlg::RunOptions(COptionsDialog& dialog) {
   dialog.Settings() = settings_;
   // Opening writes nothing: the dialog shows what the service does now, and its Keep history field
   // is off when the service INI file could not be written.
@@ -319,8 +332,11 @@ void CMainDlg::OnOptions() {
 
   // Owned by this window, which stays disabled until the dialog ends; a close request meanwhile
   // ends it with cancel.
-  if (dialog.DoModal(Handle()) != IDOK) return;
+  return dialog.DoModal(Handle());
+}
 
+void CMainDlg::ApplyOptionsResult(COptionsDialog& dialog) {
+  const std::string serviceIni = GetIniPath(true);
   const OptionsOutcome outcome = ApplyOptions(settings_, dialog.Settings(), ReadServiceKeepDays(serviceIni));
   settings_ = outcome.settings;
   if (outcome.restartRefreshTimer) StartRefreshTimer();

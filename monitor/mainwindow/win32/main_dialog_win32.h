@@ -14,6 +14,8 @@
 
 namespace tral::win32 {
 
+class COptionsDialog;
+
 inline constexpr UINT_PTR kRefreshTimerId = 45;
 inline constexpr UINT_PTR kHideTimerId = 46;
 inline constexpr UINT kHideTimerMs = 50;
@@ -55,6 +57,8 @@ class CMainDlg : public ui::Dialog {
   void ShowAbout();
   void OnStatistics();
   void OnOptions();
+  INT_PTR RunOptions(COptionsDialog& dialog);
+  void ApplyOptionsResult(COptionsDialog& dialog);
   // Saves the position and ends the program's window.
   void CloseWindow();
   bool OnSysCommand(WPARAM command, LPARAM lParam);
@@ -70,6 +74,7 @@ class CMainDlg : public ui::Dialog {
   std::string statusText_;
   HICON icon_ = nullptr;  // shared resource icon: not destroyed
   HICON smallIcon_ = nullptr;
+  COptionsDialog* openOptions_ = nullptr;  // the Options dialog while it runs
 };
 
 }  // namespace tral::win32

@@ -35,6 +35,12 @@ std::uint32_t ReadServiceKeepDays(const std::string& serviceIniPath) {
 }
 
 bool IsServiceIniWritable(const std::string& serviceIniPath) {
+  // A read-only file refuses writes on Windows; a process with every right (an administrator's
+  // Wine, for one) could open it all the same, so the attribute is asked first.
+  const DWORD attributes = ::GetFileAttributesA(serviceIniPath.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+    return false;
+  }
   // Opening for writing changes neither the contents nor the time stamps while nothing is written.
   UniqueFile file(::CreateFileA(serviceIniPath.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
