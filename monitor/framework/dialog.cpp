@@ -13,6 +13,23 @@ namespace {
 // any other window.
 constexpr char kDialogProperty[] = "TraldenDialog";
 
+struct OwnedBoxSearch {
+  HWND owner;
+  std::vector<HWND> boxes;
+};
+
+// Collects the system dialogs (message boxes) owned by the searched window that are not ours.
+BOOL CALLBACK CollectOwnedMessageBox(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<OwnedBoxSearch*>(param);
+  char className[16] = {};
+  ::GetClassNameA(window, className, sizeof className);
+  if (::GetWindow(window, GW_OWNER) == search->owner && Dialog::FromHandle(window) == nullptr &&
+      std::string_view(className) == "#32770") {
+    search->boxes.push_back(window);
+  }
+  return TRUE;
+}
+
 // The exchange's view of a dialog's real controls.
 class DialogExchangeControls final : public ExchangeControls {
  public:
@@ -146,23 +163,8 @@ void Dialog::EndOwnedMessageBoxes() {
   if (hwnd_ == nullptr) return;
   // A message box of a failed check runs its own loop inside this dialog's; it is a system dialog
   // of this thread owned by this window, so it can be ended like one.
-  struct Search {
-    HWND owner;
-    std::vector<HWND> boxes;
-  } search{hwnd_, {}};
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        char className[16] = {};
-        ::GetClassNameA(window, className, sizeof className);
-        if (::GetWindow(window, GW_OWNER) == s->owner && FromHandle(window) == nullptr &&
-            std::string_view(className) == "#32770") {
-          s->boxes.push_back(window);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  OwnedBoxSearch search{hwnd_, {}};
+  ::EnumThreadWindows(::GetCurrentThreadId(), CollectOwnedMessageBox, reinterpret_cast<LPARAM>(&search));
   for (HWND box : search.boxes) ::EndDialog(box, IDCANCEL);
 }
 

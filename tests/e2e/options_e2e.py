@@ -4,6 +4,7 @@
 # written only on OK and only when it changes what the service does, a read-only service INI file,
 # a close request while the dialog (and one of its messages) is open, and the next start.
 import os
+import subprocess
 import sys
 import time
 
@@ -114,6 +115,8 @@ def main():
         checks.true("a day file 400 days old stays while no keepdays is set", os.path.exists(old_day))
         lab.burst(300)  # some 400 KB each way: figures with digits in KB and in MB
 
+        # The pointer away from where the dialog opens, so that the kept screenshot has no tooltip on it.
+        pointer(lab, 1, 1)
         s = Session(lab, checks)
         if not s.hwnd:
             return checks.finish()
@@ -148,10 +151,19 @@ def main():
         styles = {c: d("state", opt, c)["style"] for c in (1029, 1041, 1060, 1030, 1022)}
         checks.eq("the number edits take digits only and are right-aligned",
                   [styles[c] & (ES_NUMBER | ES_RIGHT) for c in (1029, 1041, 1060)], [ES_NUMBER | ES_RIGHT] * 3)
-        checks.eq("the radio group starts at 1030 and ends before 1022",
-                  (styles[1030] & (WS_GROUP | WS_TABSTOP), styles[1022] & WS_GROUP),
-                  (WS_GROUP | WS_TABSTOP, WS_GROUP))
-        print("screenshot:", lab.screenshot("options", d("window", opt)["rect"]))
+        styles[1031] = d("state", opt, 1031)["style"]
+        # Checking a radio button gives it the tab stop and takes it from the others of its group.
+        checks.eq("the radio group starts at 1030 and ends before 1022; the checked one is the tab stop",
+                  [styles[c] & (WS_GROUP | WS_TABSTOP) for c in (1030, 1031, 1022)],
+                  [WS_GROUP, WS_TABSTOP, WS_GROUP | WS_TABSTOP])
+        rect = d("window", opt)["rect"]
+        print("screenshot:", lab.screenshot("options", rect))
+        # The balloon of the Keep history field, shown when the pointer rests on it.
+        keep = d("window", _child(d, opt, 1060))["rect"]
+        pointer(lab, (keep[0] + keep[2]) // 2, (keep[1] + keep[3]) // 2)
+        time.sleep(2)
+        print("screenshot:", lab.screenshot("options_tooltip", [rect[0], rect[1] - 60, rect[2] + 120, rect[3]]))
+        pointer(lab, 1, 1)
 
         d("command", hwnd, 1015)  # a command that reaches the disabled window all the same
         time.sleep(1)
@@ -182,7 +194,15 @@ def main():
         s.press_ok_expecting(opt, 1041, POSITIVE, "empty refresh time")
         d("settext", opt, 1041, "0")
         s.press_ok_expecting(opt, 1041, "Please enter an integer between 1 and 999.", "refresh time 0")
+        d("click", opt, 1022)  # Hide idle with the refresh time still wrong: its message, enabling unchanged
+        box = d("owned", opt, MESSAGE_TITLE, 5000)["hwnd"]
+        checks.true("Hide idle with a wrong refresh time shows that field's message", box != 0)
+        if box:
+            d("click", box, 1)
+            d("gone", box, 5000)
+        checks.eq("and leaves the idle controls enabled", s.enabled(opt, IDLE_CONTROLS), [True] * 3)
         d("settext", opt, 1041, "30")
+        d("click", opt, 1022)  # checked again
         d("settext", opt, 1029, "45")
         d("click", opt, 1022)
         checks.eq("unchecking Hide idle disables the idle controls",
@@ -269,6 +289,15 @@ def main():
             lab.wait_monitor_exit(s.proc)
         lab.ctrl_c(service)
     return checks.finish()
+
+
+def pointer(lab, x, y):
+    subprocess.run(["xdotool", "mousemove", str(x), str(y)], env=lab.env, check=False, timeout=10,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def _child(d, window, cid):
+    return d("child", window, cid)["hwnd"]
 
 
 def _select(d, window, cid, index):

@@ -28,6 +28,7 @@
 //   combo HWND ID                       the entries of a drop-down list and the selected index
 //   tooltips OWNER                      the tooltip windows owned by OWNER and their tool counts
 //   focus HWND                          the control with the keyboard focus: id and selection
+//   child HWND ID                       the window handle of child ID
 //   sendchild HWND ID MSG WPARAM LPARAM SendMessageTimeoutA to child ID (numbers only); {"result"}
 #include <windows.h>
 #include <commctrl.h>
@@ -388,6 +389,10 @@ std::string Run(const Args& a) {
     }
     return "{\"items\": " + items + "], \"selected\": " + std::to_string(static_cast<long long>(
                                                                    static_cast<LRESULT>(selected))) + "}";
+  }
+  if (op == "child" && need(2)) {
+    HWND c = child(a[2]);
+    return c ? "{\"hwnd\": " + Num(HwndNum(c)) + "}" : Error("no such control");
   }
   if (op == "sendchild" && need(5)) {
     HWND c = child(a[2]);
