@@ -13,6 +13,9 @@
 #define IDD_MAIN 102
 #define IDR_MAINFRAME 128
 #define IDD_OPTIONS 129
+#define IDR_TRAYMENU 131
+#define IDB_MENU_ABOUT 132
+#define IDB_MENU_HOMEPAGE 133
 
 // ---- Main window (dialog 102) ----
 #define IDC_MAIN_PREVIOUS 1000
