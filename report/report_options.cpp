@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "tm_version.h"
+
 namespace tral::report {
 
 namespace {
@@ -66,6 +68,7 @@ ParseResult ParseReportOptions(const std::vector<std::string>& arguments, const 
       "Sums the day files of the counting service over a span of days, per connection (adapter "
       "address, IP address, BSSID, SSID). Without a span option the span is today.",
       "traldenreport"};
+  app.set_version_flag("--version", "traldenreport " TM_VERSION_TEXT);
   std::string from, to, month, folder, output;
   int days = 0;
   bool csv = false, json = false, prometheus = false, daily = false;
@@ -100,6 +103,10 @@ ParseResult ParseReportOptions(const std::vector<std::string>& arguments, const 
   } catch (const CLI::CallForHelp&) {
     result.outcome = ParseOutcome::kHelp;
     result.message = app.help();
+    return result;
+  } catch (const CLI::CallForVersion& e) {
+    result.outcome = ParseOutcome::kHelp;
+    result.message = std::string(e.what()) + "\n";
     return result;
   } catch (const CLI::ParseError& e) {
     result.message = e.what();
