@@ -3,7 +3,7 @@
 # leaves out with msibuild. Used by the build (target "msi") and by the package's end-to-end test.
 #   make-package.sh VERSION OUTPUT.msi SERVICE_EXE REPORT_EXE [VIEW_EXE]
 # STRIP (environment) is the MinGW strip program; the package carries the programs without their
-# debugging information.
+# debugging information. STRIP=none packs them as they are.
 set -euo pipefail
 [ $# -ge 4 ] || { echo "usage: $0 VERSION OUTPUT.msi SERVICE_EXE REPORT_EXE [VIEW_EXE]" >&2; exit 2; }
 version=$1 output=$2 service=$3 report=$4 view=${5:-}
@@ -12,11 +12,14 @@ strip_program=${STRIP:-x86_64-w64-mingw32-strip}
 
 stage=$(mktemp -d "${TMPDIR:-/tmp}/tm-msi-XXXXXX")
 trap 'rm -rf "$stage"' EXIT
-"$strip_program" -o "$stage/TraldenMeter.exe" "$service"
-"$strip_program" -o "$stage/traldenreport.exe" "$report"
+stage_program() {
+  if [ "$strip_program" = none ]; then cp "$1" "$2"; else "$strip_program" -o "$2" "$1"; fi
+}
+stage_program "$service" "$stage/TraldenMeter.exe"
+stage_program "$report" "$stage/traldenreport.exe"
 defines=(-D "Version=$version" -D ServiceExe=TraldenMeter.exe -D ReportExe=traldenreport.exe)
 if [ -n "$view" ]; then
-  "$strip_program" -o "$stage/TraldenView.exe" "$view"
+  stage_program "$view" "$stage/TraldenView.exe"
   defines+=(-D ViewExe=TraldenView.exe)
 fi
 # wixl takes the sources relative to the folder it runs in.
