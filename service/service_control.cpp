@@ -1,26 +1,14 @@
 // Command words of the service program and the answers to service controls.
 #include "service/service_control.h"
 
+#include "shared/ascii_text.h"
+
 namespace tral {
 
-namespace {
-
-bool EqualsNoCase(std::string_view text, std::string_view word) {
-  if (text.size() != word.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != word[i]) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 ServiceCommand ParseServiceCommand(std::string_view tail) {
-  if (EqualsNoCase(tail, "installme")) return ServiceCommand::kInstall;
-  if (EqualsNoCase(tail, "uninstallme")) return ServiceCommand::kUninstall;
-  if (EqualsNoCase(tail, "debug")) return ServiceCommand::kDebug;
+  if (AsciiEqualIgnoringCase(tail, "installme")) return ServiceCommand::kInstall;
+  if (AsciiEqualIgnoringCase(tail, "uninstallme")) return ServiceCommand::kUninstall;
+  if (AsciiEqualIgnoringCase(tail, "debug")) return ServiceCommand::kDebug;
   return ServiceCommand::kRunService;
 }
 

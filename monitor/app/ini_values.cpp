@@ -3,6 +3,7 @@
 
 #include <charconv>
 
+#include "shared/ascii_text.h"
 #include "shared/ini_number.h"
 
 namespace tral {
@@ -28,16 +29,7 @@ std::int32_t IniTextToInt(std::string_view text) {
 
 std::uint32_t IniTextToUInt(std::string_view text) { return ParseIniNumber(text); }
 
-bool IniTextToBool(std::string_view text) {
-  if (text.size() != 3) return false;
-  constexpr char kYes[] = "YES";
-  for (std::size_t i = 0; i < 3; ++i) {
-    char c = text[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != kYes[i]) return false;
-  }
-  return true;
-}
+bool IniTextToBool(std::string_view text) { return AsciiEqualIgnoringCase(text, "YES"); }
 
 std::int32_t ReadIniInt(IniFile& file, const char* section, const char* key, std::int32_t def) {
   return IniTextToInt(file.ReadText(section, key, IniIntText(def).c_str()));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,8 +27,16 @@ std::string WindowPositionText(const WindowRect& rect);
 // The position to move the window to, or none when the text is to be ignored: fewer than three
 // commas, or a width or height that is not positive (x < x + w and y < y + h in wrapping 32-bit
 // arithmetic). Each number starts at the text's start or after the next comma and is converted like
-// an INI number. Only the position is used; the stored size is never applied, and nothing checks
-// that the position lies on a screen.
+// an INI number. Only the position is used; the stored size is never applied.
 std::optional<WindowPoint> ParseWindowPosition(std::string_view text);
+
+// Whether any part of a screen rectangle lies on one of the monitors attached now.
+using RectOnAnyMonitor = std::function<bool(const WindowRect&)>;
+
+// The position to move the window to when it opens: the stored one, but only when the window, at
+// its current size, would be at least partly on a monitor there. A position saved on a monitor that
+// has since been removed is dropped, and the window keeps its default place.
+std::optional<WindowPoint> PositionToRestore(std::string_view storedText, const WindowRect& current,
+                                             const RectOnAnyMonitor& onAnyMonitor);
 
 }  // namespace tral

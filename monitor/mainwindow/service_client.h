@@ -28,6 +28,8 @@ class PollReceiver {
   virtual void SetStatusText(std::string_view text) = 0;
   // A snapshot was read: rebuild the display in update mode.
   virtual void RebuildDisplayForUpdate() = 0;
+  // The poll got as far as reading the block, which replaced the list (empty when `ok` is false).
+  virtual void SnapshotRead(bool ok) { (void)ok; }
 };
 
 }  // namespace tral

@@ -10,8 +10,6 @@ namespace tral {
 
 namespace {
 
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 std::string DecimalText(std::uint64_t value) {
   char buffer[24];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -19,15 +17,6 @@ std::string DecimalText(std::uint64_t value) {
 }
 
 }  // namespace
-
-bool AsciiEqualIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  if (a == b) return true;  // the usual case, at memcmp speed
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  }
-  return true;
-}
 
 void CStatisticData::Clear() {
   rows_.clear();

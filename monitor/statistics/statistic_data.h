@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "shared/ascii_text.h"
 #include "shared/civil_date.h"
 
 namespace tral {
@@ -22,9 +23,8 @@ class DayFileSource {
 };
 
 // Case-insensitive equality of two texts in the system code page. The portable default folds ASCII
-// letters only; the Windows layer provides one that knows the code page.
+// letters only (AsciiEqualIgnoringCase); the Windows layer provides one that knows the code page.
 using TextEqualIgnoringCase = bool (*)(std::string_view, std::string_view);
-bool AsciiEqualIgnoringCase(std::string_view a, std::string_view b);
 
 // Longest texts a row holds: each fits the day file's field with its NUL.
 inline constexpr std::size_t kRowKeyChars = 25;

@@ -40,14 +40,6 @@ bool MapSection(RateBlockSection& block, std::size_t needed, SECURITY_ATTRIBUTES
 
 }  // namespace
 
-NullDaclSecurity::NullDaclSecurity() {
-  ok_ = ::InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
-        ::SetSecurityDescriptorDacl(&descriptor_, TRUE, nullptr, FALSE);
-  attributes_.nLength = sizeof attributes_;
-  attributes_.lpSecurityDescriptor = &descriptor_;
-  attributes_.bInheritHandle = FALSE;
-}
-
 bool PublishRateBlock(const ConnectionTable& table, RateBlockSection& block, HANDLE mutex,
                       SECURITY_ATTRIBUTES* security, const char* sectionName) {
   const std::size_t needed = RateBlockBytesNeeded(table);

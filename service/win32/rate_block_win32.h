@@ -1,4 +1,4 @@
-// The shared rate block's kernel objects: null-DACL security, the section and PublishRateBlock.
+// The shared rate block's kernel objects: the section and PublishRateBlock.
 #pragma once
 
 #include <windows.h>
@@ -7,25 +7,10 @@
 
 #include "service/connection_table.h"
 #include "shared/names.h"
+#include "shared/win32/null_dacl_security_win32.h"
 #include "shared/win32/unique_handle.h"
 
 namespace tral::win32 {
-
-// Security attributes whose descriptor has a present, null DACL: processes of any account (the
-// monitor runs as an ordinary user) can open the objects. Not inheritable.
-class NullDaclSecurity {
- public:
-  NullDaclSecurity();
-  NullDaclSecurity(const NullDaclSecurity&) = delete;
-  NullDaclSecurity& operator=(const NullDaclSecurity&) = delete;
-  // Null when the descriptor could not be built; the objects then get default security.
-  SECURITY_ATTRIBUTES* Get() { return ok_ ? &attributes_ : nullptr; }
-
- private:
-  SECURITY_DESCRIPTOR descriptor_{};
-  SECURITY_ATTRIBUTES attributes_{};
-  bool ok_ = false;
-};
 
 // How long the writer waits for "Global\QRateMMt" before it leaves the previous snapshot in place.
 inline constexpr DWORD kBlockMutexWaitMs = 1500;

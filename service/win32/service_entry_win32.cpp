@@ -9,6 +9,7 @@
 #include "service/win32/counter_worker_win32.h"
 #include "service/win32/day_file_store_win32.h"
 #include "shared/names.h"
+#include "shared/win32/marker_file_win32.h"
 #include "shared/win32/unique_handle.h"
 
 namespace tral::win32 {
@@ -185,20 +186,6 @@ void RemoveCounterData() {
     if (HasDayFileSuffix(name)) store.Remove(name);
   }
   RemoveInterruptedSaves(store);
-}
-
-std::string MarkerPath(const char* fileName) {
-  char dir[MAX_PATH] = {};
-  const DWORD n = ::GetTempPathA(sizeof dir, dir);
-  if (n == 0 || n >= sizeof dir) return fileName;
-  std::string path(dir, n);
-  if (path.back() != '\\') path += '\\';
-  return path + fileName;
-}
-
-void CreateMarker(const char* fileName) {
-  UniqueFile file(::CreateFileA(MarkerPath(fileName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 bool ReportServiceStatus(DWORD state, DWORD exitCode, DWORD checkPoint, DWORD waitHint) {

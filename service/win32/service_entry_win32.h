@@ -26,12 +26,6 @@ bool RemoveCounterService(const char* name);
 // interrupted saves left there.
 void RemoveCounterData();
 
-// The temporary directory (with a trailing backslash) followed by `fileName`; the bare name when
-// the temporary directory is unknown.
-std::string MarkerPath(const char* fileName);
-// Creates (or truncates) an empty marker file in the temporary directory.
-void CreateMarker(const char* fileName);
-
 // The service main routine handed to the dispatcher; the arguments are not used.
 void WINAPI CounterServiceMain(DWORD argc, LPSTR* argv);
 // The handler registered with RegisterServiceCtrlHandlerA.

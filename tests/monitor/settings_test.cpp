@@ -191,6 +191,40 @@ TEST(WindowPosition, StoredTextIsAcceptedOnlyWithFourNumbersAndAPositiveSize) {
   }
 }
 
+// Two monitors: the primary at the origin and a second one to its left.
+bool OnFakeMonitors(const WindowRect& r) {
+  const WindowRect monitors[] = {{0, 0, 1920, 1080}, {-1280, 0, 0, 1024}};
+  for (const WindowRect& m : monitors) {
+    if (r.left < m.right && m.left < r.right && r.top < m.bottom && m.top < r.bottom) return true;
+  }
+  return false;
+}
+
+TEST(WindowPosition, RestoredOnlyWhereTheWindowWouldBeSeen) {
+  const WindowRect current{10, 20, 310, 220};  // 300 x 200, where the window opened
+  const struct {
+    const char* stored;
+    bool used;
+  } cases[] = {
+      {"100,100,300,200", true},
+      {"-1000,50,300,200", true},  // on the monitor left of the primary
+      {"-3000,50,300,200", false},  // a monitor that is gone
+      {"1900,1000,300,200", true},  // only a corner on screen is enough
+      {"1920,0,300,200", false},  // touching the right edge is not on it
+      {"-300,-199,300,200", true},  // one row reaches the second monitor
+      {"-300,-200,300,200", false},  // ends just above both
+      {"0,1080,300,200", false},
+      // The window's current size counts, not the stored one.
+      {"1800,0,10,10", true},
+      {"-1600,0,2000,200", false},
+      {"2147483600,0,300,200", false},  // at the end of the coordinate range, without wrapping round
+      {"100,100,0,200", false},  // the text itself is not acceptable
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PositionToRestore(c.stored, current, OnFakeMonitors).has_value(), c.used) << c.stored;
+  }
+}
+
 TEST(WindowPosition, TextHoldsLeftTopWidthHeight) {
   EXPECT_EQ(WindowPositionText(WindowRect{-8, 20, 392, 320}), "-8,20,400,300");
   const auto point = ParseWindowPosition(WindowPositionText(WindowRect{-8, 20, 392, 320}));

@@ -25,6 +25,11 @@ struct ComRelease {
 
 bool RunKeyHasUs() { return IsAutostartRegistered(kAutostartValueName); }
 
+bool IsOnAnyMonitor(const WindowRect& r) {
+  const RECT rect{r.left, r.top, r.right, r.bottom};
+  return ::MonitorFromRect(&rect, MONITOR_DEFAULTTONULL) != nullptr;
+}
+
 }  // namespace
 
 std::string GetModulePath() {
@@ -118,8 +123,9 @@ void RestoreWindowPosition(HWND window, const std::string& iniPath) {
   char buffer[kLayoutReadBuffer] = {};
   const DWORD n = ::GetPrivateProfileStringA(kLayoutSection, kMainLayoutKey, current.c_str(), buffer,
                                              kLayoutReadBuffer, iniPath.c_str());
-  const std::optional<WindowPoint> point =
-      ParseWindowPosition(std::string_view(buffer, n < kLayoutReadBuffer ? n : kLayoutReadBuffer - 1));
+  const std::optional<WindowPoint> point = PositionToRestore(
+      std::string_view(buffer, n < kLayoutReadBuffer ? n : kLayoutReadBuffer - 1),
+      WindowRect{rect.left, rect.top, rect.right, rect.bottom}, IsOnAnyMonitor);
   if (!point) return;
   ::SetWindowPos(window, nullptr, point->x, point->y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -44,7 +44,8 @@ void LoadSettings(MonitorSettings& settings);
 void SaveSettings(MonitorSettings& settings);
 
 // "LAYOUT" / "main": written only while the window is visible and not minimised; restored as a
-// move to the stored position (never a resize) when the stored text is acceptable.
+// move to the stored position (never a resize) when the stored text is acceptable and the window
+// would be at least partly on a monitor there.
 void SaveWindowPosition(HWND window, const std::string& iniPath);
 void RestoreWindowPosition(HWND window, const std::string& iniPath);
 void SaveWindowPosition(HWND window);

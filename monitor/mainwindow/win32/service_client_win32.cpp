@@ -44,6 +44,7 @@ void PollService(ConnectionList& list, PollReceiver& receiver) {
     MutexOwnership owned(mutex.Get());
     read = ReadRateBlock(list);
   }
+  receiver.SnapshotRead(read);
   if (read) {
     receiver.RebuildDisplayForUpdate();
   } else {

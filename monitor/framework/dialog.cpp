@@ -1,0 +1,204 @@
+// The dialog class: creation from a template, the modal loop, dispatch to the object, exchange.
+#include "monitor/framework/dialog.h"
+
+#include <vector>
+
+#include "monitor/framework/application.h"
+#include "monitor/framework/data_exchange.h"
+
+namespace tral::ui {
+
+namespace {
+// Marks the windows of this class with their object, so an owner window can be told apart from
+// any other window.
+constexpr char kDialogProperty[] = "TraldenDialog";
+}  // namespace
+
+Dialog::Dialog(int templateId) : templateId_(templateId) {}
+
+Dialog::~Dialog() {
+  if (hwnd_ != nullptr) ::DestroyWindow(hwnd_);
+}
+
+INT_PTR Dialog::DoModal(HWND owner) {
+  if (hwnd_ != nullptr) return -1;  // already running
+  Dialog* parent = owner != nullptr ? FromHandle(owner) : nullptr;
+  running_ = true;
+  ending_ = false;
+  result_ = IDCANCEL;
+  // The owner goes disabled before the window exists, so nothing reaches it in between.
+  const bool ownerWasEnabled = owner != nullptr && ::IsWindowEnabled(owner);
+  if (ownerWasEnabled) ::EnableWindow(owner, FALSE);
+  if (parent != nullptr) {
+    modalParent_ = parent;
+    parent->modalChild_ = this;
+  }
+  HWND window = ::CreateDialogParamA(Application::Instance(), MAKEINTRESOURCEA(templateId_), owner, DialogProc,
+                                     reinterpret_cast<LPARAM>(this));
+  if (window == nullptr) {
+    running_ = false;
+    result_ = -1;
+  } else if (!ending_ && !::IsWindowVisible(window)) {
+    ::ShowWindow(window, SW_SHOW);
+  }
+
+  MSG message;
+  while (running_ && !ending_) {
+    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0) {  // WM_QUIT: end this loop and hand the quit to the loop outside
+      ::PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    if (got == -1) break;
+    if (PreTranslateMessage(message)) continue;
+    if (hwnd_ != nullptr && ::IsDialogMessageA(hwnd_, &message)) continue;
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+  running_ = false;
+
+  // The owner is enabled before this window goes, so that activation returns to it.
+  if (ownerWasEnabled) ::EnableWindow(owner, TRUE);
+  if (hwnd_ != nullptr) {
+    if (owner != nullptr && ::GetActiveWindow() == hwnd_) ::SetActiveWindow(owner);
+    ::DestroyWindow(hwnd_);
+  }
+  if (parent != nullptr && parent->modalChild_ == this) parent->modalChild_ = nullptr;
+  modalParent_ = nullptr;
+  return result_;
+}
+
+void Dialog::EndDialog(INT_PTR result) {
+  if (ending_) return;
+  ending_ = true;
+  result_ = result;
+  OnEnding(result);
+  // The loop may be waiting in GetMessage (an ending sent from another thread or process).
+  if (hwnd_ != nullptr) ::PostMessageA(hwnd_, WM_NULL, 0, 0);
+}
+
+void Dialog::EndModalChildren(INT_PTR result) {
+  // Innermost first: each dialog stores what it stores on closing before the one below it.
+  std::vector<Dialog*> chain;
+  for (Dialog* child = modalChild_; child != nullptr; child = child->modalChild_) chain.push_back(child);
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) (*it)->EndDialog(result);
+}
+
+bool Dialog::UpdateData(bool save) {
+  DataExchange exchange(*this, save);
+  DoDataExchange(exchange);
+  return !exchange.Failed();
+}
+
+std::string Dialog::ItemText(int id) const {
+  HWND item = Item(id);
+  if (item == nullptr) return {};
+  const int length = ::GetWindowTextLengthA(item);
+  if (length <= 0) return {};
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const int copied = ::GetWindowTextA(item, text.data(), length + 1);
+  text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  return text;
+}
+
+void Dialog::SetItemText(int id, std::string_view text) {
+  const std::string terminated(text);
+  ::SetDlgItemTextA(hwnd_, id, terminated.c_str());
+}
+
+void Dialog::EnableItem(int id, bool enabled) {
+  HWND item = Item(id);
+  if (item != nullptr) ::EnableWindow(item, enabled ? TRUE : FALSE);
+}
+
+void Dialog::ShowItem(int id, bool shown) {
+  HWND item = Item(id);
+  if (item != nullptr) ::ShowWindow(item, shown ? SW_SHOW : SW_HIDE);
+}
+
+Dialog* Dialog::FromHandle(HWND window) {
+  if (window == nullptr) return nullptr;
+  return static_cast<Dialog*>(::GetPropA(window, kDialogProperty));
+}
+
+bool Dialog::OnInitDialog() {
+  UpdateData(false);
+  return true;
+}
+
+void Dialog::OnCommand(int id, int, HWND) {
+  if (id == IDOK) OnOK();
+  if (id == IDCANCEL) OnCancel();
+}
+
+void Dialog::OnOK() {
+  if (UpdateData(true)) EndDialog(IDOK);
+}
+
+void Dialog::OnCancel() { EndDialog(IDCANCEL); }
+
+bool Dialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
+
+bool Dialog::PreTranslateMessage(MSG& message) {
+  tooltips_.Relay(message);
+  return false;
+}
+
+void Dialog::DoDataExchange(DataExchange&) {}
+
+void Dialog::OnEnding(INT_PTR) {}
+
+void Dialog::SetMessageResult(LRESULT value) { ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, value); }
+
+void Dialog::CreateTooltips(std::initializer_list<ToolText> tools) {
+  if (!tooltips_ && !tooltips_.Create(hwnd_)) return;
+  for (const ToolText& tool : tools) tooltips_.AddTool(hwnd_, tool.id, tool.text);
+}
+
+bool Dialog::ReflectToControl(UINT message, WPARAM, LPARAM lParam) {
+  if (message == WM_DRAWITEM) {
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (item->CtlType == ODT_MENU) return false;
+    SubclassedControl* control = SubclassedControl::FromHandle(item->hwndItem);
+    return control != nullptr && control->OnDrawItem(*item);
+  }
+  if (message == WM_MEASUREITEM) {
+    auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+    if (item->CtlType == ODT_MENU) return false;
+    SubclassedControl* control = SubclassedControl::FromHandle(Item(static_cast<int>(item->CtlID)));
+    return control != nullptr && control->OnMeasureItem(*item);
+  }
+  return false;
+}
+
+INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* self = reinterpret_cast<Dialog*>(lParam);
+    ::SetWindowLongPtrA(window, DWLP_USER, lParam);
+    ::SetPropA(window, kDialogProperty, self);
+    self->hwnd_ = window;
+    return self->OnInitDialog() ? TRUE : FALSE;
+  }
+  auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(window, DWLP_USER));
+  if (self == nullptr) return FALSE;
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrA(window, DWLP_USER, 0);
+    ::RemovePropA(window, kDialogProperty);
+    self->hwnd_ = nullptr;
+    self->tooltips_.Detach();  // an owned popup: it went with the dialog
+    return FALSE;
+  }
+  if ((message == WM_DRAWITEM || message == WM_MEASUREITEM) && self->ReflectToControl(message, wParam, lParam)) {
+    self->SetMessageResult(TRUE);
+    return TRUE;
+  }
+  INT_PTR result = FALSE;
+  if (self->OnMessage(message, wParam, lParam, result)) return result;
+  if (message == WM_COMMAND) {
+    self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    return TRUE;
+  }
+  return FALSE;
+}
+
+}  // namespace tral::ui

@@ -1,0 +1,323 @@
+// The main window: opening sequence, poll timer, view application, system commands and commands.
+#include "monitor/mainwindow/win32/main_dialog_win32.h"
+
+#include <shellapi.h>
+
+#include "monitor/app/win32/autostart_win32.h"
+#include "monitor/app/win32/settings_store_win32.h"
+#include "monitor/framework/application.h"
+#include "monitor/mainwindow/close_button_area.h"
+#include "monitor/mainwindow/main_view_apply.h"
+#include "monitor/mainwindow/quantity_format.h"
+#include "monitor/mainwindow/win32/about_dialog_win32.h"
+#include "monitor/resources/resource.h"
+#include "shared/names.h"
+
+namespace tral::win32 {
+
+namespace {
+
+constexpr int kSystemMenuCommandMask = 0xFFF0;  // the low four bits of a system command are the system's
+
+// The main window's controls as the view writes them.
+class DialogViewTarget final : public ViewTarget {
+ public:
+  explicit DialogViewTarget(ui::Dialog& dialog) : dialog_(dialog) {}
+  std::string FieldText(int id) override { return dialog_.ItemText(id); }
+  void SetFieldText(int id, std::string_view text) override { dialog_.SetItemText(id, text); }
+  void EnableControl(int id, bool enabled) override {
+    HWND control = dialog_.Item(id);
+    if (control == nullptr || (::IsWindowEnabled(control) != FALSE) == enabled) return;
+    // A button that goes disabled while it has the focus hands the focus on, so the keyboard
+    // keeps working after ">>" reached the last connection.
+    if (!enabled && ::GetFocus() == control) {
+      ::SendMessageA(dialog_.Handle(), WM_NEXTDLGCTL, 0, FALSE);
+    }
+    ::EnableWindow(control, enabled ? TRUE : FALSE);
+  }
+
+ private:
+  ui::Dialog& dialog_;
+};
+
+}  // namespace
+
+void OpenHomepage() {
+  SHELLEXECUTEINFOA info{};
+  info.cbSize = sizeof info;
+  info.lpFile = kHomepageUrl;
+  info.nShow = SW_SHOWNORMAL;
+  ::ShellExecuteExA(&info);
+}
+
+CMainDlg::CMainDlg() : ui::Dialog(IDD_MAIN) {
+  icon_ = ::LoadIconA(ui::Application::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+  smallIcon_ = static_cast<HICON>(::LoadImageA(ui::Application::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME),
+                                               IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                               ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
+
+CMainDlg::~CMainDlg() = default;
+
+bool CMainDlg::OnInitDialog() {
+  HWND window = Handle();
+  char about[256] = {};
+  if (::LoadStringA(ui::Application::Instance(), IDS_ABOUTBOX, about, sizeof about) > 0) {
+    HMENU systemMenu = ::GetSystemMenu(window, FALSE);
+    if (systemMenu != nullptr) {
+      ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+      ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
+    }
+  }
+  ::SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+  ::SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
+
+  ::SetWindowTextA(window, kMainTitle);
+  SetItemText(IDC_MAIN_ADAPTER_GROUP, "Network adapter");
+  SetItemText(IDC_MAIN_IP_LABEL, "IP address");
+  SetItemText(IDC_MAIN_HARDWARE_LABEL, "Hardware address");
+  SetItemText(IDC_MAIN_WIRELESS_GROUP, "Wireless Network Connection");
+  SetItemText(IDC_MAIN_SSID_LABEL, "SSID");
+  SetItemText(IDC_MAIN_BSSID_LABEL, "BSSID");
+  SetItemText(IDC_MAIN_DOWNLOADED_LABEL, "Downloaded");
+  SetItemText(IDC_MAIN_UPLOADED_LABEL, "Uploaded");
+  SetItemText(IDC_MAIN_STATISTIC, "Statistic...");
+  SetItemText(IDC_MAIN_OPTIONS, "Options...");
+  SetItemText(IDC_MAIN_TOPMOST, "Topmost");
+
+  RestoreWindowPosition(window);
+
+  CreateTooltips({
+      {IDC_MAIN_DESCRIPTION, "Description for the adapter."},
+      {IDC_MAIN_IP, "Internet Protocol (IP) address associated with NIC."},
+      {IDC_MAIN_HARDWARE, "MAC address of the NIC."},
+      {IDC_MAIN_SSID, "Service Set Identifier (SSID) - the public name of wireless network."},
+      {IDC_MAIN_BSSID, "MAC address of the access point associated with the NIC."},
+      {IDC_MAIN_DOWNLOADED, "The amount of data downloaded today."},
+      {IDC_MAIN_UPLOADED, "The amount of data uploaded today."},
+      {IDC_MAIN_DOWNLOAD_SPEED, "Average download speed."},
+      {IDC_MAIN_UPLOAD_SPEED, "Average upload speed."},
+      {IDC_MAIN_STATISTIC, "Show download and upload statistics."},
+      {IDC_MAIN_OPTIONS, "Click to configure the settings of the application."},
+      {IDC_MAIN_TOPMOST, "Keep window always on top."},
+      {IDC_MAIN_NEXT, "Show information for the next active connection."},
+      {IDC_MAIN_PREVIOUS, "Show information for the previous active connection."},
+  });
+
+  LoadSettings(settings_);
+
+  // The first poll: its figures arrive from the poll thread well before the first timer tick.
+  SetStatusText("");
+  poller_.Start(window, kPollDoneMessage);
+  RequestPoll();
+
+  if (ReadIniBool(kOptionsSection, kTopmostKey, false, GetIniPath(false))) {
+    ::CheckDlgButton(window, IDC_MAIN_TOPMOST, BST_CHECKED);
+    ApplyTopmost(true);
+  }
+  StartRefreshTimer();
+  UpdateUnitLabels();
+
+  // Tray: the notification-area icon is created here; with `mintray` and `launch` both on the
+  // program starts in the tray, otherwise the icon is hidden.
+
+  SetAutostart(kAutostartValueName, settings_.launch != 0);
+  return true;
+}
+
+void CMainDlg::OnCommand(int id, int code, HWND) {
+  switch (id) {
+    case IDC_MAIN_PREVIOUS:
+      Rebuild(RebuildMode::kPrevious);
+      break;
+    case IDC_MAIN_NEXT:
+      Rebuild(RebuildMode::kNext);
+      break;
+    case IDC_MAIN_TOPMOST:
+      if (code == BN_CLICKED) OnTopmostClicked();
+      break;
+    case IDC_MAIN_ICON:
+      if (code == STN_CLICKED) ShowAbout();
+      break;
+    case IDC_MAIN_STATISTIC:
+      OnStatistics();
+      break;
+    case IDC_MAIN_OPTIONS:
+      OnOptions();
+      break;
+    case ID_TRAY_RESTORE:
+      ::ShowWindow(Handle(), SW_RESTORE);
+      // Tray: the icon is hidden again here.
+      break;
+    case ID_TRAY_EXIT:
+      CloseWindow();
+      break;
+    case ID_TRAY_ABOUT:
+      ShowAbout();
+      break;
+    case ID_TRAY_HOMEPAGE:
+      OpenHomepage();
+      break;
+    default:  // IDOK and IDCANCEL (Enter, Esc, closing) leave the window open
+      break;
+  }
+}
+
+bool CMainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+  switch (message) {
+    case kPollDoneMessage:
+      ApplyPollOutcome();
+      result = TRUE;
+      return true;
+    case kCloseRequestMessage:
+      // Dialogs open on top close first, storing what they store, before the sender goes on
+      // (it deletes the settings file next).
+      EndModalChildren(IDCANCEL);
+      CloseWindow();
+      SetMessageResult(0);
+      result = TRUE;
+      return true;
+    case WM_TIMER:
+      if (wParam == kRefreshTimerId) RequestPoll();
+      // Tray: the hide timer (46) and the single-click timer (22) are handled here.
+      return false;  // the default handling runs after
+    case WM_SYSCOMMAND:
+      if (OnSysCommand(wParam, lParam)) {
+        SetMessageResult(0);
+        result = TRUE;
+        return true;
+      }
+      return false;
+    case WM_CTLCOLORSTATIC:
+      if (reinterpret_cast<HWND>(lParam) == Item(IDC_MAIN_STATUS)) {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetTextColor(dc, kStatusTextColor);
+        ::SetBkMode(dc, TRANSPARENT);
+        result = reinterpret_cast<INT_PTR>(::GetSysColorBrush(COLOR_BTNFACE));
+        return true;
+      }
+      return false;
+    case WM_PAINT:
+      if (!::IsIconic(Handle())) return false;
+      PaintIconic();
+      result = TRUE;
+      return true;
+    case WM_QUERYDRAGICON:
+      result = reinterpret_cast<INT_PTR>(icon_);
+      return true;
+    case WM_DESTROY:
+      // Tray: the icon is hidden here.
+      return false;
+    default:
+      return false;
+  }
+}
+
+bool CMainDlg::OnSysCommand(WPARAM command, LPARAM lParam) {
+  const UINT which = static_cast<UINT>(command) & kSystemMenuCommandMask;
+  if (which == IDM_ABOUTBOX) {
+    ShowAbout();
+    return false;
+  }
+  if (which == SC_CLOSE) {
+    RECT windowRect{};
+    RECT clientRect{};
+    ::GetWindowRect(Handle(), &windowRect);
+    ::GetClientRect(Handle(), &clientRect);
+    const WindowRect frame{windowRect.left, windowRect.top, windowRect.right, windowRect.bottom};
+    if (settings_.minclose != 0 && IsCloseButtonClick(frame, clientRect.right, clientRect.bottom, lParam)) {
+      SaveWindowPosition(Handle());
+      ::ShowWindow(Handle(), SW_MINIMIZE);
+      MinimiseToTray();
+      return false;  // the default close handling ends in the cancel command, which is ignored
+    }
+    CloseWindow();
+    return true;
+  }
+  if (which == SC_MINIMIZE) {
+    SaveWindowPosition(Handle());
+    MinimiseToTray();
+    return false;  // the default handling minimises
+  }
+  return false;
+}
+
+void CMainDlg::MinimiseToTray() {
+  // Tray: with `mintray` on the icon is shown and the hide timer started here.
+}
+
+void CMainDlg::CloseWindow() {
+  SaveWindowPosition(Handle());
+  EndDialog(IDCANCEL);
+}
+
+void CMainDlg::RequestPoll() { poller_.Request(); }
+
+void CMainDlg::ApplyPollOutcome() {
+  std::optional<PollOutcome> outcome = poller_.Take();
+  if (!outcome) return;
+  SetStatusText(outcome->statusText);
+  if (outcome->listReplaced) connections_ = std::move(outcome->list);
+  if (outcome->rebuild) Rebuild(RebuildMode::kUpdate);
+}
+
+void CMainDlg::Rebuild(RebuildMode mode) {
+  view_ = RebuildDisplay(selection_, connections_, settings_, mode, ticks_);
+  DialogViewTarget target(*this);
+  ApplyMainView(view_, target);
+  // Tray: the balloon is shown again here when it is up and the state text changed.
+}
+
+void CMainDlg::SetStatusText(const std::string& text) {
+  if (text == statusText_ && ItemText(IDC_MAIN_STATUS) == text) return;
+  statusText_ = text;
+  SetItemText(IDC_MAIN_STATUS, text);
+}
+
+void CMainDlg::UpdateUnitLabels() {
+  SetItemText(IDC_MAIN_DOWNLOADED_UNIT, QuantityLabel(settings_));
+  SetItemText(IDC_MAIN_UPLOADED_UNIT, QuantityLabel(settings_));
+  SetItemText(IDC_MAIN_DOWNLOAD_SPEED_UNIT, SpeedLabel(settings_));
+  SetItemText(IDC_MAIN_UPLOAD_SPEED_UNIT, SpeedLabel(settings_));
+}
+
+void CMainDlg::StartRefreshTimer() {
+  ::SetTimer(Handle(), kRefreshTimerId, settings_.refresh * 1000u, nullptr);
+}
+
+void CMainDlg::ApplyTopmost(bool topmost) {
+  ::SetWindowPos(Handle(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void CMainDlg::OnTopmostClicked() {
+  const bool checked = ::IsDlgButtonChecked(Handle(), IDC_MAIN_TOPMOST) == BST_CHECKED;
+  ApplyTopmost(checked);
+  (void)WriteIniBool(kOptionsSection, kTopmostKey, checked, GetIniPath(false));
+}
+
+void CMainDlg::ShowAbout() {
+  CAboutDlg about;
+  about.DoModal(Handle());
+}
+
+void CMainDlg::OnStatistics() {
+  // The statistics window opens here.
+}
+
+void CMainDlg::OnOptions() {
+  // The Options dialog opens here.
+}
+
+void CMainDlg::PaintIconic() {
+  PAINTSTRUCT paint;
+  HDC dc = ::BeginPaint(Handle(), &paint);
+  ::SendMessageA(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT client{};
+  ::GetClientRect(Handle(), &client);
+  const int x = (client.right - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+  const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+  ::DrawIcon(dc, x, y, icon_);
+  ::EndPaint(Handle(), &paint);
+}
+
+}  // namespace tral::win32

@@ -1,0 +1,75 @@
+// The monitor's main window: one connection's figures, the poll timer, navigation and commands.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "monitor/app/monitor_settings.h"
+#include "monitor/framework/dialog.h"
+#include "monitor/mainwindow/connection_list.h"
+#include "monitor/mainwindow/connection_selection.h"
+#include "monitor/mainwindow/win32/poll_worker_win32.h"
+#include "monitor/mainwindow/win32/tick_source_win32.h"
+
+namespace tral::win32 {
+
+inline constexpr UINT_PTR kRefreshTimerId = 45;
+inline constexpr UINT_PTR kHideTimerId = 46;
+inline constexpr UINT kHideTimerMs = 50;
+inline constexpr UINT kCloseRequestMessage = WM_USER + 3;
+inline constexpr UINT kTrayNotifyMessage = WM_APP + 11;
+// Posted by the poll thread when a poll has finished.
+inline constexpr UINT kPollDoneMessage = WM_APP + 20;
+inline constexpr COLORREF kStatusTextColor = RGB(242, 0, 0);
+inline constexpr char kMainTitle[] = "TraldenView";
+inline constexpr char kHomepageUrl[] = "https://traldenmeter.example.org/";
+
+// Opens the product's web page; the result is not looked at.
+void OpenHomepage();
+
+class CMainDlg : public ui::Dialog {
+ public:
+  CMainDlg();
+  ~CMainDlg() override;
+
+  const MonitorSettings& Settings() const { return settings_; }
+  const std::string& StateText() const { return view_.stateText; }
+
+ protected:
+  bool OnInitDialog() override;
+  void OnCommand(int id, int code, HWND control) override;
+  void OnOK() override {}  // Enter does not end the window
+  void OnCancel() override {}  // neither does Esc
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+
+ private:
+  void RequestPoll();
+  void ApplyPollOutcome();
+  void Rebuild(RebuildMode mode);
+  void SetStatusText(const std::string& text);
+  void UpdateUnitLabels();
+  void StartRefreshTimer();
+  void ApplyTopmost(bool topmost);
+  void OnTopmostClicked();
+  void ShowAbout();
+  void OnStatistics();
+  void OnOptions();
+  // Saves the position and ends the program's window.
+  void CloseWindow();
+  bool OnSysCommand(WPARAM command, LPARAM lParam);
+  void MinimiseToTray();
+  void PaintIconic();
+
+  MonitorSettings settings_;
+  SelectionState selection_;
+  MainView view_;
+  ConnectionList connections_;
+  Win32TickSource ticks_;
+  PollWorker poller_;
+  std::string statusText_;
+  HICON icon_ = nullptr;  // shared resource icon: not destroyed
+  HICON smallIcon_ = nullptr;
+};
+
+}  // namespace tral::win32
