@@ -91,7 +91,9 @@ class Prefix:
         return r
 
     def msiexec(self, *args):
-        return self.wine("msiexec", *args, "/qn", timeout=180).returncode
+        self.runs = getattr(self, "runs", 0) + 1
+        log = os.path.join(os.path.dirname(self.path), f"msiexec-{self.runs}.log")
+        return self.wine("msiexec", *args, "/qn", "/l*v", "Z:" + log.replace("/", "\\"), timeout=180).returncode
 
     def service(self, op, *args):
         r = self.wine(self.client, op, *args)
@@ -166,8 +168,8 @@ def main():
 
     # The newer package: the next patch version, its programs unstripped so that the installed
     # files tell which package they came from.
-    major, minor, patch = (int(x) for x in a.version.split("."))
-    newer_version = f"{major}.{minor}.{patch + 1}"
+    parts = [int(x) for x in a.version.split(".")] + [0, 0]
+    newer_version = f"{parts[0]}.{parts[1]}.{parts[2] + 1}"
     newer = os.path.join(a.scratch, f"TraldenMeter-{newer_version}-x64.msi")
     subprocess.run([a.make_package, newer_version, newer, a.service, a.report] + ([a.view] if a.view else []),
                    check=True, env=dict(os.environ, STRIP="none"), timeout=120)
