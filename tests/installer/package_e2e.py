@@ -82,18 +82,21 @@ class Prefix:
         self.out = os.path.join(scratch, "wine-output.txt")
         self.folder = os.path.join(self.path, "drive_c", "Program Files", "TraldenMeter")
 
-    def wine(self, *args, timeout=120, cwd=None):
-        with open(self.out, "w") as out, open(self.out + ".err", "w") as err:
-            r = subprocess.run([WINE64] + list(args), env=self.env, stdout=out, stderr=err, timeout=timeout,
-                               stdin=subprocess.DEVNULL, cwd=cwd)
+    def wine(self, *args, timeout=120, cwd=None, errors=None, debug="-all"):
+        errors = errors or self.out + ".err"
+        with open(self.out, "w") as out, open(errors, "w") as err:
+            r = subprocess.run([WINE64] + list(args), env=dict(self.env, WINEDEBUG=debug), stdout=out, stderr=err,
+                               timeout=timeout, stdin=subprocess.DEVNULL, cwd=cwd)
         r.stdout = open(self.out).read()
-        r.stderr = open(self.out + ".err").read()
+        r.stderr = open(errors).read()
         return r
 
     def msiexec(self, *args):
         self.runs = getattr(self, "runs", 0) + 1
         log = os.path.join(os.path.dirname(self.path), f"msiexec-{self.runs}.log")
-        return self.wine("msiexec", *args, "/qn", "/l*v", "Z:" + log.replace("/", "\\"), timeout=180).returncode
+        # The installer's log and Wine's warnings of its work stay in the scratch folder when a check fails.
+        return self.wine("msiexec", *args, "/qn", "/l*v", "Z:" + log.replace("/", "\\"), timeout=180,
+                         errors=log + ".wine", debug="warn+msi").returncode
 
     def service(self, op, *args):
         r = self.wine(self.client, op, *args)
