@@ -95,6 +95,18 @@ struct MenuTraits {
   static void Close(Type h) noexcept { ::DestroyMenu(h); }
 };
 
+struct MemoryDcTraits {  // CreateCompatibleDC results
+  using Type = HDC;
+  static Type Invalid() noexcept { return nullptr; }
+  static void Close(Type h) noexcept { ::DeleteDC(h); }
+};
+
+struct IconTraits {  // icons made by the program (not shared resource icons)
+  using Type = HICON;
+  static Type Invalid() noexcept { return nullptr; }
+  static void Close(Type h) noexcept { ::DestroyIcon(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
@@ -105,5 +117,7 @@ using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
+using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
+using UniqueIcon = UniqueHandle<IconTraits>;
 
 }  // namespace tral::win32

@@ -25,7 +25,22 @@
 //   listbox HWND ID                     the items of a list box (LB_GETTEXTW, works across processes)
 //   ping HWND COUNT GAPMS TIMEOUTMS     COUNT WM_NULL round trips GAPMS apart; their times in ms
 //   close HWND MS                       posts WM_CLOSE and waits until the window is gone
+//   settext HWND ID TEXT                WM_SETTEXT of child ID ("" for an empty text)
+//   combo HWND ID                       the entries of a drop-down list and the selected index
+//   tooltips OWNER                      the tooltip windows owned by OWNER and their tool counts
+//   focus HWND                          the control with the keyboard focus: id and selection
+//   child HWND ID                       the window handle of child ID
+//   sendchild HWND ID MSG WPARAM LPARAM SendMessageTimeoutA to child ID (numbers only); {"result"}
+//   find CLASS TITLE MS                 a top-level window, shown or not; {"hwnd": N} or {"hwnd": 0}
+//   taskbar MS                          the shell's task bar once it is on show (it shows while the
+//                                       notification area holds an icon) and the centre of its one icon
+//   mouse X Y move|left|right|double    mouse input at a screen point (SendInput)
+//   popupmenu MS                        the rectangle of an open popup menu; its items cannot be read
+//                                       from another process under Wine
+//   tips MS [TEXT]                      the visible tip windows of other processes (the shell's icon
+//                                       tooltip and balloons) with their texts, waiting for TEXT
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -153,9 +168,25 @@ BOOL CALLBACK ListOwned(HWND h, LPARAM param) {
   auto* s = reinterpret_cast<OwnedList*>(param);
   if (GetWindow(h, GW_OWNER) != s->owner) return TRUE;
   if (s->json.size() > 1) s->json += ", ";
-  s->json += "{\"hwnd\": " + std::to_string(reinterpret_cast<unsigned long long>(h)) + ", \"class\": " +
+  s->json += "{\"hwnd\": " + Num(HwndNum(h)) + ", \"class\": " +
              Json(ClassOf(h)) + ", \"exStyle\": " + std::to_string(static_cast<DWORD>(GetWindowLongA(h, GWL_EXSTYLE))) +
              "}";
+  return TRUE;
+}
+
+struct TooltipSearch {
+  HWND owner;
+  std::string list;
+};
+
+BOOL CALLBACK FindTooltips(HWND h, LPARAM param) {
+  auto* s = reinterpret_cast<TooltipSearch*>(param);
+  if (GetWindow(h, GW_OWNER) == s->owner && ClassOf(h) == TOOLTIPS_CLASSA) {
+    DWORD_PTR count = 0;
+    SendMessageTimeoutA(h, TTM_GETTOOLCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
+    if (s->list.size() > 1) s->list += ", ";
+    s->list += "{\"hwnd\": " + Num(HwndNum(h)) + ", \"tools\": " + Num(count) + "}";
+  }
   return TRUE;
 }
 
@@ -210,10 +241,93 @@ std::string Run(const Args& a) {
     });
     return "{\"hwnd\": " + Num(HwndNum(s.found)) + "}";
   }
+  if (op == "tooltips" && need(1)) {
+    TooltipSearch s{ToHwnd(a[1]), "["};
+    EnumWindows(FindTooltips, reinterpret_cast<LPARAM>(&s));
+    return "{\"tooltips\": " + s.list + "]}";
+  }
   if (op == "controls" && need(1)) {
     std::string list = "[";
     EnumChildWindows(ToHwnd(a[1]), ListChild, reinterpret_cast<LPARAM>(&list));
     return "{\"controls\": " + list + "]}";
+  }
+
+  if (op == "find" && need(3)) {
+    HWND found = nullptr;
+    WaitFor(static_cast<DWORD>(ToInt(a[3])), [&] { return (found = FindWindowA(OrNull(a[1]), OrNull(a[2]))) != nullptr; });
+    return "{\"hwnd\": " + Num(HwndNum(found)) + "}";
+  }
+  if (op == "taskbar" && need(1)) {
+    HWND bar = nullptr;
+    WaitFor(static_cast<DWORD>(ToInt(a[1])), [&] {
+      bar = FindWindowA("Shell_TrayWnd", nullptr);
+      return bar && IsWindowVisible(bar);
+    });
+    if (bar && !IsWindowVisible(bar)) bar = nullptr;
+    RECT r{};
+    if (bar) GetWindowRect(bar, &r);
+    // The shell draws the notification area's icons from the bar's right end, a small icon and
+    // a margin each: one icon's centre is 10 pixels in.
+    return "{\"shown\": " + std::string(Bool(bar != nullptr)) + ", \"rect\": " + Rect(r) +
+           ", \"icon\": [" + std::to_string(r.right - 10) + ", " + std::to_string((r.top + r.bottom) / 2) + "]}";
+  }
+  if (op == "mouse" && need(3)) {
+    const int x = static_cast<int>(ToInt(a[1])), y = static_cast<int>(ToInt(a[2]));
+    auto send = [](DWORD flags, LONG dx = 0, LONG dy = 0) {
+      INPUT input{};
+      input.type = INPUT_MOUSE;
+      input.mi.dx = dx;
+      input.mi.dy = dy;
+      input.mi.dwFlags = flags;
+      SendInput(1, &input, sizeof input);
+      Sleep(30);
+    };
+    send(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1),
+         y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
+    const std::string& kind = a[3];
+    const int clicks = kind == "double" ? 2 : (kind == "move" ? 0 : 1);
+    for (int i = 0; i < clicks; ++i) {
+      send(kind == "right" ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+      send(kind == "right" ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+    }
+    return "{\"ok\": true}";
+  }
+  if (op == "popupmenu" && need(1)) {
+    HWND menu = nullptr;
+    WaitFor(static_cast<DWORD>(ToInt(a[1])), [&] {
+      menu = FindWindowA("#32768", nullptr);
+      return menu && IsWindowVisible(menu);
+    });
+    if (menu && !IsWindowVisible(menu)) menu = nullptr;
+    RECT r{};
+    if (menu) GetWindowRect(menu, &r);
+    return "{\"open\": " + std::string(Bool(menu != nullptr)) + ", \"rect\": " + Rect(r) + "}";
+  }
+  if (op == "tips" && need(1)) {
+    const std::string wanted = a.size() > 2 ? a[2] : "";
+    std::string tips;
+    WaitFor(static_cast<DWORD>(ToInt(a[1])), [&] {
+      struct Search {
+        std::string* tips;
+        const std::string* wanted;
+        bool found;
+      } search{&tips, &wanted, false};
+      tips.clear();
+      EnumWindows([](HWND h, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        if (pid == GetCurrentProcessId() || ClassOf(h) != "tooltips_class32" || !IsWindowVisible(h)) return TRUE;
+        const std::string text = TextOf(h);
+        RECT r{};
+        GetWindowRect(h, &r);
+        *s->tips += std::string(s->tips->empty() ? "" : ", ") + "{\"text\": " + Json(text) + ", \"rect\": " + Rect(r) + "}";
+        s->found = s->found || (!s->wanted->empty() && text == *s->wanted);
+        return TRUE;
+      }, reinterpret_cast<LPARAM>(&search));
+      return search.found;
+    });
+    return "{\"tips\": [" + tips + "]}";
   }
 
   // The rest address a window that must exist.
@@ -350,6 +464,56 @@ std::string Run(const Args& a) {
     const double worst = times.empty() ? 0 : *std::max_element(times.begin(), times.end());
     return "{\"failed\": " + std::to_string(failed) + ", \"max\": " + std::to_string(worst) + ", \"ms\": " + list +
            "]}";
+  }
+  if (op == "settext" && need(2)) {
+    HWND c = child(a[2]);
+    if (!c) return Error("no such control");
+    const std::string value = need(3) ? a[3] : std::string();
+    DWORD_PTR result = 0;
+    // WM_SETTEXT's text is marshalled to the other process by the system.
+    const bool ok = SendMessageTimeoutA(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()), SMTO_ABORTIFHUNG,
+                                        2000, &result) != 0;
+    return ok ? "{\"ok\": true}" : Error("cannot set text");
+  }
+  if (op == "combo" && need(2)) {
+    HWND c = child(a[2]);
+    if (!c) return Error("no such control");
+    DWORD_PTR count = 0, selected = 0;
+    SendMessageTimeoutW(c, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
+    SendMessageTimeoutW(c, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &selected);
+    std::string items = "[";
+    for (DWORD_PTR i = 0; i < count && static_cast<LRESULT>(count) > 0; ++i) {
+      wchar_t text[512] = {};
+      DWORD_PTR len = 0;
+      SendMessageTimeoutW(c, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 2000, &len);
+      if (len >= 512) return Error("item too long");
+      SendMessageTimeoutW(c, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &len);
+      char narrow[1024] = {};
+      WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+      items += std::string(i ? ", " : "") + Json(narrow);
+    }
+    return "{\"items\": " + items + "], \"selected\": " + std::to_string(static_cast<long long>(
+                                                                   static_cast<LRESULT>(selected))) + "}";
+  }
+  if (op == "child" && need(2)) {
+    HWND c = child(a[2]);
+    return c ? "{\"hwnd\": " + Num(HwndNum(c)) + "}" : Error("no such control");
+  }
+  if (op == "sendchild" && need(5)) {
+    HWND c = child(a[2]);
+    if (!c) return Error("no such control");
+    DWORD_PTR result = 0;
+    const bool ok = SendMessageTimeoutA(c, static_cast<UINT>(ToInt(a[3])), static_cast<WPARAM>(ToInt(a[4])),
+                                        static_cast<LPARAM>(ToInt(a[5])), SMTO_ABORTIFHUNG, 2000, &result) != 0;
+    return ok ? "{\"result\": " + std::to_string(static_cast<long long>(static_cast<LRESULT>(result))) + "}"
+              : Error("no answer");
+  }
+  if (op == "focus") {
+    HWND focus = FocusOf(window);
+    DWORD_PTR sel = 0;
+    if (focus != window) SendMessageTimeoutA(focus, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &sel);
+    return "{\"id\": " + std::to_string(focus != window ? GetDlgCtrlID(focus) : 0) + ", \"selection\": [" +
+           std::to_string(LOWORD(sel)) + ", " + std::to_string(HIWORD(sel)) + "]}";
   }
   if (op == "close" && need(2)) {
     PostMessageA(window, WM_CLOSE, 0, 0);

@@ -6,10 +6,14 @@
 #include "monitor/app/win32/autostart_win32.h"
 #include "monitor/app/win32/settings_store_win32.h"
 #include "monitor/framework/application.h"
+#include "monitor/framework/menu.h"
 #include "monitor/mainwindow/close_button_area.h"
 #include "monitor/mainwindow/main_view_apply.h"
 #include "monitor/mainwindow/quantity_format.h"
 #include "monitor/mainwindow/win32/about_dialog_win32.h"
+#include "monitor/options/options_flow.h"
+#include "monitor/options/win32/options_dialog_win32.h"
+#include "monitor/options/win32/service_keep_days_win32.h"
 #include "monitor/resources/resource.h"
 #include "shared/names.h"
 
@@ -118,8 +122,16 @@ bool CMainDlg::OnInitDialog() {
   StartRefreshTimer();
   UpdateUnitLabels();
 
-  // Tray: the notification-area icon is created here; with `mintray` and `launch` both on the
-  // program starts in the tray, otherwise the icon is hidden.
+  // The notification-area icon; with `mintray` and `launch` both on the program starts in the
+  // tray, otherwise the icon is hidden. An icon the shell refused leaves the window on show.
+  const bool iconAdded =
+      tray_.Create(ui::Application::Instance(), window, kTrayNotifyMessage, kTrayTip, icon_, kTrayIconId) != FALSE;
+  if (settings_.mintray != 0 && settings_.launch != 0 && iconAdded) {
+    ::ShowWindow(window, SW_MINIMIZE);
+    ::SetTimer(window, kHideTimerId, kHideTimerMs, nullptr);
+  } else {
+    tray_.Hide();
+  }
 
   SetAutostart(kAutostartValueName, settings_.launch != 0);
   return true;
@@ -147,7 +159,7 @@ void CMainDlg::OnCommand(int id, int code, HWND) {
       break;
     case ID_TRAY_RESTORE:
       ::ShowWindow(Handle(), SW_RESTORE);
-      // Tray: the icon is hidden again here.
+      tray_.Hide();
       break;
     case ID_TRAY_EXIT:
       CloseWindow();
@@ -179,7 +191,12 @@ bool CMainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& re
       return true;
     case WM_TIMER:
       if (wParam == kRefreshTimerId) RequestPoll();
-      // Tray: the hide timer (46) and the single-click timer (22) are handled here.
+      if (wParam == kHideTimerId) {
+        ::KillTimer(Handle(), kHideTimerId);
+        SaveWindowPosition(Handle());
+        if (!tray_.IsHidden()) ::ShowWindow(Handle(), SW_HIDE);  // never hidden without its icon
+      }
+      if (wParam == kClickTimerId) tray_.OnClickTimer(Handle(), view_.stateText);
       return false;  // the default handling runs after
     case WM_SYSCOMMAND:
       if (OnSysCommand(wParam, lParam)) {
@@ -197,6 +214,16 @@ bool CMainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& re
         return true;
       }
       return false;
+    case kTrayNotifyMessage:
+      SetMessageResult(tray_.HandleTrayMessage(wParam, lParam));
+      result = TRUE;
+      return true;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:  // the tray menu's owner-drawn items
+      if (!ui::Menu::RouteOwnerDraw(message, lParam)) return false;
+      SetMessageResult(TRUE);
+      result = TRUE;
+      return true;
     case WM_PAINT:
       if (!::IsIconic(Handle())) return false;
       PaintIconic();
@@ -206,7 +233,7 @@ bool CMainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& re
       result = reinterpret_cast<INT_PTR>(icon_);
       return true;
     case WM_DESTROY:
-      // Tray: the icon is hidden here.
+      tray_.Hide();
       return false;
     default:
       return false;
@@ -243,10 +270,14 @@ bool CMainDlg::OnSysCommand(WPARAM command, LPARAM lParam) {
 }
 
 void CMainDlg::MinimiseToTray() {
-  // Tray: with `mintray` on the icon is shown and the hide timer started here.
+  // Without an icon (no notification area, or the shell refused it) the window only minimises.
+  if (settings_.mintray != 0 && tray_.Show() != FALSE) ::SetTimer(Handle(), kHideTimerId, kHideTimerMs, nullptr);
 }
 
 void CMainDlg::CloseWindow() {
+  // Dialogs open on top (Options, About) end with cancel first: the tray menu's Exit can arrive
+  // while one of them runs, and the program must end, not wait for that dialog.
+  EndModalChildren(IDCANCEL);
   SaveWindowPosition(Handle());
   EndDialog(IDCANCEL);
 }
@@ -265,7 +296,7 @@ void CMainDlg::Rebuild(RebuildMode mode) {
   view_ = RebuildDisplay(selection_, connections_, settings_, mode, ticks_);
   DialogViewTarget target(*this);
   ApplyMainView(view_, target);
-  // Tray: the balloon is shown again here when it is up and the state text changed.
+  tray_.RefreshBalloon(view_.stateText);
 }
 
 void CMainDlg::SetStatusText(const std::string& text) {
@@ -282,6 +313,7 @@ void CMainDlg::UpdateUnitLabels() {
 }
 
 void CMainDlg::StartRefreshTimer() {
+  ::KillTimer(Handle(), kRefreshTimerId);
   ::SetTimer(Handle(), kRefreshTimerId, settings_.refresh * 1000u, nullptr);
 }
 
@@ -305,7 +337,45 @@ void CMainDlg::OnStatistics() {
 }
 
 void CMainDlg::OnOptions() {
-  // The Options dialog opens here.
+  // The window is disabled while the dialog runs, but a command can still arrive (posted by another
+  // program, or from the tray): the dialog that is open comes to the front instead of a second one.
+  if (openOptions_ != nullptr) {
+    if (openOptions_->Handle() != nullptr) ::SetForegroundWindow(openOptions_->Handle());
+    return;
+  }
+  COptionsDialog dialog;
+  openOptions_ = &dialog;
+  const INT_PTR result = RunOptions(dialog);
+  openOptions_ = nullptr;
+  if (result == IDOK) ApplyOptionsResult(dialog);
+}
+
+INT_PTR CMainDlg::RunOptions(COptionsDialog& dialog) {
+  dialog.Settings() = settings_;
+  // Opening writes nothing: the dialog shows what the service does now, and its Keep history field
+  // is off when the service INI file could not be written.
+  const std::string serviceIni = GetIniPath(true);
+  dialog.Settings().keepdays =
+      KeepDaysForDialog(ReadServiceKeepDays(serviceIni), IsServiceIniWritable(serviceIni));
+
+  // Owned by this window, which stays disabled until the dialog ends; a close request meanwhile
+  // ends it with cancel.
+  return dialog.DoModal(Handle());
+}
+
+void CMainDlg::ApplyOptionsResult(COptionsDialog& dialog) {
+  const std::string serviceIni = GetIniPath(true);
+  const OptionsOutcome outcome = ApplyOptions(settings_, dialog.Settings(), ReadServiceKeepDays(serviceIni));
+  settings_ = outcome.settings;
+  if (outcome.restartRefreshTimer) StartRefreshTimer();
+  if (outcome.keepDaysToWrite && WriteServiceKeepDays(serviceIni, *outcome.keepDaysToWrite)) {
+    settings_.keepdays = *outcome.keepDaysToWrite;
+  }
+  SetAutostart(kAutostartValueName, settings_.launch != 0);
+  SaveSettings(settings_);
+  UpdateUnitLabels();
+  // The figures of the last snapshot in the new units, without waiting for the next poll.
+  Rebuild(RebuildMode::kUpdate);
 }
 
 void CMainDlg::PaintIconic() {

@@ -10,9 +10,12 @@
 #include "monitor/mainwindow/connection_list.h"
 #include "monitor/mainwindow/connection_selection.h"
 #include "monitor/mainwindow/win32/poll_worker_win32.h"
+#include "monitor/mainwindow/win32/tray_icon_win32.h"
 #include "monitor/mainwindow/win32/tick_source_win32.h"
 
 namespace tral::win32 {
+
+class COptionsDialog;
 
 inline constexpr UINT_PTR kRefreshTimerId = 45;
 inline constexpr UINT_PTR kHideTimerId = 46;
@@ -55,6 +58,8 @@ class CMainDlg : public ui::Dialog {
   void ShowAbout();
   void OnStatistics();
   void OnOptions();
+  INT_PTR RunOptions(COptionsDialog& dialog);
+  void ApplyOptionsResult(COptionsDialog& dialog);
   // Saves the position and ends the program's window.
   void CloseWindow();
   bool OnSysCommand(WPARAM command, LPARAM lParam);
@@ -70,6 +75,8 @@ class CMainDlg : public ui::Dialog {
   std::string statusText_;
   HICON icon_ = nullptr;  // shared resource icon: not destroyed
   HICON smallIcon_ = nullptr;
+  COptionsDialog* openOptions_ = nullptr;  // the Options dialog while it runs
+  CMainTrayIcon tray_;  // after the icons: it shows icon_
 };
 
 }  // namespace tral::win32
