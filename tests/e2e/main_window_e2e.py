@@ -11,7 +11,7 @@ import time
 from fractions import Fraction
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from ui_lab import MAIN_TITLE, UiLab, ui_test_args
+from ui_lab import MAIN_CLASS, MAIN_TITLE, UiLab, ui_test_args
 from wine_lab import IP_SERVICE, Checks, Client
 
 WS_EX_TOPMOST = 0x8
@@ -333,12 +333,14 @@ def main():
         path = lab.run_value()
         checks.true("installme writes the Run value with the executable's path",
                     path is not None and path.lower() == lab.windows_path(lab.monitor_exe).lower(), str(path))
-        hwnd = lab.wait_main_window()
-        checks.true("installme starts the monitor", hwnd != 0)
+        # Now registered to start at log-on, with minimising to the tray on: it starts in the tray.
+        hwnd = d("find", MAIN_CLASS, MAIN_TITLE, 15000)["hwnd"]
+        hidden = eventually(lambda: d("window", hwnd).get("visible"), lambda v: v is False, timeout=5)
+        checks.true("installme starts the monitor, in the notification area", hwnd != 0 and hidden is False)
         lab.wait_monitor_exit(lab.start_monitor("InstallMe"), 30)
         time.sleep(2)
         checks.eq("installme again leaves one instance with the same window",
-                  (len(lab.monitor_pids()), lab.wait_main_window(1000)), (1, hwnd))
+                  (len(lab.monitor_pids()), d("find", MAIN_CLASS, MAIN_TITLE, 1000)["hwnd"]), (1, hwnd))
         checks.eq("the Run value is unchanged", lab.run_value(), path)
         # With the About box open: the box closes first, and nothing writes the INI file again.
         d("syscommand", hwnd, 16)
