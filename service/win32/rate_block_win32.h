@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 #include "service/connection_table.h"
 #include "shared/names.h"
@@ -12,7 +14,8 @@
 namespace tral::win32 {
 
 // Security attributes whose descriptor has a present, null DACL: processes of any account (the
-// monitor runs as an ordinary user) can open the objects. Not inheritable.
+// monitor runs as an ordinary user) can open the objects. The owner is named explicitly, so that a
+// later start can tell the service's objects from a squatter's. Not inheritable.
 class NullDaclSecurity {
  public:
   NullDaclSecurity();
@@ -22,9 +25,33 @@ class NullDaclSecurity {
   SECURITY_ATTRIBUTES* Get() { return ok_ ? &attributes_ : nullptr; }
 
  private:
+  std::vector<std::uint8_t> owner_;
   SECURITY_DESCRIPTOR descriptor_{};
   SECURITY_ATTRIBUTES attributes_{};
   bool ok_ = false;
+};
+
+// The names of the block's kernel objects: the real ones but for tests.
+struct BlockNames {
+  const char* request = kRequestEventName;
+  const char* answer = kAnswerEventName;
+  const char* mutex = kBlockMutexName;
+};
+
+// "Global\QRateGet", "Global\QRateSet" and "Global\QRateMMt" as the worker holds them.
+struct BlockObjects {
+  UniqueKernelHandle request;  // auto-reset: one wait takes one request
+  UniqueKernelHandle answer;  // auto-reset: one client's wait takes one answer
+  UniqueKernelHandle mutex;
+
+  bool Ready() const { return request && answer && mutex; }
+
+  // Creates what is missing, with `security`. A name that exists already is used as it is: the
+  // entry point's guard has made sure that no other counting instance runs, so an existing object is
+  // held open by a client or by another program, and neither must keep the service from counting.
+  // What cannot be created now (say, a name taken with a hostile access list) is tried again at the
+  // next iteration, and until then the worker counts and saves without answering.
+  void CreateMissing(SECURITY_ATTRIBUTES* security, const BlockNames& names = BlockNames{});
 };
 
 // How long the writer waits for "Global\QRateMMt" before it leaves the previous snapshot in place.

@@ -95,6 +95,12 @@ struct MenuTraits {
   static void Close(Type h) noexcept { ::DestroyMenu(h); }
 };
 
+struct LocalMemoryTraits {  // buffers the system allocates for the caller (security descriptors)
+  using Type = HLOCAL;
+  static Type Invalid() noexcept { return nullptr; }
+  static void Close(Type p) noexcept { ::LocalFree(p); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
@@ -105,5 +111,6 @@ using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
+using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
 
 }  // namespace tral::win32
