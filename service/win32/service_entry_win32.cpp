@@ -128,7 +128,7 @@ int RunCountingInstance(bool debug) {
   HANDLE stop = guard.Get();
   if (!guard || createError == ERROR_ALREADY_EXISTS) {
     // Access denied, or the name taken by another kind of object: someone holds it. Any other
-    // failure to create an unnamed-looking event leaves nothing to count with.
+    // failure (no memory, no handles) leaves nothing to count with.
     const bool taken = guard || createError == ERROR_ACCESS_DENIED || createError == ERROR_INVALID_HANDLE;
     if (!taken || AnotherInstanceRuns(guard.Get(), createError)) return 0;
     // Whoever owns that event may set it: the worker listens to an event of its own instead.
