@@ -12,6 +12,7 @@
 #define IDS_ABOUTBOX 101
 #define IDD_MAIN 102
 #define IDR_MAINFRAME 128
+#define IDD_STATISTIC 135
 
 // ---- Main window (dialog 102) ----
 #define IDC_MAIN_PREVIOUS 1000
@@ -48,6 +49,22 @@
 #define IDC_ABOUT_HOMEPAGE 1043
 #define IDC_ABOUT_RIGHTS 1044
 #define IDC_ABOUT_DESCRIPTION 1045
+
+// ---- Statistics (dialog 135) ----
+#define IDC_STAT_DOWNLOAD_TOTAL 1009
+#define IDC_STAT_DAY_VIEW 1022
+#define IDC_STAT_FIRST_DAY 1047
+#define IDC_STAT_LAST_DAY 1048
+#define IDC_STAT_LIST 1049
+#define IDC_STAT_UPLOAD_TOTAL 1051
+#define IDC_STAT_REFRESH 1052
+#define IDC_STAT_DAY_SPIN 1054
+#define IDC_STAT_TO_LABEL 1055
+#define IDC_STAT_FROM_LABEL 1056
+#define IDC_STAT_UPTIME 1057
+#define IDC_STAT_DOWNLOAD_LABEL 1058
+#define IDC_STAT_UPLOAD_LABEL 1059
+#define IDC_STAT_UPTIME_LABEL 1060
 
 // ---- Commands of the main window: system menu and tray menu ----
 #define IDM_ABOUTBOX 0x0010

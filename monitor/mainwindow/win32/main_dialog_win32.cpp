@@ -11,6 +11,7 @@
 #include "monitor/mainwindow/quantity_format.h"
 #include "monitor/mainwindow/win32/about_dialog_win32.h"
 #include "monitor/resources/resource.h"
+#include "monitor/statistics/win32/statistic_dialog_win32.h"
 #include "shared/names.h"
 
 namespace tral::win32 {
@@ -301,7 +302,10 @@ void CMainDlg::ShowAbout() {
 }
 
 void CMainDlg::OnStatistics() {
-  // The statistics window opens here.
+  // The window stores its day-view flag itself as it ends, whatever ends it (see OnEnding).
+  CStatisticDlg statistics;
+  statistics.SetDayView(ReadIniBool(kOptionsSection, kDayStatisticKey, false, GetIniPath(false)));
+  statistics.DoModal(Handle());
 }
 
 void CMainDlg::OnOptions() {
