@@ -16,7 +16,7 @@ if ! command -v "$cxx" >/dev/null; then
 fi
 mkdir -p "$out"
 common=(-std=c++20 -g -O1 -I. -Itests/monitor)
-core_sources=(shared/rate_block_reader.cpp shared/day_file_codec.cpp shared/civil_date.cpp
+core_sources=(shared/ascii_text.cpp shared/rate_block_reader.cpp shared/day_file_codec.cpp shared/civil_date.cpp
               monitor/mainwindow/connection_list.cpp monitor/statistics/statistic_data.cpp)
 
 echo "fuzz: building in $out"

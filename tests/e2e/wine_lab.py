@@ -135,6 +135,7 @@ class Lab:
         run(["ip", "-n", NS_PEER, "neigh", "replace", IP_SERVICE, "lladdr", self.mac, "dev", IF_PEER,
              "nud", "permanent"])
 
+        self.before_wine()
         # Wine lists the interfaces of the namespace its server and device host start in: a copy of
         # the build's prefix gets a server of its own inside the service's namespace.
         run([os.path.join(self.scripts_dir, "wine-prefix.sh"), self.build_prefix], timeout=300)
@@ -148,6 +149,9 @@ class Lab:
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                        timeout=120)
         return self
+
+    def before_wine(self):
+        """Runs once the namespaces exist and before Wine's server starts: labs that add a display start it here."""
 
     def __exit__(self, *exc):
         self.teardown()

@@ -2,8 +2,6 @@
 // and the INI paths.
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "monitor/app/ini_paths.h"
 #include "monitor/app/monitor_settings.h"
 #include "monitor/app/window_position.h"
@@ -225,22 +223,6 @@ TEST(WindowPosition, RestoredOnlyWhereTheWindowWouldBeSeen) {
   for (const auto& c : cases) {
     EXPECT_EQ(PositionToRestore(c.stored, current, OnFakeMonitors).has_value(), c.used) << c.stored;
   }
-}
-
-TEST(WindowPosition, TheTestedRectangleIsTheStoredPlaceAtTheCurrentSize) {
-  std::vector<WindowRect> asked;
-  const auto point = PositionToRestore("-50,70,5,5", WindowRect{10, 20, 310, 220}, [&](const WindowRect& r) {
-    asked.push_back(r);
-    return true;
-  });
-  ASSERT_TRUE(point);
-  EXPECT_EQ(point->x, -50);
-  EXPECT_EQ(point->y, 70);
-  ASSERT_EQ(asked.size(), 1u);
-  EXPECT_EQ(asked[0].left, -50);
-  EXPECT_EQ(asked[0].top, 70);
-  EXPECT_EQ(asked[0].right, 250);
-  EXPECT_EQ(asked[0].bottom, 270);
 }
 
 TEST(WindowPosition, TextHoldsLeftTopWidthHeight) {

@@ -41,7 +41,7 @@ void Paint(HyperlinkState& state) {
   if (style & SS_CENTER) format |= DT_CENTER;
   if (style & SS_RIGHT) format |= DT_RIGHT;
 
-  //PaintBackground(control, dc, client);
+  PaintBackground(control, dc, client);
   ::SetTextColor(dc, state.textColor);
   const HGDIOBJ previousFont = ::SelectObject(dc, state.font);
   ::SetBkMode(dc, TRANSPARENT);
@@ -67,7 +67,7 @@ LRESULT CALLBACK HyperlinkProc(HWND control, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY: {
       std::unique_ptr<HyperlinkState> owned(state);  // pen and owned font go with it
       const LRESULT result = ::CallWindowProcA(owned->previousProc, control, message, wParam, lParam);
-      //X
+      ::SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(owned->previousProc));
       ::SetWindowLongPtrA(control, GWLP_USERDATA, 0);
       return result;
     }
@@ -96,7 +96,9 @@ bool AttachHyperlink(HWND dialog, int controlId, HyperlinkHandler handler, COLOR
                      const LOGFONTA* font, bool underline, HCURSOR cursor, std::intptr_t handlerData) {
   HWND control = ::GetDlgItem(dialog, controlId);
   if (control == nullptr) return false;
-  std::unique_ptr<HyperlinkState> state(new (std::nothrow) HyperlinkState); ::CreatePen(PS_SOLID,1,0);
+  // A second attachment would chain the procedure to itself and lose the first state.
+  if (::GetWindowLongPtrA(control, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&HyperlinkProc)) return false;
+  std::unique_ptr<HyperlinkState> state(new (std::nothrow) HyperlinkState);
   if (!state) return false;
 
   if (font != nullptr) {

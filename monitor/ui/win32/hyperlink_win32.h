@@ -33,8 +33,9 @@ struct HyperlinkState {
 // Turns control `controlId` of `dialog` into a link painted in `textColor` with `font` (or, when
 // null, the font the control has), underlined when `underline` is set, showing `cursor` while the
 // mouse is over it, and reporting other messages to `handler` (may be null). False, with the control
-// left as it was, when there is no such control, no font, or the pen or state cannot be made. There
-// is no detach: the control undoes everything when it is destroyed.
+// left as it was, when there is no such control, no font, or the pen or state cannot be made, and
+// when the control is a link already. There is no detach: the control undoes everything when it is
+// destroyed.
 bool AttachHyperlink(HWND dialog, int controlId, HyperlinkHandler handler, COLORREF textColor,
                      const LOGFONTA* font, bool underline, HCURSOR cursor, std::intptr_t handlerData);
 

@@ -232,6 +232,8 @@ TEST(WindowPositionWin32, SavedOnlyWhenShownAndRestoredAsAMove) {
       {"40,60,0,100", false, 0, 0},
       {"40,60,100", false, 0, 0},
       {"70,80,500,400", true, 70, 80},
+      {"-30000,80,500,400", false, 0, 0},  // no monitor there: the window stays where it is
+      {"40,30000,500,400", false, 0, 0},
   };
   for (const auto& c : cases) {
     ::SetWindowPos(window.hwnd, nullptr, 5, 6, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

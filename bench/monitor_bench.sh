@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Benchmarks of the monitor under Wine on an Xvfb screen, with refresh 1 s:
+#   1. the idle monitor polling the real service: its private memory above a Wine process that only
+#      waits (and above one that shows an empty dialog), and its CPU per minute beside the service's
+#      and the Wine server's in the same run (goal: within 2x of the service's own figures);
+#   2. time from a poll's answer to the new text in the downloaded field, p50 and p99 over POLLS
+#      polls, with bench/win32/monitor_bench.exe playing the service.
+# Usage: bench/monitor_bench.sh [BUILD_DIR (windows preset, default build/windows)] [IDLE_SECONDS (60)] [POLLS (200)]
+# Build first: cmake --preset windows &&
+#   cmake --build build/windows --target TraldenView TraldenMeter monitor_bench service_bench
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build/windows}" && pwd)
+idle=${2:-60}
+polls=${3:-200}
+monitor="$build/monitor/TraldenView.exe"
+[ -f "$monitor" ] || monitor=$(find "$build/monitor" -name TraldenView.exe | head -1)
+meter="$build/service/win32/TraldenMeter.exe"
+bench="$build/bench/win32/monitor_bench.exe"
+service_bench="$build/bench/win32/service_bench.exe"
+for f in "$monitor" "$meter" "$bench" "$service_bench"; do
+  [ -n "$f" ] && [ -f "$f" ] || { echo "missing ${f:-TraldenView.exe}: build the windows preset first" >&2; exit 1; }
+done
+for tool in Xvfb openbox; do
+  command -v "$tool" >/dev/null || { echo "$tool is missing: run scripts/install-deps.sh" >&2; exit 1; }
+done
+
+scratch="$build/monitor-bench-scratch"
+export WINEPREFIX="$scratch/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+wine64=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+pids=()
+cleanup() {
+  [ -d "$WINEPREFIX" ] && "$wineserver" -k 2>/dev/null
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+rm -rf "$scratch"
+mkdir -p "$scratch/app"
+
+# A screen of our own: Xvfb picks a free display number; openbox manages the windows.
+exec 8< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
+pids+=($!)
+read -r display <&8
+export DISPLAY=":$display"
+openbox >/dev/null 2>&1 &
+pids+=($!)
+
+"$root/scripts/wine-prefix.sh" "$build/wineprefix"
+cp -a "$build/wineprefix" "$WINEPREFIX"
+"$wineserver" -p </dev/null >/dev/null 2>&1
+"$wine64" cmd.exe /c exit </dev/null >/dev/null 2>&1
+cp "$meter" "$monitor" "$scratch/app/"
+appdata=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -path '*/AppData/Roaming' ! -path '*/Public/*' | head -1)
+printf '[OPTIONS]\r\nrefresh=1\r\n' >"$appdata/TraldenView.ini"
+
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+server_dir=$(printf "/tmp/.wine-%d/server-%x-%x" "$(id -u)" "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
+server_pid=""
+for p in /proc/[0-9]*; do
+  [ "$(readlink "$p/cwd" 2>/dev/null)" = "$server_dir" ] && server_pid=${p#/proc/} && break
+done
+
+echo "== 1. the monitor at refresh 1 s, polling the real service, over $idle s"
+setsid "$wine64" "$scratch/app/TraldenMeter.exe" debug </dev/null >/dev/null 2>&1 &
+meter_pid=$!
+setsid "$wine64" "$scratch/app/TraldenView.exe" </dev/null >/dev/null 2>&1 &
+monitor_pid=$!
+setsid "$wine64" "$service_bench" idle </dev/null >/dev/null 2>&1 &
+idle_pid=$!
+setsid "$wine64" "$bench" idle-window </dev/null >/dev/null 2>&1 &
+window_pid=$!
+pids+=("$meter_pid" "$monitor_pid" "$idle_pid" "$window_pid")
+sleep 10
+m0=$(cpu_ticks "$monitor_pid"); v0=$(cpu_ticks "$meter_pid"); s0=$(cpu_ticks "$server_pid")
+sleep "$idle"
+m1=$(cpu_ticks "$monitor_pid"); v1=$(cpu_ticks "$meter_pid"); s1=$(cpu_ticks "$server_pid")
+python3 - "$m0" "$m1" "$v0" "$v1" "$s0" "$s1" "$(getconf CLK_TCK)" "$idle" "$monitor_pid" "$meter_pid" \
+  "$idle_pid" "$window_pid" <<'EOF'
+import sys
+m0, m1, v0, v1, s0, s1, hz, idle = (float(x) for x in sys.argv[1:9])
+monitor, meter, waiting, window = sys.argv[9:13]
+def private_mib(pid):
+    rollup = {l.split(":")[0]: int(l.split()[1]) for l in open(f"/proc/{pid}/smaps_rollup") if l.endswith("kB\n")}
+    return rollup["Private_Dirty"] / 1024
+mon, svc, base, win = (private_mib(p) for p in (monitor, meter, waiting, window))
+print(f"private dirty memory: monitor {mon:.2f} MiB; a Wine process that only waits {base:.2f} MiB, one that "
+      f"shows an empty dialog {win:.2f} MiB; the monitor's share above them {mon - base:.2f} / {mon - win:.2f} MiB; "
+      f"the service's share {svc - base:.2f} MiB")
+per_min = lambda a, b: (b - a) / hz / idle * 60
+print(f"CPU per minute: monitor {per_min(m0, m1) * 1000:.0f} ms ({per_min(m0, m1) / 60 * 100:.3f} % of a core), "
+      f"service {per_min(v0, v1) * 1000:.0f} ms ({per_min(v0, v1) / 60 * 100:.3f} %), "
+      f"Wine server {per_min(s0, s1) * 1000:.0f} ms ({per_min(s0, s1) / 60 * 100:.3f} %)")
+EOF
+
+echo "== 2. poll answered -> text on screen, $polls polls (the bench plays the service)"
+"$wine64" "$service_bench" stop </dev/null >/dev/null 2>&1 || true
+wait "$meter_pid" 2>/dev/null || true
+"$wine64" "$bench" latency "$polls" </dev/null

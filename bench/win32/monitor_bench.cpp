@@ -1,0 +1,154 @@
+// Benchmarks of the monitor under Wine (run by bench/monitor_bench.sh):
+//
+//   monitor_bench latency [polls]   plays the counting service for a running TraldenView: answers each
+//                                   poll with a snapshot whose received total is 1 MB more than the last
+//                                   and measures from setting the answer event to the moment the
+//                                   downloaded field's text has changed (p50, p99, max in ms)
+//   monitor_bench idle-window       shows an empty dialog and only waits: Wine's share of the memory of
+//                                   a process with a window
+// The monitor must run with refresh 1 and the built-in units (MB, two decimals), and no service may
+// hold the block's names.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "shared/names.h"
+#include "shared/published_record.h"
+#include "shared/text_field.h"
+#include "shared/win32/unique_handle.h"
+
+namespace {
+
+using tral::win32::UniqueKernelHandle;
+using tral::win32::UniqueMappedView;
+
+constexpr int kDownloadedField = 1009;
+constexpr DWORD kSectionSize = 64 * 1024;
+
+double NowMs() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER c;
+  QueryPerformanceCounter(&c);
+  return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Percentile(std::vector<double> v, double p) {
+  std::sort(v.begin(), v.end());
+  return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
+}
+
+std::string FieldText(HWND field) {
+  char buf[256] = {};
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutA(field, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_NORMAL, 2000,
+                           &copied)) {
+    return "?";
+  }
+  return buf;
+}
+
+// One adapter with one connection that has just received data.
+void WriteSnapshot(std::uint8_t* block, std::uint64_t rxTotal) {
+  tral::PublishedRecord r{};
+  tral::SetFieldText(r.description, "Bench adapter");
+  tral::SetFieldText(r.adapterKey, "02-00-00-00-00-01");
+  tral::SetFieldText(r.ipText, "198.18.0.1");
+  r.rxTotal = rxTotal;
+  r.txTotal = 1 << 20;
+  r.groupSize = 1;
+  r.rxRate = 1000;
+  r.rxTick = r.txTick = GetTickCount();
+  const std::uint32_t groups = 1;
+  std::memcpy(block, &groups, sizeof groups);
+  std::memcpy(block + 4, &r, sizeof r);
+}
+
+int Latency(int polls) {
+  // Every name must be new: a service that holds them would answer the monitor in our place.
+  bool fresh = true;
+  auto owned = [&fresh](HANDLE h) {
+    fresh = fresh && h && GetLastError() != ERROR_ALREADY_EXISTS;
+    return UniqueKernelHandle(h);
+  };
+  UniqueKernelHandle request = owned(CreateEventA(nullptr, FALSE, FALSE, tral::kRequestEventName));
+  UniqueKernelHandle answer = owned(CreateEventA(nullptr, FALSE, FALSE, tral::kAnswerEventName));
+  UniqueKernelHandle mutex = owned(CreateMutexA(nullptr, FALSE, tral::kBlockMutexName));
+  UniqueKernelHandle section = owned(
+      CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kSectionSize, tral::kBlockSectionName));
+  if (!fresh) {
+    std::fprintf(stderr, "cannot own the block's names (is a service running?)\n");
+    return 1;
+  }
+  UniqueMappedView view(MapViewOfFile(section.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
+  if (!view) return 1;
+  auto* block = static_cast<std::uint8_t*>(view.Get());
+
+  HWND window = nullptr;
+  for (int i = 0; i < 300 && !(window = FindWindowA("#32770", "TraldenView")); ++i) Sleep(100);
+  HWND field = window ? GetDlgItem(window, kDownloadedField) : nullptr;
+  if (!field) {
+    std::fprintf(stderr, "no TraldenView window with its downloaded field\n");
+    return 1;
+  }
+
+  std::vector<double> times;
+  std::uint64_t rxTotal = 1 << 20;
+  const int warmup = 3;
+  int missed = 0;
+  for (int poll = 0; poll < polls + warmup; ++poll) {
+    if (WaitForSingleObject(request.Get(), 10000) != WAIT_OBJECT_0) {
+      std::fprintf(stderr, "no request for 10 s\n");
+      return 1;
+    }
+    const std::string before = FieldText(field);
+    rxTotal += 1 << 20;  // one more MB: the two-decimal MB text changes by 1.00
+    if (WaitForSingleObject(mutex.Get(), 1500) != WAIT_OBJECT_0) return 1;
+    WriteSnapshot(block, rxTotal);
+    ReleaseMutex(mutex.Get());
+    const double start = NowMs();
+    SetEvent(answer.Get());
+    double end = 0;
+    while ((end = NowMs()) - start < 3000 && FieldText(field) == before) {
+    }
+    if (end - start >= 3000) ++missed;
+    if (poll >= warmup) times.push_back(end - start);
+  }
+  std::printf("poll answered -> downloaded text changed, over %d polls: p50 %.2f ms, p99 %.2f ms, max %.2f ms"
+              " (%d not seen within 3 s)\n",
+              polls, Percentile(times, 0.5), Percentile(times, 0.99), *std::max_element(times.begin(), times.end()),
+              missed);
+  return 0;
+}
+
+INT_PTR CALLBACK IdleDialog(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+int IdleWindow() {
+  // An in-memory template: a visible popup with a caption and no controls.
+  struct alignas(4) {
+    DLGTEMPLATE t;
+    WORD menu, windowClass, title;
+  } tmpl{};
+  tmpl.t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME;
+  tmpl.t.cx = 200;
+  tmpl.t.cy = 100;
+  return static_cast<int>(DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &tmpl.t, nullptr, IdleDialog, 0));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "latency") return Latency(argc > 2 ? std::atoi(argv[2]) : 200);
+  if (mode == "idle-window") return IdleWindow();
+  std::fprintf(stderr, "usage: monitor_bench latency [polls] | idle-window\n");
+  return 64;
+}
