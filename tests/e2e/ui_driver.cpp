@@ -24,7 +24,10 @@
 //   listbox HWND ID                     the items of a list box (LB_GETTEXTW, works across processes)
 //   ping HWND COUNT GAPMS TIMEOUTMS     COUNT WM_NULL round trips GAPMS apart; their times in ms
 //   close HWND MS                       posts WM_CLOSE and waits until the window is gone
+//   child HWND ID                       the window handle of child ID, for post, send and window
+//   tooltips HWND                       the tooltip windows owned by HWND with their tool counts
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -139,6 +142,22 @@ BOOL CALLBACK FindOwned(HWND h, LPARAM param) {
   if ((s->anyOwner || GetWindow(h, GW_OWNER) == s->owner) && IsWindowVisible(h) && TextOf(h) == s->title) {
     s->found = h;
     return FALSE;
+  }
+  return TRUE;
+}
+
+struct TooltipSearch {
+  HWND owner;
+  std::string found;
+};
+
+BOOL CALLBACK FindTooltips(HWND h, LPARAM param) {
+  auto* s = reinterpret_cast<TooltipSearch*>(param);
+  if (GetWindow(h, GW_OWNER) == s->owner && ClassOf(h) == "tooltips_class32") {
+    DWORD_PTR count = 0;
+    SendMessageTimeoutA(h, TTM_GETTOOLCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
+    if (s->found.size() > 1) s->found += ", ";
+    s->found += "{\"hwnd\": " + Num(HwndNum(h)) + ", \"tools\": " + Num(count) + "}";
   }
   return TRUE;
 }
@@ -331,6 +350,14 @@ std::string Run(const Args& a) {
     const double worst = times.empty() ? 0 : *std::max_element(times.begin(), times.end());
     return "{\"failed\": " + std::to_string(failed) + ", \"max\": " + std::to_string(worst) + ", \"ms\": " + list +
            "]}";
+  }
+  if (op == "child" && need(2)) {
+    return "{\"hwnd\": " + Num(HwndNum(child(a[2]))) + "}";
+  }
+  if (op == "tooltips") {
+    TooltipSearch search{window, "["};
+    EnumWindows(FindTooltips, reinterpret_cast<LPARAM>(&search));
+    return "{\"tooltips\": " + search.found + "]}";
   }
   if (op == "close" && need(2)) {
     PostMessageA(window, WM_CLOSE, 0, 0);
