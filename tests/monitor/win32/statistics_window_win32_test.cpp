@@ -277,3 +277,102 @@ TEST(StatisticsWin32, TheDayViewFlagIsStoredAsTheWindowEndsAndNotAfter) {
 
 }  // namespace
 }  // namespace tral::win32
+
+namespace tral::win32 {
+namespace {
+
+bool IsDoubleByteCodePage() {
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    if (::IsDBCSLeadByte(static_cast<BYTE>(b))) return true;
+  }
+  return false;
+}
+
+// One checklist row painted into a bitmap of its own; the pixels compare whole renderings.
+class RowCanvas {
+ public:
+  static constexpr int kWidth = 324;  // the SSID column gets 70 pixels (from x = 254)
+  static constexpr int kHeight = 16;
+
+  // A font of the double-byte code page, as the dialog font is on such a system (here: no font of
+  // the dialog's face name exists for it, so the character set is asked for directly).
+  RowCanvas()
+      : dc_(::CreateCompatibleDC(nullptr)),
+        font_(::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Shell Dlg")) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = kWidth;
+    info.bmiHeader.biHeight = -kHeight;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_.Reset(::CreateDIBSection(dc_.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bits_ = static_cast<const std::uint32_t*>(bits);
+  }
+  bool Ok() const { return dc_ && font_ && bitmap_ && bits_ != nullptr; }
+  static constexpr int kSsidWidth = kWidth - 254;
+
+  int TextWidth(const std::string& text) {
+    ScopedSelection font(dc_.Get(), font_.Get());
+    SIZE size{};
+    ::GetTextExtentPoint32A(dc_.Get(), text.data(), static_cast<int>(text.size()), &size);
+    return size.cx;
+  }
+
+  std::vector<std::uint32_t> Draw(const std::string& ssid) {
+    tral::test::MemoryDayFiles files;
+    CCSeznamIPList list(files, EqualIgnoringCaseAnsi);
+    list.Data().AddRecord("K", "10.0.0.1", "", ssid, 1, 1);
+    ScopedSelection bitmap(dc_.Get(), bitmap_.Get());
+    ScopedSelection font(dc_.Get(), font_.Get());
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_LISTBOX;
+    item.itemID = 0;
+    item.itemAction = ODA_DRAWENTIRE;
+    item.hDC = dc_.Get();
+    item.rcItem = RECT{0, 0, kWidth, kHeight};
+    list.DrawItem(item);
+    ::GdiFlush();
+    return std::vector<std::uint32_t>(bits_, bits_ + kWidth * kHeight);
+  }
+
+ private:
+  UniqueMemoryDc dc_;
+  UniqueGdiObject font_;
+  UniqueGdiObject bitmap_;
+  const std::uint32_t* bits_ = nullptr;
+};
+
+// Runs where the ANSI code page is double-byte: ctest runs it again under a Japanese locale.
+TEST(StatisticsDbcs, TextsThatDoNotFitAreCutOnWholeCharactersWithAnEllipsis) {
+  if (!IsDoubleByteCodePage()) GTEST_SKIP() << "code page " << ::GetACP() << " has no double-byte characters";
+  RowCanvas canvas;
+  ASSERT_TRUE(canvas.Ok());
+  // The Greek capitals of code page 932 are double-byte (0x83 0x9F is alpha) and have glyphs in
+  // the fonts at hand; 16 of them are 32 bytes, the longest SSID.
+  std::vector<std::string> characters;
+  std::string ssid;
+  for (int i = 0; i < 16; ++i) {
+    characters.push_back(std::string{'\x83', static_cast<char>(0x9F + i)});
+    ssid += characters.back();
+  }
+  ASSERT_GT(canvas.TextWidth(ssid), RowCanvas::kSsidWidth) << "the text fits: nothing to cut";
+
+  // Shown: the most whole characters that fit with the ellipsis, and the ellipsis.
+  std::string fitting;
+  std::string prefix;
+  for (const std::string& character : characters) {
+    prefix += character;
+    if (canvas.TextWidth(prefix + "...") <= RowCanvas::kSsidWidth) fitting = prefix;
+  }
+  ASSERT_FALSE(fitting.empty());
+  const std::vector<std::uint32_t> drawn = canvas.Draw(ssid);
+  EXPECT_EQ(drawn, canvas.Draw(fitting + "...")) << "not cut after " << fitting.size() / 2 << " whole characters";
+  // A cut through the last character kept would show otherwise: the comparison sees it.
+  EXPECT_NE(drawn, canvas.Draw(fitting.substr(0, fitting.size() - 1) + "..."));
+}
+
+}  // namespace
+}  // namespace tral::win32
