@@ -183,6 +183,10 @@ def main():
         click_list(4, height + height // 2)
         time.sleep(0.3)
         checks.eq("a click on the second row's check box unchecks it too", shown()[:2], totals(rows, skip={0, 1}))
+        print("screenshot:", lab.screenshot("statistics_unchecked", rect))
+        pings = [d("ping", w, 5, 20, 2000) for w in (stats, main_hwnd)]
+        checks.true("both windows answer at once while the statistics window is open (the poll waits elsewhere)",
+                    all(p["failed"] == 0 and p["max"] < 1000 for p in pings), str(pings))
         d("click", stats, 1052)
         time.sleep(0.5)
         checks.eq("Refresh counts again with every row checked", shown()[:2], totals(rows))

@@ -85,10 +85,11 @@ void CCSeznamIPList::DrawItem(const DRAWITEMSTRUCT& item) {
   if (disabled) {
     ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
     ::FillRect(dc, &rect, ::GetSysColorBrush(COLOR_BTNFACE));
-  } else if ((item.itemState & ODS_SELECTED) != 0) {
-    ::SetTextColor(dc, kSelectedTextColor);
-    if (checked) FillWith(dc, rect, kCheckedRowColor);
   } else {
+    if ((item.itemState & ODS_SELECTED) != 0) ::SetTextColor(dc, kSelectedTextColor);
+    // An unchecked row is filled too, selected or not: a selection or focus change repaints the
+    // row without erasing it, and transparent text over the old pixels would thicken with every
+    // repaint while a focus frame that has moved on stayed behind.
     FillWith(dc, rect, checked ? kCheckedRowColor : oldBack);
   }
   if (!disabled && (item.itemState & ODS_FOCUS) != 0) {

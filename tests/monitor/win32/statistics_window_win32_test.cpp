@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "monitor/app/win32/ansi_text_win32.h"
 #include "monitor/app/win32/settings_store_win32.h"
@@ -321,16 +322,27 @@ class RowCanvas {
     return size.cx;
   }
 
-  std::vector<std::uint32_t> Draw(const std::string& ssid) {
+  // The row painted over whatever the canvas holds (`before`: the pixels to start from, all of one
+  // colour; none keeps what the last drawing left).
+  std::vector<std::uint32_t> Draw(const std::string& ssid, UINT state = 0, bool checked = true,
+                                  std::optional<COLORREF> before = RGB(255, 255, 255)) {
     tral::test::MemoryDayFiles files;
     CCSeznamIPList list(files, EqualIgnoringCaseAnsi);
     list.Data().AddRecord("K", "10.0.0.1", "", ssid, 1, 1);
+    list.Data().SetChecked(0, checked);
     ScopedSelection bitmap(dc_.Get(), bitmap_.Get());
+    if (before) {
+      UniqueGdiObject brush(::CreateSolidBrush(*before));
+      const RECT all{0, 0, kWidth, kHeight};
+      ::FillRect(dc_.Get(), &all, static_cast<HBRUSH>(brush.Get()));
+    }
+    ::SetBkColor(dc_.Get(), RGB(255, 255, 255));  // the list's background, as its device context has it
     ScopedSelection font(dc_.Get(), font_.Get());
     DRAWITEMSTRUCT item{};
     item.CtlType = ODT_LISTBOX;
     item.itemID = 0;
     item.itemAction = ODA_DRAWENTIRE;
+    item.itemState = state;
     item.hDC = dc_.Get();
     item.rcItem = RECT{0, 0, kWidth, kHeight};
     list.DrawItem(item);
@@ -372,6 +384,31 @@ TEST(StatisticsDbcs, TextsThatDoNotFitAreCutOnWholeCharactersWithAnEllipsis) {
   EXPECT_EQ(drawn, canvas.Draw(fitting + "...")) << "not cut after " << fitting.size() / 2 << " whole characters";
   // A cut through the last character kept would show otherwise: the comparison sees it.
   EXPECT_NE(drawn, canvas.Draw(fitting.substr(0, fitting.size() - 1) + "..."));
+}
+
+// Selection and focus changes repaint a row without erasing it first: whatever state it is drawn
+// in, the row must come out the same as on a freshly erased background.
+TEST(StatisticsWin32, RowsRepaintTheSameOverWhatWasThere) {
+  RowCanvas canvas;
+  ASSERT_TRUE(canvas.Ok());
+  const COLORREF stale = RGB(0, 0, 255);  // say, the focus frame of a moment ago
+  const struct {
+    const char* what;
+    UINT state;
+    bool checked;
+  } cases[] = {
+      {"unchecked", 0, false},
+      {"checked", 0, true},
+      {"selected, unchecked", ODS_SELECTED, false},
+      {"selected, checked", ODS_SELECTED, true},
+      {"selected with the focus, unchecked", ODS_SELECTED | ODS_FOCUS, false},
+      {"disabled", ODS_DISABLED, false},
+  };
+  for (const auto& c : cases) {
+    const std::vector<std::uint32_t> clean = canvas.Draw("Home", c.state, c.checked);
+    EXPECT_EQ(canvas.Draw("Home", c.state, c.checked, stale), clean) << c.what << ": over old pixels";
+    EXPECT_EQ(canvas.Draw("Home", c.state, c.checked, std::nullopt), clean) << c.what << ": drawn twice";
+  }
 }
 
 }  // namespace
