@@ -12,6 +12,9 @@
 #define IDS_ABOUTBOX 101
 #define IDD_MAIN 102
 #define IDR_MAINFRAME 128
+#define IDR_TRAYMENU 131
+#define IDB_MENU_ABOUT 132
+#define IDB_MENU_HOMEPAGE 133
 #define IDD_STATISTIC 135
 
 // ---- Main window (dialog 102) ----

@@ -83,18 +83,6 @@ struct GdiObjectTraits {
   static void Close(Type h) noexcept { ::DeleteObject(h); }
 };
 
-struct MemoryDcTraits {  // CreateCompatibleDC results
-  using Type = HDC;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::DeleteDC(h); }
-};
-
-struct WindowDcTraits {  // GetDC results: released to the window they came from
-  using Type = HDC;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { ::ReleaseDC(::WindowFromDC(h), h); }
-};
-
 struct WindowTraits {
   using Type = HWND;
   static Type Invalid() noexcept { return nullptr; }
@@ -107,6 +95,18 @@ struct MenuTraits {
   static void Close(Type h) noexcept { ::DestroyMenu(h); }
 };
 
+struct MemoryDcTraits {  // CreateCompatibleDC results
+  using Type = HDC;
+  static Type Invalid() noexcept { return nullptr; }
+  static void Close(Type h) noexcept { ::DeleteDC(h); }
+};
+
+struct IconTraits {  // icons made by the program (not shared resource icons)
+  using Type = HICON;
+  static Type Invalid() noexcept { return nullptr; }
+  static void Close(Type h) noexcept { ::DestroyIcon(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
@@ -115,27 +115,9 @@ using UniqueServiceHandle = UniqueHandle<ServiceHandleTraits>;
 using UniqueMappedView = UniqueHandle<MappedViewTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
-using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
-using UniqueWindowDc = UniqueHandle<WindowDcTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
-
-// Selects a GDI object into a device context for a scope and selects the previous one back, so
-// an owned object is never deleted while a device context still holds it (declare the owner
-// first: it then outlives the selection).
-class ScopedSelection {
- public:
-  ScopedSelection(HDC dc, HGDIOBJ object) noexcept
-      : dc_(dc), previous_(object != nullptr ? ::SelectObject(dc, object) : nullptr) {}
-  ScopedSelection(const ScopedSelection&) = delete;
-  ScopedSelection& operator=(const ScopedSelection&) = delete;
-  ~ScopedSelection() {
-    if (previous_ != nullptr && previous_ != HGDI_ERROR) ::SelectObject(dc_, previous_);
-  }
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
-};
+using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
+using UniqueIcon = UniqueHandle<IconTraits>;
 
 }  // namespace tral::win32

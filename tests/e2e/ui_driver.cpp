@@ -24,6 +24,14 @@
 //   listbox HWND ID                     the items of a list box (LB_GETTEXTW, works across processes)
 //   ping HWND COUNT GAPMS TIMEOUTMS     COUNT WM_NULL round trips GAPMS apart; their times in ms
 //   close HWND MS                       posts WM_CLOSE and waits until the window is gone
+//   find CLASS TITLE MS                 a top-level window, shown or not; {"hwnd": N} or {"hwnd": 0}
+//   taskbar MS                          the shell's task bar once it is on show (it shows while the
+//                                       notification area holds an icon) and the centre of its one icon
+//   mouse X Y move|left|right|double    mouse input at a screen point (SendInput)
+//   popupmenu MS                        the rectangle of an open popup menu; its items cannot be read
+//                                       from another process under Wine
+//   tips MS [TEXT]                      the visible tip windows of other processes (the shell's icon
+//                                       tooltip and balloons) with their texts, waiting for TEXT
 //   child HWND ID                       the window handle of child ID, for post, send and window
 //   tooltips HWND                       the tooltip windows owned by HWND with their tool counts
 #include <windows.h>
@@ -217,6 +225,84 @@ std::string Run(const Args& a) {
     std::string list = "[";
     EnumChildWindows(ToHwnd(a[1]), ListChild, reinterpret_cast<LPARAM>(&list));
     return "{\"controls\": " + list + "]}";
+  }
+
+  if (op == "find" && need(3)) {
+    HWND found = nullptr;
+    WaitFor(static_cast<DWORD>(ToInt(a[3])), [&] { return (found = FindWindowA(OrNull(a[1]), OrNull(a[2]))) != nullptr; });
+    return "{\"hwnd\": " + Num(HwndNum(found)) + "}";
+  }
+  if (op == "taskbar" && need(1)) {
+    HWND bar = nullptr;
+    WaitFor(static_cast<DWORD>(ToInt(a[1])), [&] {
+      bar = FindWindowA("Shell_TrayWnd", nullptr);
+      return bar && IsWindowVisible(bar);
+    });
+    if (bar && !IsWindowVisible(bar)) bar = nullptr;
+    RECT r{};
+    if (bar) GetWindowRect(bar, &r);
+    // The shell draws the notification area's icons from the bar's right end, a small icon and
+    // a margin each: one icon's centre is 10 pixels in.
+    return "{\"shown\": " + std::string(Bool(bar != nullptr)) + ", \"rect\": " + Rect(r) +
+           ", \"icon\": [" + std::to_string(r.right - 10) + ", " + std::to_string((r.top + r.bottom) / 2) + "]}";
+  }
+  if (op == "mouse" && need(3)) {
+    const int x = static_cast<int>(ToInt(a[1])), y = static_cast<int>(ToInt(a[2]));
+    auto send = [](DWORD flags, LONG dx = 0, LONG dy = 0) {
+      INPUT input{};
+      input.type = INPUT_MOUSE;
+      input.mi.dx = dx;
+      input.mi.dy = dy;
+      input.mi.dwFlags = flags;
+      SendInput(1, &input, sizeof input);
+      Sleep(30);
+    };
+    send(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1),
+         y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
+    const std::string& kind = a[3];
+    const int clicks = kind == "double" ? 2 : (kind == "move" ? 0 : 1);
+    for (int i = 0; i < clicks; ++i) {
+      send(kind == "right" ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+      send(kind == "right" ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+    }
+    return "{\"ok\": true}";
+  }
+  if (op == "popupmenu" && need(1)) {
+    HWND menu = nullptr;
+    WaitFor(static_cast<DWORD>(ToInt(a[1])), [&] {
+      menu = FindWindowA("#32768", nullptr);
+      return menu && IsWindowVisible(menu);
+    });
+    if (menu && !IsWindowVisible(menu)) menu = nullptr;
+    RECT r{};
+    if (menu) GetWindowRect(menu, &r);
+    return "{\"open\": " + std::string(Bool(menu != nullptr)) + ", \"rect\": " + Rect(r) + "}";
+  }
+  if (op == "tips" && need(1)) {
+    const std::string wanted = a.size() > 2 ? a[2] : "";
+    std::string tips;
+    WaitFor(static_cast<DWORD>(ToInt(a[1])), [&] {
+      struct Search {
+        std::string* tips;
+        const std::string* wanted;
+        bool found;
+      } search{&tips, &wanted, false};
+      tips.clear();
+      EnumWindows([](HWND h, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        if (pid == GetCurrentProcessId() || ClassOf(h) != "tooltips_class32" || !IsWindowVisible(h)) return TRUE;
+        const std::string text = TextOf(h);
+        RECT r{};
+        GetWindowRect(h, &r);
+        *s->tips += std::string(s->tips->empty() ? "" : ", ") + "{\"text\": " + Json(text) + ", \"rect\": " + Rect(r) + "}";
+        s->found = s->found || (!s->wanted->empty() && text == *s->wanted);
+        return TRUE;
+      }, reinterpret_cast<LPARAM>(&search));
+      return search.found;
+    });
+    return "{\"tips\": [" + tips + "]}";
   }
 
   // The rest address a window that must exist.

@@ -6,6 +6,7 @@
 #include "monitor/app/win32/autostart_win32.h"
 #include "monitor/app/win32/settings_store_win32.h"
 #include "monitor/framework/application.h"
+#include "monitor/framework/menu.h"
 #include "monitor/mainwindow/close_button_area.h"
 #include "monitor/mainwindow/main_view_apply.h"
 #include "monitor/mainwindow/quantity_format.h"
@@ -119,8 +120,16 @@ bool CMainDlg::OnInitDialog() {
   StartRefreshTimer();
   UpdateUnitLabels();
 
-  // Tray: the notification-area icon is created here; with `mintray` and `launch` both on the
-  // program starts in the tray, otherwise the icon is hidden.
+  // The notification-area icon; with `mintray` and `launch` both on the program starts in the
+  // tray, otherwise the icon is hidden. An icon the shell refused leaves the window on show.
+  const bool iconAdded =
+      tray_.Create(ui::Application::Instance(), window, kTrayNotifyMessage, kTrayTip, icon_, kTrayIconId) != FALSE;
+  if (settings_.mintray != 0 && settings_.launch != 0 && iconAdded) {
+    ::ShowWindow(window, SW_MINIMIZE);
+    ::SetTimer(window, kHideTimerId, kHideTimerMs, nullptr);
+  } else {
+    tray_.Hide();
+  }
 
   SetAutostart(kAutostartValueName, settings_.launch != 0);
   return true;
@@ -148,7 +157,7 @@ void CMainDlg::OnCommand(int id, int code, HWND) {
       break;
     case ID_TRAY_RESTORE:
       ::ShowWindow(Handle(), SW_RESTORE);
-      // Tray: the icon is hidden again here.
+      tray_.Hide();
       break;
     case ID_TRAY_EXIT:
       CloseWindow();
@@ -180,7 +189,12 @@ bool CMainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& re
       return true;
     case WM_TIMER:
       if (wParam == kRefreshTimerId) RequestPoll();
-      // Tray: the hide timer (46) and the single-click timer (22) are handled here.
+      if (wParam == kHideTimerId) {
+        ::KillTimer(Handle(), kHideTimerId);
+        SaveWindowPosition(Handle());
+        if (!tray_.IsHidden()) ::ShowWindow(Handle(), SW_HIDE);  // never hidden without its icon
+      }
+      if (wParam == kClickTimerId) tray_.OnClickTimer(Handle(), view_.stateText);
       return false;  // the default handling runs after
     case WM_SYSCOMMAND:
       if (OnSysCommand(wParam, lParam)) {
@@ -198,6 +212,16 @@ bool CMainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& re
         return true;
       }
       return false;
+    case kTrayNotifyMessage:
+      SetMessageResult(tray_.HandleTrayMessage(wParam, lParam));
+      result = TRUE;
+      return true;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:  // the tray menu's owner-drawn items
+      if (!ui::Menu::RouteOwnerDraw(message, lParam)) return false;
+      SetMessageResult(TRUE);
+      result = TRUE;
+      return true;
     case WM_PAINT:
       if (!::IsIconic(Handle())) return false;
       PaintIconic();
@@ -207,7 +231,7 @@ bool CMainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& re
       result = reinterpret_cast<INT_PTR>(icon_);
       return true;
     case WM_DESTROY:
-      // Tray: the icon is hidden here.
+      tray_.Hide();
       return false;
     default:
       return false;
@@ -244,7 +268,8 @@ bool CMainDlg::OnSysCommand(WPARAM command, LPARAM lParam) {
 }
 
 void CMainDlg::MinimiseToTray() {
-  // Tray: with `mintray` on the icon is shown and the hide timer started here.
+  // Without an icon (no notification area, or the shell refused it) the window only minimises.
+  if (settings_.mintray != 0 && tray_.Show() != FALSE) ::SetTimer(Handle(), kHideTimerId, kHideTimerMs, nullptr);
 }
 
 void CMainDlg::CloseWindow() {
@@ -266,7 +291,7 @@ void CMainDlg::Rebuild(RebuildMode mode) {
   view_ = RebuildDisplay(selection_, connections_, settings_, mode, ticks_);
   DialogViewTarget target(*this);
   ApplyMainView(view_, target);
-  // Tray: the balloon is shown again here when it is up and the state text changed.
+  tray_.RefreshBalloon(view_.stateText);
 }
 
 void CMainDlg::SetStatusText(const std::string& text) {

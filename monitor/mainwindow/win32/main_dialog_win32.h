@@ -10,6 +10,7 @@
 #include "monitor/mainwindow/connection_list.h"
 #include "monitor/mainwindow/connection_selection.h"
 #include "monitor/mainwindow/win32/poll_worker_win32.h"
+#include "monitor/mainwindow/win32/tray_icon_win32.h"
 #include "monitor/mainwindow/win32/tick_source_win32.h"
 
 namespace tral::win32 {
@@ -70,6 +71,7 @@ class CMainDlg : public ui::Dialog {
   std::string statusText_;
   HICON icon_ = nullptr;  // shared resource icon: not destroyed
   HICON smallIcon_ = nullptr;
+  CMainTrayIcon tray_;  // after the icons: it shows icon_
 };
 
 }  // namespace tral::win32

@@ -9,6 +9,7 @@
 #include "monitor/app/win32/settings_store_win32.h"
 #include "monitor/resources/resource.h"
 #include "monitor/statistics/win32/local_date_win32.h"
+#include "monitor/ui/win32/gdi_win32.h"
 #include "shared/names.h"
 
 namespace tral::win32 {
@@ -49,8 +50,8 @@ bool CStatisticDlg::OnInitDialog() {
   HWND window = Handle();
   {
     // Pixel figures are given for 96 DPI and follow the window's resolution.
-    UniqueWindowDc dc(::GetDC(window));
-    if (dc) dpi_ = ::GetDeviceCaps(dc.Get(), LOGPIXELSY);
+    WindowDc dc(window);
+    if (dc.Get() != nullptr) dpi_ = ::GetDeviceCaps(dc.Get(), LOGPIXELSY);
   }
   list_.Subclass(window, IDC_STAT_LIST);
   list_.SetColumnWidths(ScaledColumnWidths(dpi_));
@@ -218,7 +219,7 @@ void CStatisticDlg::PaintHeader() {
     UniqueGdiObject fill(::CreateSolidBrush(kHeaderFill));
     if (fill) ::FillRect(dc, &band, static_cast<HBRUSH>(fill.Get()));
     ::FrameRect(dc, &band, static_cast<HBRUSH>(::GetStockObject(LTGRAY_BRUSH)));
-    ScopedSelection font(dc, headerFont_.Get());
+    Selection font(dc, headerFont_.Get());
     const COLORREF oldText = ::SetTextColor(dc, kHeaderText);
     const int oldMode = ::SetBkMode(dc, TRANSPARENT);
     for (const HeaderTitle& title : HeaderTitles(headerBand_, dpi_)) {

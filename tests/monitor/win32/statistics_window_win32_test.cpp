@@ -17,6 +17,7 @@
 #include "monitor/statistics/win32/statistic_dialog_win32.h"
 #include "monitor_test_support.h"
 #include "shared/names.h"
+#include "monitor/ui/win32/gdi_win32.h"
 #include "shared/win32/unique_handle.h"
 #include "win32_test_support.h"
 
@@ -316,7 +317,7 @@ class RowCanvas {
   static constexpr int kSsidWidth = kWidth - 254;
 
   int TextWidth(const std::string& text) {
-    ScopedSelection font(dc_.Get(), font_.Get());
+    Selection font(dc_.Get(), font_.Get());
     SIZE size{};
     ::GetTextExtentPoint32A(dc_.Get(), text.data(), static_cast<int>(text.size()), &size);
     return size.cx;
@@ -330,14 +331,14 @@ class RowCanvas {
     CCSeznamIPList list(files, EqualIgnoringCaseAnsi);
     list.Data().AddRecord("K", "10.0.0.1", "", ssid, 1, 1);
     list.Data().SetChecked(0, checked);
-    ScopedSelection bitmap(dc_.Get(), bitmap_.Get());
+    Selection bitmap(dc_.Get(), bitmap_.Get());
     if (before) {
       UniqueGdiObject brush(::CreateSolidBrush(*before));
       const RECT all{0, 0, kWidth, kHeight};
       ::FillRect(dc_.Get(), &all, static_cast<HBRUSH>(brush.Get()));
     }
     ::SetBkColor(dc_.Get(), RGB(255, 255, 255));  // the list's background, as its device context has it
-    ScopedSelection font(dc_.Get(), font_.Get());
+    Selection font(dc_.Get(), font_.Get());
     DRAWITEMSTRUCT item{};
     item.CtlType = ODT_LISTBOX;
     item.itemID = 0;

@@ -1,0 +1,113 @@
+// The notification-area icon: adding, hiding, showing and removing it, balloons, re-adding after
+// the shell restarts, and the main window's clicks, balloon and menu.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "shared/win32/unique_handle.h"
+
+namespace tral::win32 {
+
+class FacetMenu;
+
+inline constexpr UINT_PTR kClickTimerId = 22;
+inline constexpr UINT kClickTimerMs = 500;
+inline constexpr UINT kTrayIconId = 131;  // also the id of the tray menu resource
+inline constexpr UINT kBalloonSeconds = 11;
+inline constexpr char kBalloonTitle[] = "State";
+inline constexpr char kTrayTip[] = "TraldenView ";
+inline constexpr char kTrayWindowClass[] = "TrayIconClass";
+
+// The shell's icon call; tests put a fake in its place.
+using ShellNotifyFunction = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAA data);
+
+// One icon with its record and a hidden window that hears the shell's broadcasts. The object
+// constructed last is the process's current icon until it is destroyed.
+class CTrayIcon {
+ public:
+  CTrayIcon();
+  virtual ~CTrayIcon();
+  CTrayIcon(const CTrayIcon&) = delete;
+  CTrayIcon& operator=(const CTrayIcon&) = delete;
+
+  // Adds the icon. False when the system has no notification area or the shell refused it; a
+  // refused icon stays absent and is added by the next Show or when the shell starts.
+  BOOL Create(HINSTANCE instance, HWND owner, UINT callbackMessage, const char* tip, HICON icon, UINT id);
+  BOOL AddToTray();       // true when the icon is registered afterwards
+  BOOL RemoveFromTray();  // true when it is not registered afterwards
+  BOOL Hide();            // true when it is hidden afterwards
+  BOOL Show();            // true when it is visible afterwards
+  // Text and title are cut to their fields on character boundaries. False where the shell has
+  // no balloons, else the shell call's result.
+  BOOL ShowBalloonTip(const char* text, const char* title, DWORD infoFlags, UINT seconds);
+  virtual LRESULT HandleTrayMessage(WPARAM wParam, LPARAM lParam);
+
+  bool IsHidden() const { return isHidden_; }
+  bool IsRemoved() const { return isRemoved_; }
+  bool TrayAvailable() const { return trayAvailable_; }
+  bool HasIconState() const { return hasIconState_; }
+  HWND MessageWindow() const { return messageWindow_.Get(); }
+  const NOTIFYICONDATAA& IconData() const { return iconData_; }
+
+  static CTrayIcon* Current();
+  static UINT TaskbarCreatedMessage();
+  static void SetShellNotifyForTesting(ShellNotifyFunction function);
+
+ protected:
+  // The shell started again (or the work area changed) and would not take the icon back.
+  virtual void OnIconLost() {}
+  UINT DefaultItem() const { return defaultItem_; }
+
+  NOTIFYICONDATAA iconData_{};
+
+ private:
+  static LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  BOOL Notify(DWORD message);
+  void AddAgain();
+
+  HINSTANCE instance_ = nullptr;
+  UniqueWindow messageWindow_;
+  bool trayAvailable_ = false;
+  bool isHidden_ = true;
+  bool isRemoved_ = true;
+  bool hasIconState_ = false;
+  UINT defaultItem_ = 0;
+  UINT creationFlags_ = 0;
+};
+
+// The main window's icon: single click (balloon after 500 ms), double click (the default menu
+// command), right click (the owner-drawn menu) and the balloon's own notifications.
+class CMainTrayIcon : public CTrayIcon {
+ public:
+  LRESULT HandleTrayMessage(WPARAM wParam, LPARAM lParam) override;
+
+  // The single-click timer fired: the balloon with the state text, unless the window came back.
+  void OnClickTimer(HWND mainWindow, const std::string& stateText);
+  // After a display rebuild: a balloon that is up shows the new state text.
+  void RefreshBalloon(const std::string& stateText);
+  // The balloon with the state text, titled "State", 11 seconds.
+  BOOL ShowStateBalloon(const std::string& stateText);
+
+  // Loads the tray menu `menuId` into `menu` and gives its items their texts and images (with
+  // the XP look set for the process); the popup to show, or null when the menu cannot be loaded.
+  static FacetMenu* BuildMenu(FacetMenu& menu, UINT menuId, UINT defaultItem);
+
+  bool ClickTimerArmed() const { return clickTimerArmed_; }
+  bool BalloonVisible() const { return balloonVisible_; }
+
+ protected:
+  void OnIconLost() override;
+
+ private:
+  bool ShowMenu(HWND mainWindow);
+
+  bool clickTimerArmed_ = false;
+  bool balloonVisible_ = false;
+  UINT_PTR clickTimerId_ = kClickTimerId;
+  std::string lastBalloonText_;
+};
+
+}  // namespace tral::win32

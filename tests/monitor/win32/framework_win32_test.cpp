@@ -1,0 +1,131 @@
+// The dialog framework on real windows: modal ownership, ending nested dialogs, an ending sent
+// from another thread, and the poll thread's one-poll-at-a-time rule.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "monitor/framework/dialog.h"
+#include "monitor/mainwindow/service_client.h"
+#include "monitor/mainwindow/win32/poll_worker_win32.h"
+#include "monitor/resources/resource.h"
+
+namespace tral::ui {
+namespace {
+
+constexpr UINT_PTR kStepTimer = 7;
+constexpr UINT kEndFromThread = WM_APP + 1;
+constexpr UINT kWatchdogMs = 10000;
+
+// A dialog that runs one step from a timer once it is up, and records when it ends.
+class StepDialog : public Dialog {
+ public:
+  StepDialog(std::vector<std::string>& log, std::string name) : Dialog(IDD_ABOUT), log_(log), name_(name) {}
+  std::function<void()> step;
+
+ protected:
+  bool OnInitDialog() override {
+    ::SetTimer(Handle(), kStepTimer, 50, nullptr);
+    ::SetTimer(Handle(), kStepTimer + 1, kWatchdogMs, nullptr);
+    return true;
+  }
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) override {
+    if (message == WM_TIMER && wParam == kStepTimer) {
+      ::KillTimer(Handle(), kStepTimer);
+      if (step) step();
+      result = TRUE;
+      return true;
+    }
+    if (message == WM_TIMER && wParam == kStepTimer + 1) {  // a test that hangs fails instead
+      log_.push_back(name_ + " watchdog");
+      EndDialog(-2);
+      return true;
+    }
+    if (message == kEndFromThread) {
+      EndDialog(IDABORT);
+      SetMessageResult(0);
+      result = TRUE;
+      return true;
+    }
+    return false;
+  }
+  void OnEnding(INT_PTR result) override { log_.push_back(name_ + " ends " + std::to_string(result)); }
+
+ private:
+  std::vector<std::string>& log_;
+  std::string name_;
+};
+
+TEST(DialogFramework, ModalChildDisablesItsOwnerAndEndsBeforeItWhenTheOwnerCloses) {
+  std::vector<std::string> log;
+  StepDialog outer(log, "outer");
+  StepDialog inner(log, "inner");
+  bool ownerDisabledWhileChildRuns = false;
+  bool ownerEnabledAfterChild = false;
+  outer.step = [&] {
+    const INT_PTR innerResult = inner.DoModal(outer.Handle());
+    log.push_back("inner returned " + std::to_string(innerResult));
+    ownerEnabledAfterChild = ::IsWindowEnabled(outer.Handle()) != FALSE;
+  };
+  inner.step = [&] {
+    ownerDisabledWhileChildRuns = ::IsWindowEnabled(outer.Handle()) == FALSE;
+    // What a close request to the owner does: the dialogs on top end first, synchronously.
+    outer.EndModalChildren(IDCANCEL);
+    outer.EndDialog(IDCANCEL);
+    log.push_back("close handled");
+  };
+  EXPECT_EQ(outer.DoModal(nullptr), IDCANCEL);
+  EXPECT_TRUE(ownerDisabledWhileChildRuns);
+  EXPECT_TRUE(ownerEnabledAfterChild);
+  EXPECT_EQ(log, (std::vector<std::string>{"inner ends 2", "outer ends 2", "close handled", "inner returned 2"}));
+  EXPECT_EQ(outer.Handle(), nullptr) << "the window is destroyed when the run ends";
+}
+
+TEST(DialogFramework, AnEndingSentFromAnotherThreadEndsTheLoop) {
+  std::vector<std::string> log;
+  StepDialog dialog(log, "dialog");
+  std::thread sender;
+  dialog.step = [&] {
+    HWND window = dialog.Handle();
+    sender = std::thread([window] {
+      DWORD_PTR answer = 0;
+      ::SendMessageTimeoutA(window, kEndFromThread, 0, 0, SMTO_NORMAL, 5000, &answer);
+    });
+  };
+  EXPECT_EQ(dialog.DoModal(nullptr), IDABORT) << "the loop must not keep waiting for a posted message";
+  sender.join();
+  EXPECT_EQ(log, (std::vector<std::string>{"dialog ends 3"}));
+}
+
+TEST(PollWorker, AtMostOnePollIsOutstandingAndItsOutcomeArrivesAsAMessage) {
+  constexpr UINT kDone = WM_APP + 2;
+  HWND window = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  ::GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(window, nullptr);
+  std::optional<win32::PollOutcome> outcome;
+  std::vector<bool> requests;
+  {
+    win32::PollWorker worker;
+    worker.Start(window, kDone);
+    requests.push_back(worker.Request());
+    requests.push_back(worker.Request());  // refused: the first is still outstanding
+    for (int i = 0; i < 1000 && !outcome; ++i) {
+      MSG message;
+      if (::PeekMessageA(&message, window, kDone, kDone, PM_REMOVE)) outcome = worker.Take();
+      else ::Sleep(10);
+    }
+    requests.push_back(worker.Request());  // allowed again once the poll has finished
+  }
+  ::DestroyWindow(window);
+  ASSERT_TRUE(outcome.has_value());
+  EXPECT_EQ(requests, (std::vector<bool>{true, false, true}));
+  // No service in this prefix: the poll stops before the block, and the list is not replaced.
+  EXPECT_EQ(outcome->statusText, kUnreachableText);
+  EXPECT_FALSE(outcome->listReplaced);
+  EXPECT_FALSE(outcome->rebuild);
+}
+
+}  // namespace
+}  // namespace tral::ui
