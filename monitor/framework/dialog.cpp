@@ -12,6 +12,77 @@ namespace {
 // Marks the windows of this class with their object, so an owner window can be told apart from
 // any other window.
 constexpr char kDialogProperty[] = "TraldenDialog";
+
+struct OwnedBoxSearch {
+  HWND owner;
+  std::vector<HWND> boxes;
+};
+
+// Collects the system dialogs (message boxes) owned by the searched window that are not ours.
+BOOL CALLBACK CollectOwnedMessageBox(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<OwnedBoxSearch*>(param);
+  char className[16] = {};
+  ::GetClassNameA(window, className, sizeof className);
+  if (::GetWindow(window, GW_OWNER) == search->owner && Dialog::FromHandle(window) == nullptr &&
+      std::string_view(className) == "#32770") {
+    search->boxes.push_back(window);
+  }
+  return TRUE;
+}
+
+// The exchange's view of a dialog's real controls.
+class DialogExchangeControls final : public ExchangeControls {
+ public:
+  explicit DialogExchangeControls(Dialog& dialog) : dialog_(dialog) {}
+
+  int ComboSelection(int id) override {
+    return static_cast<int>(::SendMessageA(dialog_.Item(id), CB_GETCURSEL, 0, 0));
+  }
+  void SelectCombo(int id, int index) override {
+    ::SendMessageA(dialog_.Item(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  }
+  bool IsChecked(int id) override { return ::SendMessageA(dialog_.Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  void SetChecked(int id, bool checked) override {
+    ::SendMessageA(dialog_.Item(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+  int CheckedRadio(int firstId) override {
+    int index = -1;
+    ForEachRadio(firstId, [&](HWND button, int position) {
+      if (::SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED) index = position;
+    });
+    return index;
+  }
+  void CheckRadio(int firstId, int index) override {
+    ForEachRadio(firstId, [&](HWND button, int position) {
+      ::SendMessageA(button, BM_SETCHECK, position == index ? BST_CHECKED : BST_UNCHECKED, 0);
+    });
+  }
+  std::string Text(int id) override { return dialog_.ItemText(id); }
+  void SetText(int id, std::string_view text) override { dialog_.SetItemText(id, text); }
+  void ReportFailure(int id, const std::string& message) override {
+    ::MessageBoxA(dialog_.Handle(), message.c_str(), Application::Name(), MB_OK | MB_ICONEXCLAMATION);
+    HWND edit = dialog_.Item(id);
+    // WM_NEXTDLGCTL moves the focus the way the dialog manager does, default button included.
+    ::SendMessageA(dialog_.Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+    ::SendMessageA(edit, EM_SETSEL, 0, -1);
+  }
+
+ private:
+  // The buttons of the group in window order, from `firstId` to the next control with WS_GROUP.
+  template <typename Visit>
+  void ForEachRadio(int firstId, Visit visit) {
+    HWND button = dialog_.Item(firstId);
+    for (int position = 0; button != nullptr; ++position) {
+      visit(button, position);
+      button = ::GetWindow(button, GW_HWNDNEXT);
+      if (button == nullptr || (::GetWindowLongA(button, GWL_STYLE) & WS_GROUP) != 0) break;
+      if (::GetParent(button) != dialog_.Handle()) break;
+    }
+  }
+
+  Dialog& dialog_;
+};
+
 }  // namespace
 
 Dialog::Dialog(int templateId) : templateId_(templateId) {}
@@ -81,11 +152,25 @@ void Dialog::EndModalChildren(INT_PTR result) {
   // Innermost first: each dialog stores what it stores on closing before the one below it.
   std::vector<Dialog*> chain;
   for (Dialog* child = modalChild_; child != nullptr; child = child->modalChild_) chain.push_back(child);
-  for (auto it = chain.rbegin(); it != chain.rend(); ++it) (*it)->EndDialog(result);
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    (*it)->EndDialog(result);
+    (*it)->EndOwnedMessageBoxes();
+  }
+  EndOwnedMessageBoxes();
+}
+
+void Dialog::EndOwnedMessageBoxes() {
+  if (hwnd_ == nullptr) return;
+  // A message box of a failed check runs its own loop inside this dialog's; it is a system dialog
+  // of this thread owned by this window, so it can be ended like one.
+  OwnedBoxSearch search{hwnd_, {}};
+  ::EnumThreadWindows(::GetCurrentThreadId(), CollectOwnedMessageBox, reinterpret_cast<LPARAM>(&search));
+  for (HWND box : search.boxes) ::EndDialog(box, IDCANCEL);
 }
 
 bool Dialog::UpdateData(bool save) {
-  DataExchange exchange(*this, save);
+  DialogExchangeControls controls(*this);
+  DataExchange exchange(controls, save);
   DoDataExchange(exchange);
   return !exchange.Failed();
 }

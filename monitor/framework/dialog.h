@@ -30,7 +30,8 @@ class Dialog {
   // Ends the modal run. The first call counts; OnEnding runs at once, before EndDialog returns,
   // so whatever a closing dialog stores is stored before a caller who ended it goes on.
   void EndDialog(INT_PTR result);
-  // Ends every modal dialog running on top of this one, innermost first, with `result`.
+  // Ends every modal dialog running on top of this one, innermost first, with `result`, and the
+  // message boxes those dialogs and this one have open.
   void EndModalChildren(INT_PTR result);
   bool IsEnding() const { return ending_; }
 
@@ -78,6 +79,7 @@ class Dialog {
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   bool ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam);
+  void EndOwnedMessageBoxes();
 
   int templateId_;
   HWND hwnd_ = nullptr;

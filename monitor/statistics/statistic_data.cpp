@@ -34,6 +34,18 @@ bool CStatisticData::Matches(const StatisticRow& row, std::string_view adapterKe
 
 void CStatisticData::AddRecord(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
                                std::string_view ssid, std::uint64_t downloadedKb, std::uint64_t uploadedKb) {
+  Merge(adapterKey, ipText, bssid, ssid, downloadedKb, uploadedKb, 0, 0);
+}
+
+void CStatisticData::AddEntry(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
+                              std::string_view ssid, std::uint64_t rxBytes, std::uint64_t txBytes) {
+  // Whole kilobytes per entry: each day's remainder is dropped, not carried.
+  Merge(adapterKey, ipText, bssid, ssid, rxBytes >> 10, txBytes >> 10, rxBytes, txBytes);
+}
+
+void CStatisticData::Merge(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
+                           std::string_view ssid, std::uint64_t downloadedKb, std::uint64_t uploadedKb,
+                           std::uint64_t downloadedBytes, std::uint64_t uploadedBytes) {
   adapterKey = adapterKey.substr(0, kRowKeyChars);
   ipText = ipText.substr(0, kRowIpChars);
   bssid = bssid.substr(0, kRowBssidChars);
@@ -55,40 +67,44 @@ void CStatisticData::AddRecord(std::string_view adapterKey, std::string_view ipT
   if (found < rows_.size()) {
     rows_[found].downloadedKb += downloadedKb;
     rows_[found].uploadedKb += uploadedKb;
+    rows_[found].downloadedBytes += downloadedBytes;
+    rows_[found].uploadedBytes += uploadedBytes;
   } else {
     rows_.push_back(StatisticRow{std::string(adapterKey), std::string(ipText), std::string(bssid),
-                                 std::string(ssid), downloadedKb, uploadedKb, true});
+                                 std::string(ssid), downloadedKb, uploadedKb, downloadedBytes, uploadedBytes,
+                                 true});
   }
   nextRowHint_ = found + 1;
 }
 
-void CStatisticData::ReadDay(std::uint16_t year, std::uint16_t month, std::uint16_t day) {
-  if (!files_.ReadDayFile(CivilDate{year, month, day}, buffer_)) return;
+DayReadOutcome CStatisticData::ReadDay(std::uint16_t year, std::uint16_t month, std::uint16_t day) {
+  if (!files_.ReadDayFile(CivilDate{year, month, day}, buffer_)) return DayReadOutcome::kMissing;
   // Entries are merged as they are read: a file damaged further on keeps what came before.
   DayFileReader reader(buffer_);
   std::uint32_t groupCount = 0;
-  if (!reader.ReadGroupCount(groupCount)) return;
+  if (!reader.ReadGroupCount(groupCount)) return DayReadOutcome::kDamaged;
   for (std::uint32_t g = 0; g < groupCount; ++g) {
     char adapterKey[kAdapterKeyWidth];
     std::uint32_t entryCount = 0;
-    if (!reader.ReadGroupHeader(adapterKey, entryCount)) return;
+    if (!reader.ReadGroupHeader(adapterKey, entryCount)) return DayReadOutcome::kDamaged;
     for (std::uint32_t e = 0; e < entryCount; ++e) {
       DayFileEntry entry;
-      if (!reader.ReadEntry(entry)) return;
-      // Whole kilobytes per entry: each day's remainder is dropped, not carried.
-      AddRecord(FieldText(adapterKey), FieldText(entry.ipText), FieldText(entry.bssid), FieldText(entry.ssid),
-                entry.rxBytes >> 10, entry.txBytes >> 10);
+      if (!reader.ReadEntry(entry)) return DayReadOutcome::kDamaged;
+      AddEntry(FieldText(adapterKey), FieldText(entry.ipText), FieldText(entry.bssid), FieldText(entry.ssid),
+               entry.rxBytes, entry.txBytes);
     }
   }
   std::uint32_t dayUptimeMs = 0;
-  if (reader.ReadUptime(dayUptimeMs)) uptimeMs_ += dayUptimeMs;
+  if (!reader.ReadUptime(dayUptimeMs)) return DayReadOutcome::kDamaged;
+  uptimeMs_ += dayUptimeMs;
+  return DayReadOutcome::kComplete;
 }
 
-void CStatisticData::CountDay(const CivilDate& date) { ReadDay(date.year, date.month, date.day); }
+DayReadOutcome CStatisticData::CountDay(const CivilDate& date) { return ReadDay(date.year, date.month, date.day); }
 
-void CStatisticData::CountSpan(const CivilDate& first, const CivilDate& last) {
+void CStatisticData::CountSpan(const CivilDate& first, const CivilDate& last, const DayReadObserver& observer) {
   if (!files_.ListDayFiles(listed_)) {
-    CountEveryDate(first, last);
+    CountEveryDate(first, last, observer);
     return;
   }
   // Ascending dates, each once (a file system that tells letter case apart may hold "....bin" and
@@ -97,14 +113,16 @@ void CStatisticData::CountSpan(const CivilDate& first, const CivilDate& last) {
   listed_.erase(std::unique(listed_.begin(), listed_.end()), listed_.end());
   const CivilDate end = std::max(first, last);  // a first date after the last reads the first only
   for (auto it = std::lower_bound(listed_.begin(), listed_.end(), first); it != listed_.end() && *it <= end; ++it) {
-    CountDay(*it);
+    const DayReadOutcome outcome = CountDay(*it);
+    if (observer) observer(*it, outcome);
   }
 }
 
-void CStatisticData::CountEveryDate(const CivilDate& first, const CivilDate& last) {
+void CStatisticData::CountEveryDate(const CivilDate& first, const CivilDate& last, const DayReadObserver& observer) {
   CivilDate date = first;
   for (;;) {
-    CountDay(date);
+    const DayReadOutcome outcome = CountDay(date);
+    if (observer) observer(date, outcome);
     const CivilDate next = AddDays(date, 1);
     // The second test stops at the end of the representable years instead of wrapping around.
     if (next > last || !(next > date)) break;

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,8 +45,18 @@ struct StatisticRow {
   std::string ssid;
   std::uint64_t downloadedKb = 0;  // sum over the days of each entry's bytes / 1024, truncated per entry
   std::uint64_t uploadedKb = 0;
+  // The exact sums of the entries' bytes, for readers that want more than whole kilobytes.
+  std::uint64_t downloadedBytes = 0;
+  std::uint64_t uploadedBytes = 0;
   bool checked = true;
 };
+
+// What reading one day file gave: no file, every field read through to the running time, or a
+// file that ended early (its complete entries are merged, its running time is not added).
+enum class DayReadOutcome { kMissing, kComplete, kDamaged };
+
+// Told after each day of a span has been read.
+using DayReadObserver = std::function<void(const CivilDate& date, DayReadOutcome outcome)>;
 
 struct StatisticSums {
   std::uint64_t downloadedKb = 0;
@@ -63,14 +74,20 @@ class CStatisticData {
   // keeps these texts' letter case.
   void AddRecord(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
                  std::string_view ssid, std::uint64_t downloadedKb, std::uint64_t uploadedKb);
+  // Merges one day-file entry: its bytes into the exact sums, and its bytes / 1024, truncated,
+  // into the kilobyte sums.
+  void AddEntry(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
+                std::string_view ssid, std::uint64_t rxBytes, std::uint64_t txBytes);
   // Merges every complete entry of one day file. The day's running time is added only when the
   // file was read through to its last field; a missing file adds nothing.
-  void ReadDay(std::uint16_t year, std::uint16_t month, std::uint16_t day);
-  void CountDay(const CivilDate& date);
+  DayReadOutcome ReadDay(std::uint16_t year, std::uint16_t month, std::uint16_t day);
+  DayReadOutcome CountDay(const CivilDate& date);
   // Every date from `first` to `last`, both included; `first` is read even when after `last`.
   // Only the dates whose files the source lists are read, so a span of centuries costs one listing
-  // instead of a failed open per day; the result is the same as reading every date.
-  void CountSpan(const CivilDate& first, const CivilDate& last);
+  // instead of a failed open per day; the result is the same as reading every date. `observer`,
+  // when given, hears of every day right after it was read (dates without a file are then not
+  // read, and not heard of).
+  void CountSpan(const CivilDate& first, const CivilDate& last, const DayReadObserver& observer = nullptr);
 
   std::size_t RowCount() const { return rows_.size(); }
   const StatisticRow& Row(std::size_t index) const { return rows_[index]; }
@@ -81,7 +98,10 @@ class CStatisticData {
   StatisticSums SumChecked() const;
 
  private:
-  void CountEveryDate(const CivilDate& first, const CivilDate& last);
+  void CountEveryDate(const CivilDate& first, const CivilDate& last, const DayReadObserver& observer);
+  void Merge(std::string_view adapterKey, std::string_view ipText, std::string_view bssid, std::string_view ssid,
+             std::uint64_t downloadedKb, std::uint64_t uploadedKb, std::uint64_t downloadedBytes,
+             std::uint64_t uploadedBytes);
   bool Matches(const StatisticRow& row, std::string_view adapterKey, std::string_view ipText,
                std::string_view bssid, std::string_view ssid) const;
 

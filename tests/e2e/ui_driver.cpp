@@ -24,6 +24,12 @@
 //   listbox HWND ID                     the items of a list box (LB_GETTEXTW, works across processes)
 //   ping HWND COUNT GAPMS TIMEOUTMS     COUNT WM_NULL round trips GAPMS apart; their times in ms
 //   close HWND MS                       posts WM_CLOSE and waits until the window is gone
+//   settext HWND ID TEXT                WM_SETTEXT of child ID ("" for an empty text)
+//   combo HWND ID                       the entries of a drop-down list and the selected index
+//   tooltips OWNER                      the tooltip windows owned by OWNER and their tool counts
+//   focus HWND                          the control with the keyboard focus: id and selection
+//   child HWND ID                       the window handle of child ID
+//   sendchild HWND ID MSG WPARAM LPARAM SendMessageTimeoutA to child ID (numbers only); {"result"}
 //   find CLASS TITLE MS                 a top-level window, shown or not; {"hwnd": N} or {"hwnd": 0}
 //   taskbar MS                          the shell's task bar once it is on show (it shows while the
 //                                       notification area holds an icon) and the centre of its one icon
@@ -32,8 +38,6 @@
 //                                       from another process under Wine
 //   tips MS [TEXT]                      the visible tip windows of other processes (the shell's icon
 //                                       tooltip and balloons) with their texts, waiting for TEXT
-//   child HWND ID                       the window handle of child ID, for post, send and window
-//   tooltips HWND                       the tooltip windows owned by HWND with their tool counts
 #include <windows.h>
 #include <commctrl.h>
 
@@ -156,16 +160,16 @@ BOOL CALLBACK FindOwned(HWND h, LPARAM param) {
 
 struct TooltipSearch {
   HWND owner;
-  std::string found;
+  std::string list;
 };
 
 BOOL CALLBACK FindTooltips(HWND h, LPARAM param) {
   auto* s = reinterpret_cast<TooltipSearch*>(param);
-  if (GetWindow(h, GW_OWNER) == s->owner && ClassOf(h) == "tooltips_class32") {
+  if (GetWindow(h, GW_OWNER) == s->owner && ClassOf(h) == TOOLTIPS_CLASSA) {
     DWORD_PTR count = 0;
     SendMessageTimeoutA(h, TTM_GETTOOLCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
-    if (s->found.size() > 1) s->found += ", ";
-    s->found += "{\"hwnd\": " + Num(HwndNum(h)) + ", \"tools\": " + Num(count) + "}";
+    if (s->list.size() > 1) s->list += ", ";
+    s->list += "{\"hwnd\": " + Num(HwndNum(h)) + ", \"tools\": " + Num(count) + "}";
   }
   return TRUE;
 }
@@ -220,6 +224,11 @@ std::string Run(const Args& a) {
       return s.found != nullptr;
     });
     return "{\"hwnd\": " + Num(HwndNum(s.found)) + "}";
+  }
+  if (op == "tooltips" && need(1)) {
+    TooltipSearch s{ToHwnd(a[1]), "["};
+    EnumWindows(FindTooltips, reinterpret_cast<LPARAM>(&s));
+    return "{\"tooltips\": " + s.list + "]}";
   }
   if (op == "controls" && need(1)) {
     std::string list = "[";
@@ -437,13 +446,55 @@ std::string Run(const Args& a) {
     return "{\"failed\": " + std::to_string(failed) + ", \"max\": " + std::to_string(worst) + ", \"ms\": " + list +
            "]}";
   }
-  if (op == "child" && need(2)) {
-    return "{\"hwnd\": " + Num(HwndNum(child(a[2]))) + "}";
+  if (op == "settext" && need(2)) {
+    HWND c = child(a[2]);
+    if (!c) return Error("no such control");
+    const std::string value = need(3) ? a[3] : std::string();
+    DWORD_PTR result = 0;
+    // WM_SETTEXT's text is marshalled to the other process by the system.
+    const bool ok = SendMessageTimeoutA(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()), SMTO_ABORTIFHUNG,
+                                        2000, &result) != 0;
+    return ok ? "{\"ok\": true}" : Error("cannot set text");
   }
-  if (op == "tooltips") {
-    TooltipSearch search{window, "["};
-    EnumWindows(FindTooltips, reinterpret_cast<LPARAM>(&search));
-    return "{\"tooltips\": " + search.found + "]}";
+  if (op == "combo" && need(2)) {
+    HWND c = child(a[2]);
+    if (!c) return Error("no such control");
+    DWORD_PTR count = 0, selected = 0;
+    SendMessageTimeoutW(c, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
+    SendMessageTimeoutW(c, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &selected);
+    std::string items = "[";
+    for (DWORD_PTR i = 0; i < count && static_cast<LRESULT>(count) > 0; ++i) {
+      wchar_t text[512] = {};
+      DWORD_PTR len = 0;
+      SendMessageTimeoutW(c, CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 2000, &len);
+      if (len >= 512) return Error("item too long");
+      SendMessageTimeoutW(c, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &len);
+      char narrow[1024] = {};
+      WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+      items += std::string(i ? ", " : "") + Json(narrow);
+    }
+    return "{\"items\": " + items + "], \"selected\": " + std::to_string(static_cast<long long>(
+                                                                   static_cast<LRESULT>(selected))) + "}";
+  }
+  if (op == "child" && need(2)) {
+    HWND c = child(a[2]);
+    return c ? "{\"hwnd\": " + Num(HwndNum(c)) + "}" : Error("no such control");
+  }
+  if (op == "sendchild" && need(5)) {
+    HWND c = child(a[2]);
+    if (!c) return Error("no such control");
+    DWORD_PTR result = 0;
+    const bool ok = SendMessageTimeoutA(c, static_cast<UINT>(ToInt(a[3])), static_cast<WPARAM>(ToInt(a[4])),
+                                        static_cast<LPARAM>(ToInt(a[5])), SMTO_ABORTIFHUNG, 2000, &result) != 0;
+    return ok ? "{\"result\": " + std::to_string(static_cast<long long>(static_cast<LRESULT>(result))) + "}"
+              : Error("no answer");
+  }
+  if (op == "focus") {
+    HWND focus = FocusOf(window);
+    DWORD_PTR sel = 0;
+    if (focus != window) SendMessageTimeoutA(focus, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &sel);
+    return "{\"id\": " + std::to_string(focus != window ? GetDlgCtrlID(focus) : 0) + ", \"selection\": [" +
+           std::to_string(LOWORD(sel)) + ", " + std::to_string(HIWORD(sel)) + "]}";
   }
   if (op == "close" && need(2)) {
     PostMessageA(window, WM_CLOSE, 0, 0);

@@ -39,6 +39,8 @@ TEST(Statistics, DaysMergeIntoOneRowWithKilobytesTruncatedPerEntry) {
   ASSERT_EQ(data.RowCount(), 1u);
   EXPECT_EQ(data.Row(0).downloadedKb, 0u);  // 3 x 1,023 bytes: each day 0 KB
   EXPECT_EQ(data.Row(0).uploadedKb, 3u);  // 3 x 2,047 bytes: each day 1 KB, not 5
+  EXPECT_EQ(data.Row(0).downloadedBytes, 3069u);  // the exact bytes lose nothing
+  EXPECT_EQ(data.Row(0).uploadedBytes, 6141u);
   EXPECT_EQ(data.UptimeMs(), 3000u);
   EXPECT_TRUE(data.IsChecked(0));
 }
@@ -93,24 +95,28 @@ TEST(Statistics, DamagedFilesKeepCompleteEntriesAndAddNoUptime) {
     std::size_t size;
     std::size_t rows;
     std::uint64_t uptime;
+    DayReadOutcome outcome;
   } cases[] = {
-      {"whole file", 341, 3, 3600000},
-      {"no running time field", 337, 3, 0},
-      {"running time cut to two bytes", 339, 3, 0},
-      {"cut in the middle of the last entry", 337 - 45, 2, 0},
-      {"cut inside the second group's header", 4 + 30 + 182 + 10, 2, 0},
-      {"cut in the middle of the first entry", 4 + 30 + 45, 0, 0},
-      {"cut inside groupCount", 2, 0, 0},
-      {"empty file", 0, 0, 0},
+      {"whole file", 341, 3, 3600000, DayReadOutcome::kComplete},
+      {"no running time field", 337, 3, 0, DayReadOutcome::kDamaged},
+      {"running time cut to two bytes", 339, 3, 0, DayReadOutcome::kDamaged},
+      {"cut in the middle of the last entry", 337 - 45, 2, 0, DayReadOutcome::kDamaged},
+      {"cut inside the second group's header", 4 + 30 + 182 + 10, 2, 0, DayReadOutcome::kDamaged},
+      {"cut in the middle of the first entry", 4 + 30 + 45, 0, 0, DayReadOutcome::kDamaged},
+      {"cut inside groupCount", 2, 0, 0, DayReadOutcome::kDamaged},
+      {"empty file", 0, 0, 0, DayReadOutcome::kDamaged},
   };
   for (const auto& c : cases) {
     MemoryDayFiles files;
     files.files[D(2009, 3, 13)] = test::Bytes(whole.begin(), whole.begin() + c.size);
     CStatisticData data(files);
-    data.CountDay(D(2009, 3, 13));
+    EXPECT_EQ(data.CountDay(D(2009, 3, 13)), c.outcome) << c.what;
     EXPECT_EQ(data.RowCount(), c.rows) << c.what;
     EXPECT_EQ(data.UptimeMs(), c.uptime) << c.what;
   }
+  MemoryDayFiles none;
+  CStatisticData data(none);
+  EXPECT_EQ(data.CountDay(D(2009, 3, 13)), DayReadOutcome::kMissing);
 }
 
 TEST(Statistics, CountsThatPromiseTooMuchEndAtTheFirstShortRead) {

@@ -3,10 +3,12 @@
 
 #include "monitor/framework/dialog.h"
 #include "shared/win32/unique_handle.h"
+#include "tm_version.h"
 
 namespace tral::win32 {
 
-inline constexpr char kAboutVersionText[] = "TraldenView Version 1.0";
+// The build's version, the one the package and the programs' version resources carry.
+inline constexpr char kAboutVersionText[] = "TraldenView Version " TM_VERSION_TEXT;
 inline constexpr char kRightsNotice[] = "Copyright (C) 2026 The TraldenMeter developers";
 inline constexpr char kAboutDescription[] =
     "The program provides possibility to count data transfered via network.";

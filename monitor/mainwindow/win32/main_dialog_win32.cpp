@@ -11,6 +11,9 @@
 #include "monitor/mainwindow/main_view_apply.h"
 #include "monitor/mainwindow/quantity_format.h"
 #include "monitor/mainwindow/win32/about_dialog_win32.h"
+#include "monitor/options/options_flow.h"
+#include "monitor/options/win32/options_dialog_win32.h"
+#include "monitor/options/win32/service_keep_days_win32.h"
 #include "monitor/resources/resource.h"
 #include "monitor/statistics/win32/statistic_dialog_win32.h"
 #include "shared/names.h"
@@ -273,6 +276,9 @@ void CMainDlg::MinimiseToTray() {
 }
 
 void CMainDlg::CloseWindow() {
+  // Dialogs open on top (Options, About) end with cancel first: the tray menu's Exit can arrive
+  // while one of them runs, and the program must end, not wait for that dialog.
+  EndModalChildren(IDCANCEL);
   SaveWindowPosition(Handle());
   EndDialog(IDCANCEL);
 }
@@ -308,6 +314,7 @@ void CMainDlg::UpdateUnitLabels() {
 }
 
 void CMainDlg::StartRefreshTimer() {
+  ::KillTimer(Handle(), kRefreshTimerId);
   ::SetTimer(Handle(), kRefreshTimerId, settings_.refresh * 1000u, nullptr);
 }
 
@@ -334,7 +341,45 @@ void CMainDlg::OnStatistics() {
 }
 
 void CMainDlg::OnOptions() {
-  // The Options dialog opens here.
+  // The window is disabled while the dialog runs, but a command can still arrive (posted by another
+  // program, or from the tray): the dialog that is open comes to the front instead of a second one.
+  if (openOptions_ != nullptr) {
+    if (openOptions_->Handle() != nullptr) ::SetForegroundWindow(openOptions_->Handle());
+    return;
+  }
+  COptionsDialog dialog;
+  openOptions_ = &dialog;
+  const INT_PTR result = RunOptions(dialog);
+  openOptions_ = nullptr;
+  if (result == IDOK) ApplyOptionsResult(dialog);
+}
+
+INT_PTR CMainDlg::RunOptions(COptionsDialog& dialog) {
+  dialog.Settings() = settings_;
+  // Opening writes nothing: the dialog shows what the service does now, and its Keep history field
+  // is off when the service INI file could not be written.
+  const std::string serviceIni = GetIniPath(true);
+  dialog.Settings().keepdays =
+      KeepDaysForDialog(ReadServiceKeepDays(serviceIni), IsServiceIniWritable(serviceIni));
+
+  // Owned by this window, which stays disabled until the dialog ends; a close request meanwhile
+  // ends it with cancel.
+  return dialog.DoModal(Handle());
+}
+
+void CMainDlg::ApplyOptionsResult(COptionsDialog& dialog) {
+  const std::string serviceIni = GetIniPath(true);
+  const OptionsOutcome outcome = ApplyOptions(settings_, dialog.Settings(), ReadServiceKeepDays(serviceIni));
+  settings_ = outcome.settings;
+  if (outcome.restartRefreshTimer) StartRefreshTimer();
+  if (outcome.keepDaysToWrite && WriteServiceKeepDays(serviceIni, *outcome.keepDaysToWrite)) {
+    settings_.keepdays = *outcome.keepDaysToWrite;
+  }
+  SetAutostart(kAutostartValueName, settings_.launch != 0);
+  SaveSettings(settings_);
+  UpdateUnitLabels();
+  // The figures of the last snapshot in the new units, without waiting for the next poll.
+  Rebuild(RebuildMode::kUpdate);
 }
 
 void CMainDlg::PaintIconic() {

@@ -15,6 +15,8 @@
 
 namespace tral::win32 {
 
+class COptionsDialog;
+
 inline constexpr UINT_PTR kRefreshTimerId = 45;
 inline constexpr UINT_PTR kHideTimerId = 46;
 inline constexpr UINT kHideTimerMs = 50;
@@ -56,6 +58,8 @@ class CMainDlg : public ui::Dialog {
   void ShowAbout();
   void OnStatistics();
   void OnOptions();
+  INT_PTR RunOptions(COptionsDialog& dialog);
+  void ApplyOptionsResult(COptionsDialog& dialog);
   // Saves the position and ends the program's window.
   void CloseWindow();
   bool OnSysCommand(WPARAM command, LPARAM lParam);
@@ -71,6 +75,7 @@ class CMainDlg : public ui::Dialog {
   std::string statusText_;
   HICON icon_ = nullptr;  // shared resource icon: not destroyed
   HICON smallIcon_ = nullptr;
+  COptionsDialog* openOptions_ = nullptr;  // the Options dialog while it runs
   CMainTrayIcon tray_;  // after the icons: it shows icon_
 };
 

@@ -2,6 +2,7 @@
 // from another thread, and the poll thread's one-poll-at-a-time rule.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -16,6 +17,7 @@ namespace tral::ui {
 namespace {
 
 constexpr UINT_PTR kStepTimer = 7;
+constexpr UINT_PTR kCloseTimer = 9;
 constexpr UINT kEndFromThread = WM_APP + 1;
 constexpr UINT kWatchdogMs = 10000;
 
@@ -24,6 +26,7 @@ class StepDialog : public Dialog {
  public:
   StepDialog(std::vector<std::string>& log, std::string name) : Dialog(IDD_ABOUT), log_(log), name_(name) {}
   std::function<void()> step;
+  std::function<void()> close;  // run by kCloseTimer
 
  protected:
   bool OnInitDialog() override {
@@ -35,6 +38,12 @@ class StepDialog : public Dialog {
     if (message == WM_TIMER && wParam == kStepTimer) {
       ::KillTimer(Handle(), kStepTimer);
       if (step) step();
+      result = TRUE;
+      return true;
+    }
+    if (message == WM_TIMER && wParam == kCloseTimer) {
+      ::KillTimer(Handle(), kCloseTimer);
+      if (close) close();
       result = TRUE;
       return true;
     }
@@ -81,6 +90,35 @@ TEST(DialogFramework, ModalChildDisablesItsOwnerAndEndsBeforeItWhenTheOwnerClose
   EXPECT_TRUE(ownerEnabledAfterChild);
   EXPECT_EQ(log, (std::vector<std::string>{"inner ends 2", "outer ends 2", "close handled", "inner returned 2"}));
   EXPECT_EQ(outer.Handle(), nullptr) << "the window is destroyed when the run ends";
+}
+
+TEST(DialogFramework, EndingTheChildrenAlsoEndsAMessageBoxOneOfThemHasOpen) {
+  std::vector<std::string> log;
+  StepDialog outer(log, "outer");
+  StepDialog inner(log, "inner");
+  outer.step = [&] { inner.DoModal(outer.Handle()); };
+  std::atomic<bool> boxDone{false};
+  std::thread watchdog;
+  inner.step = [&] {
+    // A message box left open would hold the test: after 5 s it is answered with OK from outside.
+    watchdog = std::thread([&] {
+      for (int i = 0; i < 100 && !boxDone; ++i) ::Sleep(50);
+      HWND box = ::FindWindowA("#32770", "TraldenView");
+      if (!boxDone && box != nullptr) ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    // A failed check's message is up when the owner is asked to close.
+    ::SetTimer(outer.Handle(), kCloseTimer, 100, nullptr);
+    const int answer = ::MessageBoxA(inner.Handle(), "Please enter a positive integer.", "TraldenView", MB_OK);
+    boxDone = true;
+    log.push_back("box returned " + std::to_string(answer));
+  };
+  outer.close = [&] {
+    outer.EndModalChildren(IDCANCEL);
+    outer.EndDialog(IDCANCEL);
+  };
+  EXPECT_EQ(outer.DoModal(nullptr), IDCANCEL);
+  if (watchdog.joinable()) watchdog.join();
+  EXPECT_EQ(log, (std::vector<std::string>{"inner ends 2", "outer ends 2", "box returned 2"}));
 }
 
 TEST(DialogFramework, AnEndingSentFromAnotherThreadEndsTheLoop) {

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Builds the Windows Installer package from the built executables with wixl, then sets what wixl
+# leaves out with msibuild. Used by the build (target "msi") and by the package's end-to-end test.
+#   make-package.sh VERSION OUTPUT.msi SERVICE_EXE REPORT_EXE [VIEW_EXE]
+# STRIP (environment) is the MinGW strip program; the package carries the programs without their
+# debugging information. STRIP=none packs them as they are.
+set -euo pipefail
+[ $# -ge 4 ] || { echo "usage: $0 VERSION OUTPUT.msi SERVICE_EXE REPORT_EXE [VIEW_EXE]" >&2; exit 2; }
+version=$1 output=$2 service=$3 report=$4 view=${5:-}
+here=$(cd "$(dirname "$0")" && pwd)
+strip_program=${STRIP:-x86_64-w64-mingw32-strip}
+
+stage=$(mktemp -d "${TMPDIR:-/tmp}/tm-msi-XXXXXX")
+trap 'rm -rf "$stage"' EXIT
+stage_program() {
+  if [ "$strip_program" = none ]; then cp "$1" "$2"; else "$strip_program" -o "$2" "$1"; fi
+}
+stage_program "$service" "$stage/TraldenMeter.exe"
+stage_program "$report" "$stage/traldenreport.exe"
+defines=(-D "Version=$version" -D ServiceExe=TraldenMeter.exe -D ReportExe=traldenreport.exe)
+if [ -n "$view" ]; then
+  stage_program "$view" "$stage/TraldenView.exe"
+  defines+=(-D ViewExe=TraldenView.exe)
+fi
+# wixl takes the sources relative to the folder it runs in.
+(cd "$stage" && wixl -a x64 "${defines[@]}" -o package.msi "$here/traldenmeter.wxs" 2>&1 |
+   grep -v -e 'builder.vala:[0-9]*: unimplemented' -e '^$' || true)
+[ -f "$stage/package.msi" ] || { echo "make-package: wixl made no package" >&2; exit 1; }
+
+# What wixl does not write from the descriptor:
+# - the older version is removed right after InstallInitialize, before anything of this one is
+#   installed, not after InstallFinalize;
+# - REMOVEHISTORY is passed on to the part of the removal that runs with the system's rights;
+# - the monitor's shortcut points at the installed file (not at the feature, which would make it
+#   an advertised shortcut).
+queries=(
+  "UPDATE \`InstallExecuteSequence\` SET \`Sequence\` = 1501 WHERE \`Action\` = 'RemoveExistingProducts'"
+  "UPDATE \`Property\` SET \`Value\` = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;REMOVEHISTORY' WHERE \`Property\` = 'SecureCustomProperties'"
+)
+[ -n "$view" ] && queries+=("UPDATE \`Shortcut\` SET \`Target\` = '[#TraldenViewExe]' WHERE \`Shortcut\` = 'TraldenViewShortcut'")
+for q in "${queries[@]}"; do msibuild "$stage/package.msi" -q "$q"; done
+mv "$stage/package.msi" "$output"

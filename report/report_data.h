@@ -1,0 +1,45 @@
+// The figures of one report: the span's rows, optionally each day's, and today's, all counted by
+// the statistics' aggregation.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "monitor/statistics/statistic_data.h"
+#include "report/report_options.h"
+
+namespace tral::report {
+
+struct DayFigures {
+  CivilDate date;
+  std::vector<StatisticRow> rows;
+  std::uint64_t uptimeMs = 0;
+};
+
+struct ReportFigures {
+  DateSpan span;
+  std::vector<StatisticRow> rows;  // one per connection over the span, in order of first appearance
+  std::uint64_t uptimeMs = 0;
+  bool daily = false;
+  std::vector<DayFigures> days;  // each day with a file, when daily
+  bool hasToday = false;
+  CivilDate today;
+  std::vector<StatisticRow> todayRows;  // today's figures, when asked for
+  std::uint64_t todayUptimeMs = 0;
+  std::vector<CivilDate> damaged;  // day files that ended early, in date order
+};
+
+struct Totals {
+  std::uint64_t downloadedBytes = 0;
+  std::uint64_t uploadedBytes = 0;
+  std::uint64_t downloadedKb = 0;
+  std::uint64_t uploadedKb = 0;
+};
+Totals SumRows(const std::vector<StatisticRow>& rows);
+
+// Counts the span (and each day with `daily`, and `today` when given) from `files`.
+ReportFigures CountReport(DayFileSource& files, TextEqualIgnoringCase equal, const DateSpan& span, bool daily,
+                          const CivilDate* today);
+
+}  // namespace tral::report

@@ -1,0 +1,70 @@
+// traldenreport: sums the counting service's day files over a span of days, per connection, as a
+// table, CSV, JSON or Prometheus text.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "report/report_data.h"
+#include "report/report_platform.h"
+#include "report/report_writers.h"
+
+namespace {
+
+constexpr int kBadInput = 2;
+constexpr int kCannotRun = 1;
+
+void Complain(const std::string& message) {
+  std::fprintf(stderr, "traldenreport: %s\n", message.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace tral::report;
+  UseBinaryStandardOutput();
+  const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const tral::CivilDate today = LocalToday();
+  const ParseResult parsed = ParseReportOptions(arguments, today);
+  if (parsed.outcome == ParseOutcome::kHelp) {
+    std::fputs(parsed.message.c_str(), stdout);
+    return 0;
+  }
+  if (parsed.outcome == ParseOutcome::kError) {
+    Complain(parsed.message);
+    std::fputs("Run traldenreport --help for the options.\n", stderr);
+    return kBadInput;
+  }
+  const ReportOptions& options = parsed.options;
+  const std::string folder = options.folder ? *options.folder : DefaultFolder();
+  if (const auto problem = FolderProblem(folder)) {
+    Complain("cannot read the folder \"" + folder + "\": " + *problem);
+    return kCannotRun;
+  }
+  const auto files = OpenDayFiles(folder);
+  const ReportFigures figures = CountReport(*files, TextComparison(), options.span, options.daily,
+                                            options.form == OutputForm::kPrometheus ? &today : nullptr);
+  for (const tral::CivilDate& date : figures.damaged) {
+    Complain("the day file " + tral::DayFileName(date) + " is damaged; counted as far as it could be read");
+  }
+
+  std::string text;
+  switch (options.form) {
+    case OutputForm::kTable: text = WriteTable(figures, TextToConsole); break;
+    case OutputForm::kCsv: text = WriteCsv(figures, TextToUtf8); break;
+    case OutputForm::kJson: text = WriteJson(figures, TextToUtf8); break;
+    case OutputForm::kPrometheus: text = WritePrometheus(figures, TextToUtf8); break;
+  }
+  if (options.output) {
+    std::string error;
+    if (!WriteAtomically(*options.output, text, error)) {
+      Complain("cannot write \"" + *options.output + "\": " + error);
+      return kCannotRun;
+    }
+    return 0;
+  }
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+    Complain("cannot write to standard output");
+    return kCannotRun;
+  }
+  return 0;
+}

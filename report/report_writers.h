@@ -1,0 +1,39 @@
+// The report's output forms: a readable table, CSV, JSON and the Prometheus text format.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "report/report_data.h"
+
+namespace tral::report {
+
+// Texts of the day files (adapter key, IP, BSSID, SSID) are bytes in the Windows code page of the
+// machine that wrote them. CSV, JSON and Prometheus output is UTF-8, the table is for the console:
+// the program passes the conversions of its platform.
+using TextConversion = std::string (*)(std::string_view);
+
+// Valid UTF-8 stays as it is; any other text is taken byte for byte as Latin-1. The portable
+// choice where the writer's code page is not known.
+std::string Utf8OrLatin1(std::string_view text);
+
+// Columns adapter, IP, SSID, downloaded, uploaded (with a date column first when daily), sizes in
+// the statistics window's units, then the totals and the service's running time.
+std::string WriteTable(const ReportFigures& figures, TextConversion toConsole);
+
+// RFC 4180: CRLF line ends, a header row, fields quoted when they hold a comma, a quote, CR or LF
+// (quotes doubled), bytes and kilobytes as plain integers.
+std::string WriteCsv(const ReportFigures& figures, TextConversion toUtf8);
+
+// One object: "from", "to", "uptime_ms", "connections" [...], "totals", "damaged_files" [...], and
+// "days" [...] when daily. See the README for the schema.
+std::string WriteJson(const ReportFigures& figures, TextConversion toUtf8);
+
+// Gauges per connection labelled adapter, ip, bssid, ssid and period ("today" or "span"), the
+// running times, the span's length and the number of damaged files.
+std::string WritePrometheus(const ReportFigures& figures, TextConversion toUtf8);
+
+// A label value of the text format: backslash, double quote and line feed escaped.
+std::string EscapeLabelValue(std::string_view utf8);
+
+}  // namespace tral::report

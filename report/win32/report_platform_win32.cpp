@@ -1,0 +1,141 @@
+// traldenreport's system layer on Windows: the installed service's folder from its registration,
+// day files read as the statistics window reads them, texts converted from the ANSI code page.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+
+#include "monitor/app/win32/ansi_text_win32.h"
+#include "monitor/statistics/win32/day_file_source_win32.h"
+#include "report/report_platform.h"
+#include "shared/names.h"
+#include "shared/win32/unique_handle.h"
+
+namespace tral::report {
+
+namespace {
+
+using win32::UniqueFile;
+using win32::UniqueFind;
+using win32::UniqueRegKey;
+
+std::string SystemMessage(DWORD code) {
+  char text[512] = {};
+  DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                             sizeof text, nullptr);
+  while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.')) --n;
+  if (n == 0) return "error " + std::to_string(code);
+  return std::string(text, n);
+}
+
+std::string WithBackslash(std::string folder) {
+  if (!folder.empty() && folder.back() != '\\' && folder.back() != '/' && folder.back() != ':') folder += '\\';
+  return folder;
+}
+
+// The service's registered executable path: quoted or not, environment variables expanded.
+std::optional<std::string> ServiceImagePath() {
+  const std::string keyName = std::string("SYSTEM\\CurrentControlSet\\Services\\") + kServiceName;
+  HKEY raw = nullptr;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  UniqueRegKey key(raw);
+  char value[1024] = {};
+  DWORD type = 0;
+  DWORD size = sizeof value - 1;
+  if (::RegQueryValueExA(key.Get(), "ImagePath", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
+          ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    return std::nullopt;
+  }
+  std::string path(value, ::strnlen(value, size));
+  if (type == REG_EXPAND_SZ) {
+    char expanded[1024] = {};
+    const DWORD n = ::ExpandEnvironmentStringsA(path.c_str(), expanded, sizeof expanded);
+    if (n == 0 || n > sizeof expanded) return std::nullopt;
+    path = expanded;
+  }
+  if (!path.empty() && path.front() == '"') {
+    const std::size_t close = path.find('"', 1);
+    path = path.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+  }
+  return path;
+}
+
+}  // namespace
+
+CivilDate LocalToday() {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  return CivilDate{now.wYear, now.wMonth, now.wDay};
+}
+
+std::string DefaultFolder() {
+  const std::optional<std::string> image = ServiceImagePath();
+  if (image) {
+    const std::size_t cut = image->find_last_of('\\');
+    if (cut != std::string::npos) return image->substr(0, cut + 1);
+  }
+  return ".\\";
+}
+
+std::optional<std::string> FolderProblem(const std::string& folder) {
+  const DWORD attributes = ::GetFileAttributesA(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return SystemMessage(::GetLastError());
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return "it is not a folder";
+  WIN32_FIND_DATAA found{};
+  UniqueFind find(::FindFirstFileA((WithBackslash(folder) + "*").c_str(), &found));
+  if (!find && ::GetLastError() != ERROR_FILE_NOT_FOUND) return SystemMessage(::GetLastError());
+  return std::nullopt;
+}
+
+std::unique_ptr<DayFileSource> OpenDayFiles(const std::string& folder) {
+  return std::make_unique<win32::Win32DayFileSource>(WithBackslash(folder));
+}
+
+TextEqualIgnoringCase TextComparison() { return win32::EqualIgnoringCaseAnsi; }
+
+std::string TextToUtf8(std::string_view text) {
+  if (text.empty()) return {};
+  const int wide = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (wide <= 0) return std::string(text);
+  std::wstring w(static_cast<std::size_t>(wide), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), w.data(), wide);
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+// The console shows the program's ANSI texts as they are.
+std::string TextToConsole(std::string_view text) { return std::string(text); }
+
+void UseBinaryStandardOutput() { _setmode(_fileno(stdout), _O_BINARY); }
+
+bool WriteAtomically(const std::string& path, const std::string& content, std::string& error) {
+  const std::string temp = path + ".tmp" + std::to_string(::GetCurrentProcessId());
+  bool ok = false;
+  {
+    UniqueFile file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (!file) {
+      error = SystemMessage(::GetLastError());
+      return false;
+    }
+    DWORD written = 0;
+    ok = ::WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+         written == content.size() && ::FlushFileBuffers(file.Get());
+    if (!ok) error = SystemMessage(::GetLastError());
+  }
+  if (ok && !::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ok = false;
+    error = SystemMessage(::GetLastError());
+  }
+  if (!ok) ::DeleteFileA(temp.c_str());
+  return ok;
+}
+
+}  // namespace tral::report

@@ -1,0 +1,225 @@
+#!/usr/bin/env python3
+"""traldenreport against prepared day files: golden outputs of every form, the figures read back
+with Python's csv and json modules and the Prometheus text parser, bad input, damaged files and the
+atomic output file. Runs the native program, or the Windows one under Wine with --wine."""
+import argparse
+import csv
+import datetime
+import io
+import json
+import os
+import shutil
+import struct
+import subprocess
+import sys
+
+from prometheus_client.parser import text_string_to_metric_families
+
+# The prepared days. 2026-02-01 is cut inside its second entry, 2026-02-02 has no file; the span
+# 2026-01-30 .. 2026-02-03 crosses a month end. Letter case differs between days of one connection.
+KEY1 = b"00-1A-2B-3C-4D-5E"
+KEY2 = b"AA-BB-CC-DD-EE-FF"
+DAYS = {
+    "20260130": ([(KEY1, [(b"192.168.1.10", b"", b"", 1048576 + 1023, 2048),
+                          (b"192.168.1.11", b"", b"", 5000, 1023)]),
+                  (KEY2, [(b"10.0.0.7", b"00-11-22-33-44-55", b'Cafe "net", \\ok', 3 * 1048576, 512)])],
+                 3600000, None),
+    "20260131": ([(KEY1, [(b"192.168.1.10", b"", b"", 1023, 1025)]),
+                  (KEY2.lower(), [(b"10.0.0.7", b"00-11-22-33-44-55", b'CAFE "NET", \\OK', 1048576, 0)])],
+                 86400000, None),
+    "20260201": ([(KEY1, [(b"192.168.1.10", b"", b"", 10240, 10240),
+                          (b"192.168.1.12", b"", b"", 99999, 99999)])],
+                 500, 45),  # cut 45 bytes into the second entry
+    "20260203": ([(KEY2, [(b"10.0.0.8", b"00-11-22-33-44-66", b"line\nbreak\xff", 2047, 4096)])],
+                 3660000, None),
+}
+TODAY = ([(KEY1, [(b"192.168.1.10", b"", b"", 777, 888)])], 1234, None)
+
+# The span's rows worked out by hand: exact bytes, and kilobytes truncated per entry.
+#   192.168.1.10: rx 1049599 + 1023 + 10240 = 1060862 B, 1024 + 0 + 10 = 1034 KB;
+#                 tx 2048 + 1025 + 10240 = 13313 B, 2 + 1 + 10 = 13 KB
+#   192.168.1.11: rx 5000 B = 4 KB, tx 1023 B = 0 KB
+#   10.0.0.7:     rx 3145728 + 1048576 = 4194304 B = 4096 KB, tx 512 B = 0 KB
+#   10.0.0.8:     rx 2047 B = 1 KB, tx 4096 B = 4 KB
+# Running time 3600000 + 86400000 + 3660000 ms (the damaged day adds none) = 26 hours 1 minute.
+EXPECTED = [
+    ("00-1A-2B-3C-4D-5E", "192.168.1.10", "", "", 1060862, 13313, 1034, 13),
+    ("00-1A-2B-3C-4D-5E", "192.168.1.11", "", "", 5000, 1023, 4, 0),
+    ("AA-BB-CC-DD-EE-FF", "10.0.0.7", "00-11-22-33-44-55", 'Cafe "net", \\ok', 4194304, 512, 4096, 0),
+    ("AA-BB-CC-DD-EE-FF", "10.0.0.8", "00-11-22-33-44-66", "line\nbreak\u00ff", 2047, 4096, 1, 4),
+]
+EXPECTED_UPTIME_MS = 93660000
+SPAN = ["--from", "2026-01-30", "--to", "2026-02-03"]
+
+
+def field(text, width):
+    return text[:width].ljust(width, b"\0")
+
+
+def day_file(groups, uptime, cut_into_second_entry):
+    out = struct.pack("<I", len(groups))
+    for key, entries in groups:
+        out += field(key, 26) + struct.pack("<I", len(entries))
+        for ip, bssid, ssid, rx, tx in entries:
+            out += field(ip, 16) + field(bssid, 26) + field(ssid, 33) + struct.pack("<QQ", rx, tx)
+    out += struct.pack("<I", uptime)
+    if cut_into_second_entry is not None:
+        out = out[:4 + 30 + 91 + cut_into_second_entry]
+    return out
+
+
+class Runner:
+    def __init__(self, program, wine):
+        self.program, self.wine = program, wine
+
+    def path(self, p):
+        return "Z:" + p.replace("/", "\\") if self.wine else p
+
+    def run(self, *args):
+        cmd = ([self.wine] if self.wine else []) + [self.program] + list(args)
+        return subprocess.run(cmd, capture_output=True, timeout=120)
+
+
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAIL:", what, file=sys.stderr)
+
+
+def rows_of_csv(text):
+    rows = list(csv.reader(io.StringIO(text, newline="")))
+    return rows[0], rows[1:]
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--program", required=True)
+    ap.add_argument("--wine")
+    ap.add_argument("--golden", required=True)
+    ap.add_argument("--scratch", required=True)
+    ap.add_argument("--update", action="store_true", help="rewrite the golden files (review them!)")
+    a = ap.parse_args()
+
+    shutil.rmtree(a.scratch, ignore_errors=True)
+    days = os.path.join(a.scratch, "days")
+    os.makedirs(days)
+    for name, (groups, uptime, cut) in DAYS.items():
+        with open(os.path.join(days, name + ".bin"), "wb") as f:
+            f.write(day_file(groups, uptime, cut))
+    today = datetime.date.today().strftime("%Y%m%d")
+    with open(os.path.join(days, today + ".bin"), "wb") as f:
+        f.write(day_file(*TODAY))
+
+    r = Runner(a.program, a.wine)
+    folder = ["--folder", r.path(days)]
+
+    # Golden outputs. The table is for the console: under Windows its texts are in the ANSI code
+    # page (Wine's default here: 1252), natively UTF-8.
+    goldens = {
+        "table.txt": [], "table-daily.txt": ["--daily"], "report.csv": ["--csv"],
+        "report-daily.csv": ["--csv", "--daily"], "report.json": ["--json"],
+        "report-daily.json": ["--json", "--daily"], "report.prom": ["--prometheus"],
+    }
+    outputs = {}
+    for name, extra in goldens.items():
+        res = r.run(*(SPAN + folder + extra))
+        check(res.returncode == 0, f"{name}: exit {res.returncode} {res.stderr!r}")
+        check(b"20260201.bin" in res.stderr and b"damaged" in res.stderr, f"{name}: damaged file named: {res.stderr!r}")
+        check(b"20260202" not in res.stderr, f"{name}: a missing day is not an error")
+        out = res.stdout
+        if name.startswith("table") and a.wine:
+            out = out.decode("cp1252").encode("utf-8")
+        outputs[name] = out
+        golden = os.path.join(a.golden, name)
+        if a.update:
+            with open(golden, "wb") as f:
+                f.write(out)
+        else:
+            with open(golden, "rb") as f:
+                want = f.read()
+            check(out == want, f"{name}: differs from the golden file:\n{out.decode('utf-8', 'replace')}")
+
+    # Read back with the standard readers and compared with the figures worked out by hand.
+    header, rows = rows_of_csv(outputs["report.csv"].decode("utf-8"))
+    check(header == ["adapter", "ip", "bssid", "ssid", "downloaded_bytes", "uploaded_bytes", "downloaded_kb",
+                     "uploaded_kb"], f"csv header {header}")
+    got = [tuple(row[:4]) + tuple(int(v) for v in row[4:]) for row in rows]
+    check(got == EXPECTED, f"csv rows {got}")
+    header, rows = rows_of_csv(outputs["report-daily.csv"].decode("utf-8"))
+    check(header[0] == "date" and len(rows) == 7, f"daily csv {header} {len(rows)}")
+    check(sum(int(row[5]) for row in rows) == sum(e[4] for e in EXPECTED), "daily csv bytes add up")
+
+    doc = json.loads(outputs["report.json"])
+    check((doc["from"], doc["to"], doc["uptime_ms"]) == ("2026-01-30", "2026-02-03", EXPECTED_UPTIME_MS),
+          "json span and uptime")
+    got = [(c["adapter"], c["ip"], c["bssid"], c["ssid"], c["downloaded_bytes"], c["uploaded_bytes"],
+            c["downloaded_kb"], c["uploaded_kb"]) for c in doc["connections"]]
+    check(got == EXPECTED, f"json rows {got}")
+    check(doc["totals"]["downloaded_bytes"] == sum(e[4] for e in EXPECTED), "json totals")
+    check(doc["damaged_files"] == ["20260201.bin"], "json damaged files")
+    daily = json.loads(outputs["report-daily.json"])
+    check([d["date"] for d in daily["days"]] == ["2026-01-30", "2026-01-31", "2026-02-01", "2026-02-03"],
+          "json days with a file")
+    check(sum(d["uptime_ms"] for d in daily["days"]) == EXPECTED_UPTIME_MS, "json days' running time")
+
+    samples = {}
+    for family in text_string_to_metric_families(outputs["report.prom"].decode("utf-8")):
+        for s in family.samples:
+            samples[(s.name, tuple(sorted(s.labels.items())))] = s.value
+    for key, ip, bssid, ssid, rx, tx, _, _ in EXPECTED:
+        labels = tuple(sorted({"period": "span", "adapter": key, "ip": ip, "bssid": bssid, "ssid": ssid}.items()))
+        check(samples.get(("traldenmeter_downloaded_bytes", labels)) == rx, f"prometheus rx of {ip}")
+        check(samples.get(("traldenmeter_uploaded_bytes", labels)) == tx, f"prometheus tx of {ip}")
+    today_labels = tuple(sorted({"period": "today", "adapter": "00-1A-2B-3C-4D-5E", "ip": "192.168.1.10",
+                                 "bssid": "", "ssid": ""}.items()))
+    check(samples.get(("traldenmeter_downloaded_bytes", today_labels)) == 777, "prometheus today's rx")
+    check(samples.get(("traldenmeter_uptime_seconds", (("period", "span"),))) == EXPECTED_UPTIME_MS / 1000,
+          "prometheus running time")
+    check(samples.get(("traldenmeter_damaged_day_files", ())) == 1, "prometheus damaged files")
+
+    # --output replaces the file in one step and leaves no temporary behind.
+    outdir = os.path.join(a.scratch, "out")
+    os.makedirs(outdir)
+    target = os.path.join(outdir, "traldenmeter.prom")
+    with open(target, "w") as f:
+        f.write("old\n")
+    res = r.run(*(SPAN + folder + ["--prometheus", "--output", r.path(target)]))
+    check(res.returncode == 0 and res.stdout == b"", f"--output: exit {res.returncode}, stdout {res.stdout!r}")
+    with open(target, "rb") as f:
+        check(f.read() == outputs["report.prom"], "--output holds the same text")
+    check(os.listdir(outdir) == ["traldenmeter.prom"], f"--output leaves only its file: {os.listdir(outdir)}")
+    res = r.run(*(SPAN + folder + ["--csv", "--output", r.path(os.path.join(outdir, "no", "such", "x.csv"))]))
+    check(res.returncode == 1 and b"cannot write" in res.stderr, f"--output to a missing folder: {res.stderr!r}")
+
+    # Bad input: a clear message and a non-zero status.
+    for args, status, mentions in [
+        (["--bogus"], 2, b"--bogus"),
+        (["--from", "2026-02-30"], 2, b"2026-02-30"),
+        (["--from", "2026-02-03", "--to", "2026-01-30"], 2, b"before it begins"),
+        (["--month", "2026-13"], 2, b"2026-13"),
+        (["--folder", r.path(os.path.join(a.scratch, "no-such-folder"))], 1, b"cannot read the folder"),
+        (["--folder", r.path(os.path.join(days, today + ".bin"))], 1, b"cannot read the folder"),
+    ]:
+        res = r.run(*(args if args[0] == "--folder" else args + folder))
+        check(res.returncode == status and mentions in res.stderr and res.stdout == b"",
+              f"{args}: exit {res.returncode}, stderr {res.stderr!r}")
+
+    # The default span is today; --month of a month without files is empty, not an error.
+    res = r.run("--csv", *folder)
+    _, rows = rows_of_csv(res.stdout.decode("utf-8"))
+    check(res.returncode == 0 and [row[4] for row in rows] == ["777"], f"today: {res.stdout!r}")
+    res = r.run("--month", "2025-06", "--json", *folder)
+    check(res.returncode == 0 and json.loads(res.stdout)["connections"] == [], "an empty month")
+
+    if failures:
+        print(f"{len(failures)} check(s) failed", file=sys.stderr)
+        return 1
+    print("all checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,210 @@
+// traldenreport's core: the command line, the report's figures against the statistics' count and
+// the day files' own bytes, and the texts that the output forms escape.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "monitor/monitor_test_support.h"
+#include "report/report_data.h"
+#include "report/report_options.h"
+#include "report/report_writers.h"
+
+namespace tral::report {
+namespace {
+
+using test::DayEntry;
+using test::DayFileBytes;
+using test::DayGroup;
+using test::MemoryDayFiles;
+
+constexpr CivilDate D(int y, int m, int d) {
+  return CivilDate{static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(m), static_cast<std::uint16_t>(d)};
+}
+
+TEST(ReportOptions, SpansAndFormsFromTheCommandLine) {
+  const CivilDate today = D(2026, 3, 15);
+  const struct {
+    std::vector<std::string> args;
+    CivilDate first;
+    CivilDate last;
+    OutputForm form;
+    bool daily;
+  } cases[] = {
+      {{}, today, today, OutputForm::kTable, false},
+      {{"--from", "2026-02-27"}, D(2026, 2, 27), today, OutputForm::kTable, false},
+      {{"--from", "2024-02-28", "--to", "2024-03-01", "--csv"}, D(2024, 2, 28), D(2024, 3, 1), OutputForm::kCsv, false},
+      {{"--to", "2026-01-05"}, D(2026, 1, 5), D(2026, 1, 5), OutputForm::kTable, false},
+      {{"--days", "7", "--json", "--daily"}, D(2026, 3, 9), today, OutputForm::kJson, true},
+      {{"--days", "3", "--to", "2026-01-01"}, D(2025, 12, 30), D(2026, 1, 1), OutputForm::kTable, false},
+      {{"--month"}, D(2026, 3, 1), D(2026, 3, 31), OutputForm::kTable, false},
+      {{"--month", "2024-02", "--prometheus"}, D(2024, 2, 1), D(2024, 2, 29), OutputForm::kPrometheus, false},
+      {{"--month", "2100-02"}, D(2100, 2, 1), D(2100, 2, 28), OutputForm::kTable, false},
+  };
+  for (const auto& c : cases) {
+    const ParseResult r = ParseReportOptions(c.args, today);
+    const std::string what = c.args.empty() ? "(none)" : c.args[0] + " ...";
+    ASSERT_EQ(r.outcome, ParseOutcome::kRun) << what << ": " << r.message;
+    EXPECT_EQ(r.options.span.first, c.first) << what;
+    EXPECT_EQ(r.options.span.last, c.last) << what;
+    EXPECT_EQ(r.options.form, c.form) << what;
+    EXPECT_EQ(r.options.daily, c.daily) << what;
+  }
+}
+
+TEST(ReportOptions, BadInputIsRefusedWithAReason) {
+  const struct {
+    std::vector<std::string> args;
+    const char* mentions;
+  } cases[] = {
+      {{"--bogus"}, "--bogus"},
+      {{"stray"}, "stray"},
+      {{"--from", "2026-02-29"}, "2026-02-29"},
+      {{"--from", "2100-02-29"}, "2100-02-29"},
+      {{"--to", "2026-13-01"}, "2026-13-01"},
+      {{"--from", "2026-3-1"}, "2026-3-1"},
+      {{"--from", "1600-12-31"}, "1600-12-31"},
+      {{"--from", "2026-03-16"}, "before it begins"},  // after today
+      {{"--from", "2026-03-02", "--to", "2026-03-01"}, "before it begins"},
+      {{"--days", "0"}, "--days"},
+      {{"--days", "seven"}, "--days"},
+      {{"--days", "3", "--from", "2026-03-01"}, "--from"},
+      {{"--month", "2026-3"}, "2026-3"},
+      {{"--month", "2026-03", "--to", "2026-03-05"}, "--to"},
+      {{"--csv", "--json"}, "--json"},
+      {{"--prometheus", "--daily"}, "--daily"},
+      {{"--folder", ""}, "--folder"},
+      {{"--output"}, "--output"},
+  };
+  for (const auto& c : cases) {
+    const ParseResult r = ParseReportOptions(c.args, D(2026, 3, 15));
+    EXPECT_EQ(r.outcome, ParseOutcome::kError) << c.args[0];
+    EXPECT_NE(r.message.find(c.mentions), std::string::npos) << c.args[0] << ": " << r.message;
+  }
+}
+
+// Random day files over 70 days: some connections in several spellings of letter case, some days
+// missing, some cut short. The expected figures are summed here from the entries written.
+TEST(ReportFigures, TotalsAreTheEntriesBytesAndTheStatisticsKilobytes) {
+  std::mt19937 random(20261207);
+  const CivilDate first = D(2025, 12, 1);
+  const char* keys[] = {"00-1A-2B-3C-4D-5E", "aa-bb-cc-dd-ee-ff", "AA-BB-CC-DD-EE-FF"};
+  const char* ssids[] = {"", "home", "HOME", "cafe"};
+  MemoryDayFiles files;
+  std::map<CivilDate, std::pair<std::uint64_t, std::uint64_t>> bytesOfDay;  // rx, tx of the complete entries
+  std::map<CivilDate, std::pair<std::uint64_t, std::uint64_t>> kbOfDay;
+  for (int d = 0; d < 70; ++d) {
+    if (random() % 5 == 0) continue;
+    const CivilDate date = AddDays(first, d);
+    std::vector<DayGroup> groups;
+    std::vector<DayEntry> entries;  // in file order
+    for (int g = 0; g < 1 + static_cast<int>(random() % 3); ++g) {
+      DayGroup group{keys[random() % 3], {}};
+      for (int e = 0; e < 1 + static_cast<int>(random() % 3); ++e) {
+        DayEntry entry{"10.0.0." + std::to_string(random() % 3), "", ssids[random() % 4],
+                       (std::uint64_t{random()} << 8) + random() % 5000, random() % 3000000};
+        group.entries.push_back(entry);
+        entries.push_back(entry);
+      }
+      groups.push_back(group);
+    }
+    test::Bytes bytes = DayFileBytes(groups, 1000);
+    std::size_t complete = entries.size();
+    if (random() % 6 == 0) {  // cut inside the last entry: the others count
+      bytes.resize(bytes.size() - 4 - 40);
+      complete = entries.size() - 1;
+    }
+    for (std::size_t i = 0; i < complete; ++i) {
+      bytesOfDay[date].first += entries[i].rx;
+      bytesOfDay[date].second += entries[i].tx;
+      kbOfDay[date].first += entries[i].rx / 1024;
+      kbOfDay[date].second += entries[i].tx / 1024;
+    }
+    files.files[date] = bytes;
+  }
+  for (int round = 0; round < 40; ++round) {
+    const CivilDate from = AddDays(first, static_cast<std::int64_t>(random() % 70));
+    const CivilDate to = AddDays(from, static_cast<std::int64_t>(random() % 30));
+    const bool daily = round % 2 == 0;
+    const ReportFigures figures = CountReport(files, AsciiEqualIgnoringCase, DateSpan{from, to}, daily, nullptr);
+
+    Totals expected;
+    for (CivilDate date = from; !(to < date); date = AddDays(date, 1)) {
+      expected.downloadedBytes += bytesOfDay[date].first;
+      expected.uploadedBytes += bytesOfDay[date].second;
+      expected.downloadedKb += kbOfDay[date].first;
+      expected.uploadedKb += kbOfDay[date].second;
+    }
+    const Totals totals = SumRows(figures.rows);
+    EXPECT_EQ(totals.downloadedBytes, expected.downloadedBytes) << round;
+    EXPECT_EQ(totals.uploadedBytes, expected.uploadedBytes) << round;
+    EXPECT_EQ(totals.downloadedKb, expected.downloadedKb) << round;
+    EXPECT_EQ(totals.uploadedKb, expected.uploadedKb) << round;
+
+    // Row by row what the statistics window counts.
+    CStatisticData window(files);
+    window.CountSpan(from, to);
+    ASSERT_EQ(figures.rows.size(), window.RowCount()) << round;
+    for (std::size_t i = 0; i < figures.rows.size(); ++i) {
+      EXPECT_EQ(figures.rows[i].downloadedKb, window.Row(i).downloadedKb) << round;
+      EXPECT_EQ(figures.rows[i].uploadedKb, window.Row(i).uploadedKb) << round;
+    }
+    EXPECT_EQ(figures.uptimeMs, window.UptimeMs()) << round;
+
+    if (daily) {  // the days add up to the span
+      Totals days;
+      for (const DayFigures& day : figures.days) {
+        const Totals t = SumRows(day.rows);
+        days.downloadedBytes += t.downloadedBytes;
+        days.uploadedKb += t.uploadedKb;
+      }
+      EXPECT_EQ(days.downloadedBytes, expected.downloadedBytes) << round;
+      EXPECT_EQ(days.uploadedKb, expected.uploadedKb) << round;
+    }
+  }
+}
+
+TEST(ReportFigures, DamagedFilesAreNamedAndTodayIsCountedApart) {
+  MemoryDayFiles files;
+  test::Bytes cut = DayFileBytes({{"K", {{"10.0.0.1", "", "", 4096, 0}}}}, 1000);
+  cut.pop_back();  // the running time cut short
+  files.files[D(2026, 1, 31)] = cut;
+  files.files[D(2026, 2, 1)] = DayFileBytes({{"K", {{"10.0.0.1", "", "", 2048, 0}}}}, 1000);
+  files.files[D(2026, 2, 9)] = DayFileBytes({{"K", {{"10.0.0.2", "", "", 1024, 5}}}}, 7000);
+  const CivilDate today = D(2026, 2, 9);
+  const ReportFigures f = CountReport(files, AsciiEqualIgnoringCase, DateSpan{D(2026, 1, 30), D(2026, 2, 2)}, false,
+                                      &today);
+  EXPECT_EQ(f.damaged, std::vector<CivilDate>{D(2026, 1, 31)});
+  ASSERT_EQ(f.rows.size(), 1u);
+  EXPECT_EQ(f.rows[0].downloadedBytes, 6144u);
+  EXPECT_EQ(f.uptimeMs, 1000u);  // the damaged day adds no running time
+  ASSERT_TRUE(f.hasToday);
+  ASSERT_EQ(f.todayRows.size(), 1u);
+  EXPECT_EQ(f.todayRows[0].ipText, "10.0.0.2");
+  EXPECT_EQ(f.todayRows[0].uploadedBytes, 5u);
+  EXPECT_EQ(f.todayUptimeMs, 7000u);
+}
+
+TEST(ReportTexts, LabelValuesAndUtf8) {
+  const struct {
+    std::string in;
+    std::string utf8;
+    std::string label;
+  } cases[] = {
+      {"plain", "plain", "plain"},
+      {"a\"b\\c\nd", "a\"b\\c\nd", "a\\\"b\\\\c\\nd"},
+      {"tab\there\r", "tab\there\r", "tab\there\r"},
+      {"caf\xC3\xA9", "caf\xC3\xA9", "caf\xC3\xA9"},  // UTF-8 already
+      {"caf\xE9", "caf\xC3\xA9", "caf\xC3\xA9"},  // a Latin-1 byte
+      {"\xFF\xFE", "\xC3\xBF\xC3\xBE", "\xC3\xBF\xC3\xBE"},
+      {"\xC0\xAF", "\xC3\x80\xC2\xAF", "\xC3\x80\xC2\xAF"},  // an over-long form is not UTF-8
+      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80", "\xC3\xAD\xC2\xA0\xC2\x80"},  // nor a surrogate
+      {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Utf8OrLatin1(c.in), c.utf8) << c.in;
+    EXPECT_EQ(EscapeLabelValue(Utf8OrLatin1(c.in)), c.label) << c.in;
+  }
+}
+
+}  // namespace
+}  // namespace tral::report
