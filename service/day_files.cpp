@@ -188,8 +188,6 @@ void PruneDayFiles(CounterState& state) {
   }
 }
 
-bool HasDayFileSuffix(std::string_view name) { return EndsWithNoCase(name, kDayFileSuffix); }
-
 std::string SaveTemporaryName(std::string_view dayFileName) {
   std::string name(dayFileName.substr(0, dayFileName.size() - kDayFileSuffix.size()));
   return name + std::string(kTemporarySuffix);

@@ -37,10 +37,6 @@ std::int32_t ReadKeepDays(DayFileStore& files);
 // The name below which day files are deleted, or empty when nothing is to be deleted.
 std::string PruneCutoffName(std::int32_t keepDays, const CivilDate& today);
 
-// Whether a name found by a "*.bin" directory search really ends in ".bin" (any case): the search
-// also matches short-name aliases, so "x.binary" (alias "X~1.BIN") is not a day file.
-bool HasDayFileSuffix(std::string_view name);
-
 // Deletes the day files whose names sort below the cutoff of the keepdays setting.
 void PruneDayFiles(CounterState& state);
 
