@@ -43,6 +43,15 @@ struct CounterState {
   };
   std::vector<UnmatchedKey> unmatchedKeys;
 
+  // Which live record holds each entry of the day file of `ownersDate`, in file order: the records
+  // loaded from it or written into it, and those that took an entry's totals since. An entry's
+  // totals go to at most one live record: after a restart a record loaded without BSSID and SSID
+  // matches the next access point too, and handing its totals out again would count them twice.
+  // Only compared, never followed: cleared whenever the table is.
+  std::vector<const ConnectionRecord*> savedEntryOwners;
+  CivilDate ownersDate;
+  bool ownersKnown = false;
+
   // Scratch storage reused by every pass, so that a pass allocates nothing once warm.
   InterfaceTable rows;
   std::vector<AdapterEntry> adapters;

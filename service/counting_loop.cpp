@@ -41,6 +41,7 @@ void ChangeDate(CounterState& state, CountingLoop& loop, const CivilDate& today)
     old->table = std::move(state.table);
     old->dayUptimeMs = state.dayUptimeMs;
     state.table = ConnectionTable();
+    ForgetSavedEntryOwners(state);
     loop.unsavedDays.push_back(UnsavedDay{loop.currentDate, std::move(old)});
   }
   loop.passCount = 0;
@@ -129,6 +130,7 @@ void FinishCounting(CounterState& state, CountingLoop& loop) {
   (void)SaveDayFile(state, loop.currentDate, false);
   SaveUnsavedDays(loop);
   state.table.Clear();
+  ForgetSavedEntryOwners(state);
 }
 
 }  // namespace tral

@@ -32,6 +32,12 @@ bool ReadToday(CounterState& state) {
   return state.files.Read(DayFileName(state.clock.LocalDate()), state.fileBytes);
 }
 
+void StartOwners(CounterState& state, const CivilDate& date) {
+  state.savedEntryOwners.clear();
+  state.ownersDate = date;
+  state.ownersKnown = true;
+}
+
 }  // namespace
 
 bool MatchesConnection(std::string_view ipA, std::string_view bssidA, std::string_view ssidA,
@@ -58,7 +64,15 @@ bool SaveDayFile(CounterState& state, const CivilDate& date, bool resetTotals) {
   writer.PutUptime(state.dayUptimeMs);
 
   if (!state.files.Replace(DayFileName(date), bytes)) return false;
+  // The file now holds exactly the records written, each its own entry.
+  StartOwners(state, date);
+  for (const ConnectionTable::Entry& entry : state.table.Entries()) {
+    for (const RecordPtr& r : entry.chain) {
+      if (r->HasTraffic()) state.savedEntryOwners.push_back(r.get());
+    }
+  }
   if (resetTotals) {
+    ForgetSavedEntryOwners(state);  // the totals it holds are no longer in any record
     for (ConnectionTable::Entry& entry : state.table.MutableEntries()) {
       if (ConnectionTable::CountWithTraffic(entry) == 0) continue;
       for (RecordPtr& r : entry.chain) r->rxTotal = r->txTotal = 0;
@@ -67,8 +81,14 @@ bool SaveDayFile(CounterState& state, const CivilDate& date, bool resetTotals) {
   return true;
 }
 
+void ForgetSavedEntryOwners(CounterState& state) {
+  state.savedEntryOwners.clear();
+  state.ownersKnown = false;
+}
+
 bool LoadDayFile(CounterState& state) {
   state.table.Clear();
+  StartOwners(state, state.clock.LocalDate());
   if (!ReadToday(state)) return false;
   DayFileReader reader(state.fileBytes);
   std::uint32_t groupCount = 0;
@@ -82,6 +102,7 @@ bool LoadDayFile(CounterState& state) {
       DayFileEntry entry;
       if (!reader.ReadEntry(entry)) return false;
       RecordPtr r = NewRecord();
+      state.savedEntryOwners.push_back(r.get());  // null (nobody) when the record cannot be had
       if (!r) continue;
       SetFieldText(r->adapterKey, FieldText(key));
       SetFieldText(r->ipText, FieldText(entry.ipText));
@@ -103,26 +124,39 @@ bool LoadDayFile(CounterState& state) {
 
 bool LookupSavedTotals(CounterState& state, std::string_view adapterKey, std::string_view ipText,
                        std::string_view bssid, std::string_view ssid, std::uint64_t& rxOut,
-                       std::uint64_t& txOut) {
+                       std::uint64_t& txOut, const ConnectionRecord* claimant) {
+  const CivilDate today = state.clock.LocalDate();
   if (!ReadToday(state)) return false;
+  // Owners recorded for another date's file say nothing about this one.
+  if (!state.ownersKnown || state.ownersDate != today) StartOwners(state, today);
   DayFileReader reader(state.fileBytes);
   std::uint32_t groupCount = 0;
   if (!reader.ReadGroupCount(groupCount)) return false;
+  std::size_t ordinal = 0;  // of the entry in the whole file
   for (std::uint32_t g = 0; g < groupCount; ++g) {
     char key[kAdapterKeyWidth];
     std::uint32_t entryCount = 0;
     if (!reader.ReadGroupHeader(key, entryCount)) return false;
     if (FieldText(key) != adapterKey) {
       if (!reader.SkipEntries(entryCount)) return false;
+      ordinal += entryCount;
       continue;
     }
-    for (std::uint32_t e = 0; e < entryCount; ++e) {
+    for (std::uint32_t e = 0; e < entryCount; ++e, ++ordinal) {
       DayFileEntry entry;
       if (!reader.ReadEntry(entry)) return false;
       if (MatchesConnection(FieldText(entry.ipText), FieldText(entry.bssid), FieldText(entry.ssid),
                             ipText, bssid, ssid)) {
+        std::vector<const ConnectionRecord*>& owners = state.savedEntryOwners;
+        const ConnectionRecord* owner = ordinal < owners.size() ? owners[ordinal] : nullptr;
+        // Its totals live in that record already.
+        if (claimant != nullptr && owner != nullptr && owner != claimant) return true;
         rxOut = entry.rxBytes;
         txOut = entry.txBytes;
+        if (claimant != nullptr) {
+          if (owners.size() <= ordinal) owners.resize(ordinal + 1, nullptr);
+          owners[ordinal] = claimant;
+        }
         return true;
       }
     }
@@ -153,8 +187,6 @@ void PruneDayFiles(CounterState& state) {
     if (name < cutoff) state.files.Remove(name);
   }
 }
-
-bool HasDayFileSuffix(std::string_view name) { return EndsWithNoCase(name, kDayFileSuffix); }
 
 std::string SaveTemporaryName(std::string_view dayFileName) {
   std::string name(dayFileName.substr(0, dayFileName.size() - kDayFileSuffix.size()));

@@ -20,10 +20,15 @@ namespace tral {
 bool LoadDayFile(CounterState& state);
 
 // Stores the saved totals of the matching entry of today's file into rxOut/txOut, leaving them
-// untouched when there is none. True when today's file was read through to the group searched.
+// untouched when there is none. With a `claimant`, also when another live record holds that entry
+// already; otherwise the claimant holds it from now on. True when today's file was read
+// through to the group searched.
 bool LookupSavedTotals(CounterState& state, std::string_view adapterKey, std::string_view ipText,
                        std::string_view bssid, std::string_view ssid, std::uint64_t& rxOut,
-                       std::uint64_t& txOut);
+                       std::uint64_t& txOut, const ConnectionRecord* claimant = nullptr);
+
+// Forgets which records hold the entries of today's file; called whenever the table is emptied.
+void ForgetSavedEntryOwners(CounterState& state);
 
 // The keepdays setting: days of files kept besides today's; 0 and -1 keep all, other negative
 // values delete nothing.
@@ -31,10 +36,6 @@ std::int32_t ReadKeepDays(DayFileStore& files);
 
 // The name below which day files are deleted, or empty when nothing is to be deleted.
 std::string PruneCutoffName(std::int32_t keepDays, const CivilDate& today);
-
-// Whether a name found by a "*.bin" directory search really ends in ".bin" (any case): the search
-// also matches short-name aliases, so "x.binary" (alias "X~1.BIN") is not a day file.
-bool HasDayFileSuffix(std::string_view name);
 
 // Deletes the day files whose names sort below the cutoff of the keepdays setting.
 void PruneDayFiles(CounterState& state);

@@ -41,7 +41,7 @@ RecordPtr NewRecordFor(CounterState& state, const AdapterEntry& e) {
   RecordPtr r = NewRecord();
   if (!r) return r;
   LookupSavedTotals(state, FieldText(e.adapterKey), FieldText(e.ipText), FieldText(e.bssid),
-                    FieldText(e.ssid), r->rxTotal, r->txTotal);
+                    FieldText(e.ssid), r->rxTotal, r->txTotal, r.get());
   CopyEntryTexts(*r, e);
   return r;
 }
@@ -88,7 +88,7 @@ void ReconcileEntry(CounterState& state, const AdapterEntry& e, bool reload) {
   }
   if (reload) {
     LookupSavedTotals(state, FieldText(e.adapterKey), FieldText(e.ipText), FieldText(e.bssid),
-                      FieldText(e.ssid), w.rxTotal, w.txTotal);
+                      FieldText(e.ssid), w.rxTotal, w.txTotal, &w);
   }
 }
 
@@ -143,6 +143,16 @@ void HoldDrop(bool& hold, std::uint64_t& heldBase, std::uint64_t base, std::uint
   hold = true;
 }
 
+// A baseline carried to the other counter width. Going to 32 bits keeps its low half; going to 64
+// bits puts the 32-bit baseline under the reading's high half. Where the low half has wrapped in
+// between, the carried baseline lies above the reading and the pass counts as a drop, as a wrap of
+// the 32-bit counters does.
+std::uint64_t CarryBaseline(std::uint64_t base, std::uint64_t reading, bool toWide) {
+  constexpr std::uint64_t kLow = 0xFFFFFFFFu;
+  if (!toWide) return base & kLow;
+  return (reading & ~kLow) | (base & kLow);
+}
+
 void ShiftWindow(std::uint32_t (&window)[3], std::uint64_t delta) {
   window[2] = window[1];
   window[1] = window[0];
@@ -162,16 +172,23 @@ ConnectionRecord* UpdateHead(ConnectionRecord& h, const CounterReading& reading,
                              std::uint32_t now) {
   const std::uint64_t rx = reading.rxOctets;
   const std::uint64_t tx = reading.txOctets;
-  // Without a baseline: all bits set (64-bit), or anything in the high half (32-bit counters).
-  const bool noBaseline = reading.wide ? (h.rxBase == kNoBaseline || h.txBase == kNoBaseline)
-                                       : ((h.rxBase >> 32) != 0 || (h.txBase >> 32) != 0);
-  const bool widthChanged = !noBaseline && h.wideBase != reading.wide;
-  if (!noBaseline && !widthChanged && !rebaseline) {
+  // Without a baseline: all bits set (64-bit baselines), or anything in the high half (32-bit).
+  const bool noBaseline = h.wideBase ? (h.rxBase == kNoBaseline || h.txBase == kNoBaseline)
+                                     : ((h.rxBase >> 32) != 0 || (h.txBase >> 32) != 0);
+  if (!noBaseline && h.wideBase != reading.wide) {
+    // A pass that reads the other table (one failed call of the 64-bit one) goes on from the same
+    // counters: the 32-bit counters are the low halves of the 64-bit ones.
+    h.rxBase = CarryBaseline(h.rxBase, rx, reading.wide);
+    h.txBase = CarryBaseline(h.txBase, tx, reading.wide);
+    h.wideBase = reading.wide;
+    h.holdRx = h.holdTx = false;
+  }
+  if (!noBaseline && !rebaseline) {
     SettleHold(h.holdRx, h.rxHold, h.rxBase, rx);
     SettleHold(h.holdTx, h.txHold, h.txBase, tx);
   }
-  const bool dropped = !noBaseline && !widthChanged && (rx < h.rxBase || tx < h.txBase);
-  const bool rebase = rebaseline || noBaseline || widthChanged || dropped;
+  const bool dropped = !noBaseline && (rx < h.rxBase || tx < h.txBase);
+  const bool rebase = rebaseline || noBaseline || dropped;
   std::uint32_t intervalMs = kNominalPassMs;
   if (rebase) {
     if (dropped) {

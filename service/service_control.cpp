@@ -12,13 +12,29 @@ ServiceCommand ParseServiceCommand(std::string_view tail) {
   return ServiceCommand::kRunService;
 }
 
-std::uint32_t ControlsAccepted(ServiceState state) {
-  return state == ServiceState::kStartPending ? 0 : kAcceptStopPauseContinue;
+std::uint32_t ControlsAccepted(ServiceState state, bool preshutdownOffered) {
+  if (state == ServiceState::kStartPending) return 0;
+  return kAcceptStopPauseContinue | kAcceptShutdown | (preshutdownOffered ? kAcceptPreshutdown : 0);
+}
+
+std::string ServiceImagePath(std::string_view modulePath) {
+  const bool quoted = modulePath.size() >= 2 && modulePath.front() == '"' && modulePath.back() == '"';
+  if (quoted || modulePath.find_first_of(" \t") == std::string_view::npos) return std::string(modulePath);
+  return '"' + std::string(modulePath) + '"';
+}
+
+GuardVerdict JudgeExistingGuard(ObjectOwner guardOwner, std::optional<ObjectOwner> requestOwner) {
+  auto ours = [](ObjectOwner o) { return o == ObjectOwner::kPrivileged || o == ObjectOwner::kThisAccount; };
+  if (ours(guardOwner)) return GuardVerdict::kAnotherInstance;
+  if (requestOwner && ours(*requestOwner)) return GuardVerdict::kAnotherInstance;
+  return GuardVerdict::kSquatted;
 }
 
 ControlDecision DecideControl(ServiceState current, std::uint32_t control) {
   switch (control) {
     case kControlStop:
+    case kControlShutdown:
+    case kControlPreshutdown:
       if (current == ServiceState::kRunning || current == ServiceState::kPaused ||
           current == ServiceState::kPausePending || current == ServiceState::kContinuePending) {
         return {ControlAction::kStop, ServiceState::kStopPending};

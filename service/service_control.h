@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace tral {
@@ -27,11 +29,43 @@ inline constexpr std::uint32_t kControlStop = 1;
 inline constexpr std::uint32_t kControlPause = 2;
 inline constexpr std::uint32_t kControlContinue = 3;
 inline constexpr std::uint32_t kControlInterrogate = 4;
+inline constexpr std::uint32_t kControlShutdown = 5;
+inline constexpr std::uint32_t kControlPreshutdown = 15;
 
 inline constexpr std::uint32_t kAcceptStopPauseContinue = 3;  // SERVICE_ACCEPT_STOP | _PAUSE_CONTINUE
+inline constexpr std::uint32_t kAcceptShutdown = 4;
+inline constexpr std::uint32_t kAcceptPreshutdown = 0x100;
 
-// Controls accepted in a state: none while starting, stop and pause/continue otherwise.
-std::uint32_t ControlsAccepted(ServiceState state);
+// Controls accepted in a state: none while starting; otherwise stop, pause/continue and the system's
+// shutdown notice, and its pre-shutdown notice where the system offers one (`preshutdownOffered`),
+// so that a shutdown or reboot ends the service through the same final save as a stop.
+std::uint32_t ControlsAccepted(ServiceState state, bool preshutdownOffered);
+
+// The service's image path as registered: quoted when it contains a blank, so that the service
+// control manager cannot take a leading part of it ("C:\Program.exe") for the program; as it is
+// otherwise.
+std::string ServiceImagePath(std::string_view modulePath);
+
+// Who owns an existing kernel object, as far as the starting instance can tell.
+enum class ObjectOwner {
+  kPrivileged,  // LocalSystem, a service account or the administrators
+  kThisAccount,  // the account this instance runs as
+  kOtherAccount,  // any other account: an ordinary program may have created it
+  kUnreadable,  // its security cannot be read
+};
+
+enum class GuardVerdict {
+  kAnotherInstance,  // a counting instance runs: end at once
+  kSquatted,  // the name is held by a program that is not the service: count all the same
+};
+
+// A start found "Global\QTraldenServiceEvent" existing. A counting instance creates that event with
+// the security of its own account, which is privileged for the service; an object any other account
+// owns (or one we may not even read) was put there by another program. Such a squatted guard proves
+// nothing, unless the request event "Global\QRateGet" (`requestOwner`, empty when it does not
+// exist) is owned by a privileged account or by ours: then a counting instance that found the same
+// squatter runs already.
+GuardVerdict JudgeExistingGuard(ObjectOwner guardOwner, std::optional<ObjectOwner> requestOwner);
 
 enum class ControlAction { kNone, kStop, kPause, kContinue };
 
@@ -40,7 +74,7 @@ struct ControlDecision {
   ServiceState report = ServiceState::kRunning;  // the state to report (and record)
 };
 
-// STOP ends the service from running or paused; PAUSE holds a running worker; CONTINUE releases a
+// STOP, SHUTDOWN and PRESHUTDOWN end the service from running or paused; PAUSE holds a running worker; CONTINUE releases a
 // paused one. Any other control, or one that does not apply in the current state, reports the state
 // the service is really in, so that a paused service stays recorded as paused.
 ControlDecision DecideControl(ServiceState current, std::uint32_t control);

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "shared/ascii_text.h"
+
 namespace tral {
 
 // Howard Hinnant's days-from-civil algorithm over 400-year eras.
@@ -39,6 +41,29 @@ std::string DayFileName(const CivilDate& date) {
   std::snprintf(name, sizeof name, "%.4u%.2u%.2u.bin", static_cast<unsigned>(date.year),
                 static_cast<unsigned>(date.month), static_cast<unsigned>(date.day));
   return name;
+}
+
+bool HasDayFileSuffix(std::string_view name) {
+  constexpr std::string_view kSuffix = ".bin";
+  return name.size() >= kSuffix.size() && AsciiEqualIgnoringCase(name.substr(name.size() - kSuffix.size()), kSuffix);
+}
+
+bool ParseDayFileName(std::string_view name, CivilDate& date) {
+  constexpr std::size_t kDigits = 8;
+  if (name.size() != kDigits + 4 || !HasDayFileSuffix(name)) return false;
+  unsigned value[kDigits];
+  for (std::size_t i = 0; i < kDigits; ++i) {
+    if (name[i] < '0' || name[i] > '9') return false;
+    value[i] = static_cast<unsigned>(name[i] - '0');
+  }
+  const CivilDate parsed{static_cast<std::uint16_t>(value[0] * 1000 + value[1] * 100 + value[2] * 10 + value[3]),
+                         static_cast<std::uint16_t>(value[4] * 10 + value[5]),
+                         static_cast<std::uint16_t>(value[6] * 10 + value[7])};
+  if (parsed.month < 1 || parsed.month > 12 || parsed.day < 1) return false;
+  // A day past the month's end would roll over into the next month: not a real date.
+  if (CivilFromDays(DaysFromCivil(parsed)) != parsed) return false;
+  date = parsed;
+  return true;
 }
 
 }  // namespace tral

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tral {
 
@@ -22,5 +23,14 @@ CivilDate AddDays(const CivilDate& date, std::int64_t days);
 
 // "%.4u%.2u%.2u.bin": 13 March 2009 gives "20090313.bin".
 std::string DayFileName(const CivilDate& date);
+
+// Whether a name found by a "*.bin" directory search really ends in ".bin" (any case): the search
+// also matches short-name aliases, so "x.binary" (alias "X~1.BIN") is not a day file.
+bool HasDayFileSuffix(std::string_view name);
+
+// The date whose day file has this name: eight digits of a real calendar date and ".bin" in any
+// case ("20090313.BIN" too, since file names compare without case). False for anything else,
+// such as "20090230.bin", a save's temporary or a short-name alias.
+bool ParseDayFileName(std::string_view name, CivilDate& date);
 
 }  // namespace tral

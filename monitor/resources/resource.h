@@ -16,6 +16,7 @@
 #define IDR_TRAYMENU 131
 #define IDB_MENU_ABOUT 132
 #define IDB_MENU_HOMEPAGE 133
+#define IDD_STATISTIC 135
 
 // ---- Main window (dialog 102) ----
 #define IDC_MAIN_PREVIOUS 1000
@@ -79,6 +80,22 @@
 #define IDC_OPT_PREFER_GROUP 1068
 #define IDC_OPT_REFRESH_LABEL 1069
 #define IDC_OPT_REFRESH_UNIT 1070
+
+// ---- Statistics (dialog 135) ----
+#define IDC_STAT_DOWNLOAD_TOTAL 1009
+#define IDC_STAT_DAY_VIEW 1022
+#define IDC_STAT_FIRST_DAY 1047
+#define IDC_STAT_LAST_DAY 1048
+#define IDC_STAT_LIST 1049
+#define IDC_STAT_UPLOAD_TOTAL 1051
+#define IDC_STAT_REFRESH 1052
+#define IDC_STAT_DAY_SPIN 1054
+#define IDC_STAT_TO_LABEL 1055
+#define IDC_STAT_FROM_LABEL 1056
+#define IDC_STAT_UPTIME 1057
+#define IDC_STAT_DOWNLOAD_LABEL 1058
+#define IDC_STAT_UPLOAD_LABEL 1059
+#define IDC_STAT_UPTIME_LABEL 1060
 
 // ---- Commands of the main window: system menu and tray menu ----
 #define IDM_ABOUTBOX 0x0010

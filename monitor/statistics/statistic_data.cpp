@@ -1,6 +1,7 @@
 // Statistics aggregation over day files, and its size and running-time texts.
 #include "monitor/statistics/statistic_data.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "shared/day_file_codec.h"
@@ -102,6 +103,22 @@ DayReadOutcome CStatisticData::ReadDay(std::uint16_t year, std::uint16_t month, 
 DayReadOutcome CStatisticData::CountDay(const CivilDate& date) { return ReadDay(date.year, date.month, date.day); }
 
 void CStatisticData::CountSpan(const CivilDate& first, const CivilDate& last, const DayReadObserver& observer) {
+  if (!files_.ListDayFiles(listed_)) {
+    CountEveryDate(first, last, observer);
+    return;
+  }
+  // Ascending dates, each once (a file system that tells letter case apart may hold "....bin" and
+  // "....BIN" of one date; reading by date opens one of them once).
+  std::sort(listed_.begin(), listed_.end());
+  listed_.erase(std::unique(listed_.begin(), listed_.end()), listed_.end());
+  const CivilDate end = std::max(first, last);  // a first date after the last reads the first only
+  for (auto it = std::lower_bound(listed_.begin(), listed_.end(), first); it != listed_.end() && *it <= end; ++it) {
+    const DayReadOutcome outcome = CountDay(*it);
+    if (observer) observer(*it, outcome);
+  }
+}
+
+void CStatisticData::CountEveryDate(const CivilDate& first, const CivilDate& last, const DayReadObserver& observer) {
   CivilDate date = first;
   for (;;) {
     const DayReadOutcome outcome = CountDay(date);

@@ -20,6 +20,12 @@ class DayFileSource {
   // Replaces `bytes` with the whole day file of `date`. False when it does not exist or cannot be
   // opened for reading with others reading too (the service holds it while it writes).
   [[nodiscard]] virtual bool ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) = 0;
+  // Replaces `dates` with the dates of the day files present, in any order. False when the source
+  // cannot list its files; a span is then read date by date.
+  [[nodiscard]] virtual bool ListDayFiles(std::vector<CivilDate>& dates) {
+    dates.clear();
+    return false;
+  }
 };
 
 // Case-insensitive equality of two texts in the system code page. The portable default folds ASCII
@@ -77,7 +83,10 @@ class CStatisticData {
   DayReadOutcome ReadDay(std::uint16_t year, std::uint16_t month, std::uint16_t day);
   DayReadOutcome CountDay(const CivilDate& date);
   // Every date from `first` to `last`, both included; `first` is read even when after `last`.
-  // `observer`, when given, hears of every day right after it was read.
+  // Only the dates whose files the source lists are read, so a span of centuries costs one listing
+  // instead of a failed open per day; the result is the same as reading every date. `observer`,
+  // when given, hears of every day right after it was read (dates without a file are then not
+  // read, and not heard of).
   void CountSpan(const CivilDate& first, const CivilDate& last, const DayReadObserver& observer = nullptr);
 
   std::size_t RowCount() const { return rows_.size(); }
@@ -89,6 +98,7 @@ class CStatisticData {
   StatisticSums SumChecked() const;
 
  private:
+  void CountEveryDate(const CivilDate& first, const CivilDate& last, const DayReadObserver& observer);
   void Merge(std::string_view adapterKey, std::string_view ipText, std::string_view bssid, std::string_view ssid,
              std::uint64_t downloadedKb, std::uint64_t uploadedKb, std::uint64_t downloadedBytes,
              std::uint64_t uploadedBytes);
@@ -101,6 +111,7 @@ class CStatisticData {
   std::uint64_t uptimeMs_ = 0;
   std::size_t nextRowHint_ = 0;  // index after the row matched last
   std::vector<std::uint8_t> buffer_;  // one day's bytes, reused from day to day
+  std::vector<CivilDate> listed_;  // the source's day files, reused from count to count
 };
 
 // "<n> KB ", "<n> MB ", "<n> GB " or "<n> TB " from a count of KB: decimal thresholds of

@@ -78,26 +78,6 @@ struct ChangeWatch {
   }
 };
 
-// "Global\QRateGet", "Global\QRateSet" and "Global\QRateMMt".
-struct BlockObjects {
-  UniqueKernelHandle request;
-  UniqueKernelHandle answer;
-  UniqueKernelHandle mutex;
-
-  bool Ready() const { return request && answer && mutex; }
-
-  // Creates what is missing. A name that exists already is used as it is: the entry point's event
-  // has made sure that no other counting instance runs, so an existing object is held open by a
-  // client or by another program, and neither must keep the service from counting. What cannot be
-  // created now (say, a name taken with a hostile access list) is tried again at the next iteration,
-  // and until then the worker counts and saves without answering.
-  void CreateMissing(SECURITY_ATTRIBUTES* security) {
-    if (!request) request.Reset(::CreateEventA(security, FALSE, FALSE, kRequestEventName));
-    if (!answer) answer.Reset(::CreateEventA(security, FALSE, FALSE, kAnswerEventName));
-    if (!mutex) mutex.Reset(::CreateMutexA(security, FALSE, kBlockMutexName));
-  }
-};
-
 class BlockAnswerer final : public RequestAnswerer {
  public:
   BlockAnswerer(BlockObjects& objects, SECURITY_ATTRIBUTES* security)

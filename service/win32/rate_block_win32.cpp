@@ -5,6 +5,7 @@
 #include <span>
 
 #include "service/rate_block.h"
+#include "service/win32/object_owner_win32.h"
 #include "shared/win32/mutex_ownership.h"
 
 namespace tral::win32 {
@@ -39,6 +40,15 @@ bool MapSection(RateBlockSection& block, std::size_t needed, SECURITY_ATTRIBUTES
 }
 
 }  // namespace
+
+void BlockObjects::CreateMissing(SECURITY_ATTRIBUTES* security, const BlockNames& names) {
+  // Both events auto-reset: a manual-reset request would stay signalled after the first answer and
+  // make the worker answer in a loop, and a manual-reset answer would release every later client at
+  // once with a stale snapshot.
+  if (!request) request.Reset(::CreateEventA(security, FALSE, FALSE, names.request));
+  if (!answer) answer.Reset(::CreateEventA(security, FALSE, FALSE, names.answer));
+  if (!mutex) mutex.Reset(::CreateMutexA(security, FALSE, names.mutex));
+}
 
 bool PublishRateBlock(const ConnectionTable& table, RateBlockSection& block, HANDLE mutex,
                       SECURITY_ATTRIBUTES* security, const char* sectionName) {

@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 #include "service/connection_table.h"
 #include "shared/names.h"
@@ -11,6 +13,29 @@
 #include "shared/win32/unique_handle.h"
 
 namespace tral::win32 {
+
+// The names of the block's kernel objects: the real ones but for tests.
+struct BlockNames {
+  const char* request = kRequestEventName;
+  const char* answer = kAnswerEventName;
+  const char* mutex = kBlockMutexName;
+};
+
+// "Global\QRateGet", "Global\QRateSet" and "Global\QRateMMt" as the worker holds them.
+struct BlockObjects {
+  UniqueKernelHandle request;  // auto-reset: one wait takes one request
+  UniqueKernelHandle answer;  // auto-reset: one client's wait takes one answer
+  UniqueKernelHandle mutex;
+
+  bool Ready() const { return request && answer && mutex; }
+
+  // Creates what is missing, with `security`. A name that exists already is used as it is: the
+  // entry point's guard has made sure that no other counting instance runs, so an existing object is
+  // held open by a client or by another program, and neither must keep the service from counting.
+  // What cannot be created now (say, a name taken with a hostile access list) is tried again at the
+  // next iteration, and until then the worker counts and saves without answering.
+  void CreateMissing(SECURITY_ATTRIBUTES* security, const BlockNames& names = BlockNames{});
+};
 
 // How long the writer waits for "Global\QRateMMt" before it leaves the previous snapshot in place.
 inline constexpr DWORD kBlockMutexWaitMs = 1500;

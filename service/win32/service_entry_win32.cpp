@@ -8,6 +8,7 @@
 #include "service/service_control.h"
 #include "service/win32/counter_worker_win32.h"
 #include "service/win32/day_file_store_win32.h"
+#include "service/win32/object_owner_win32.h"
 #include "shared/names.h"
 #include "shared/win32/marker_file_win32.h"
 #include "shared/win32/unique_handle.h"
@@ -30,7 +31,9 @@ constexpr DWORD kDebugCloseWaitMs = 4500;  // the system ends a process 5 s afte
 // What the dispatcher's threads share: the main thread runs the control handler, the service main
 // routine runs on a thread of its own, the worker on a third.
 struct ServiceContext {
-  std::atomic<HANDLE> stopEvent{nullptr};  // "Global\QTraldenServiceEvent", owned by the entry point
+  // The worker's stop event, owned by the entry point: "Global\QTraldenServiceEvent", or an unnamed
+  // event of its own when another program squats that name.
+  std::atomic<HANDLE> stopEvent{nullptr};
   SERVICE_STATUS_HANDLE statusHandle = nullptr;
   UniqueKernelHandle completion;  // wakes the service main routine when the service must end
   UniqueKernelHandle worker;
@@ -42,6 +45,7 @@ struct ServiceContext {
   std::mutex statusLock;
   SERVICE_STATUS status{};
   std::atomic<ServiceState> state{ServiceState::kStopped};
+  bool preshutdownOffered = false;  // the system sends a pre-shutdown notice to services that ask
 
   UniqueKernelHandle debugDone;  // set when RunCounter has returned in debug mode
 };
@@ -66,17 +70,6 @@ DWORD WINAPI WorkerRoutine(LPVOID) {
   return 0;
 }
 
-// The worker's final save must be on disk before SERVICE_STOPPED: the process may end right after.
-// A paused worker needs nothing extra: its parked wait includes the stop event.
-void WaitForWorker() {
-  if (!g.worker) return;
-  DWORD checkPoint = 2;
-  for (DWORD waited = 0; waited < kStopLimitMs; waited += kStopPollMs) {
-    if (::WaitForSingleObject(g.worker.Get(), kStopPollMs) != WAIT_TIMEOUT) return;
-    ReportServiceStatus(SERVICE_STOP_PENDING, 0, checkPoint++, kPendingWaitHintMs);
-  }
-}
-
 void PauseWorker() {
   ::ResetEvent(g.parked.Get());
   ::SetEvent(g.pauseRequest.Get());
@@ -93,15 +86,63 @@ BOOL WINAPI DebugConsoleHandler(DWORD type) {
   return TRUE;
 }
 
+// Whether the system sends pre-shutdown notices: it keeps a pre-shutdown time-out for every
+// service then, which older systems do not know.
+bool PreshutdownOffered() {
+  UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return false;
+  UniqueServiceHandle service(::OpenServiceA(manager.Get(), kServiceName, SERVICE_QUERY_CONFIG));
+  if (!service) return false;
+  SERVICE_PRESHUTDOWN_INFO info{};
+  DWORD needed = 0;
+  return ::QueryServiceConfig2A(service.Get(), SERVICE_CONFIG_PRESHUTDOWN_INFO, reinterpret_cast<BYTE*>(&info),
+                                sizeof info, &needed) != 0;
+}
+
+// The program is built without a console of its own. In debug it attaches to the console of the
+// program that started it (or opens one when there is none), so that Ctrl+C and closing that
+// console reach the handler and the final save happens.
+void JoinConsole() {
+  if (::AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  if (::GetLastError() == ERROR_ACCESS_DENIED) return;  // attached to a console already
+  ::AllocConsole();
+}
+
+// The guard "Global\QTraldenServiceEvent" exists already, or cannot be created because the name is
+// taken. True when another counting instance holds it; false when some other program squats the
+// name, and this instance is to count all the same.
+bool AnotherInstanceRuns(HANDLE existing, DWORD createError) {
+  ObjectOwner owner = ObjectOwner::kUnreadable;
+  if (existing) {
+    owner = OwnerOfObject(existing);
+  } else if (createError == ERROR_ACCESS_DENIED) {
+    owner = OwnerOfNamedEvent(kServiceEventName).value_or(ObjectOwner::kUnreadable);
+  }
+  return JudgeExistingGuard(owner, OwnerOfNamedEvent(kRequestEventName)) == GuardVerdict::kAnotherInstance;
+}
+
 int RunCountingInstance(bool debug) {
-  UniqueKernelHandle stopEvent(::CreateEventA(nullptr, FALSE, FALSE, kServiceEventName));
-  if (!stopEvent) return 0;
-  if (::GetLastError() == ERROR_ALREADY_EXISTS) return 0;  // another counting instance runs
-  g.stopEvent = stopEvent.Get();
+  OwnedObjectSecurity security;
+  UniqueKernelHandle guard(::CreateEventA(security.Get(), FALSE, FALSE, kServiceEventName));
+  const DWORD createError = ::GetLastError();
+  UniqueKernelHandle ownStop;  // the stop event when a squatter holds the guard's name
+  HANDLE stop = guard.Get();
+  if (!guard || createError == ERROR_ALREADY_EXISTS) {
+    // Access denied, or the name taken by another kind of object: someone holds it. Any other
+    // failure (no memory, no handles) leaves nothing to count with.
+    const bool taken = guard || createError == ERROR_ACCESS_DENIED || createError == ERROR_INVALID_HANDLE;
+    if (!taken || AnotherInstanceRuns(guard.Get(), createError)) return 0;
+    // Whoever owns that event may set it: the worker listens to an event of its own instead.
+    ownStop.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    if (!ownStop) return 0;
+    stop = ownStop.Get();
+  }
+  g.stopEvent = stop;
   if (debug) {
+    JoinConsole();
     g.debugDone.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     ::SetConsoleCtrlHandler(DebugConsoleHandler, TRUE);
-    RunCounter(stopEvent.Get(), nullptr);
+    RunCounter(stop, nullptr);
     if (g.debugDone) ::SetEvent(g.debugDone.Get());
     // The stop event closes on return: no console event may signal it after that.
     ::SetConsoleCtrlHandler(DebugConsoleHandler, FALSE);
@@ -133,6 +174,9 @@ bool InstallCounterService(const char* name, const char* path, bool autoStart, b
     SERVICE_DESCRIPTIONA info{text};
     ::ChangeServiceConfig2A(service.Get(), SERVICE_CONFIG_DESCRIPTION, &info);
   }
+  // Systems with pre-shutdown notices give the service this long for its final save.
+  SERVICE_PRESHUTDOWN_INFO preshutdown{kPreshutdownTimeoutMs};
+  ::ChangeServiceConfig2A(service.Get(), SERVICE_CONFIG_PRESHUTDOWN_INFO, &preshutdown);
   service.Reset();
   if (startNow) StartThroughManager(manager.Get(), name);
   return true;
@@ -194,7 +238,7 @@ bool ReportServiceStatus(DWORD state, DWORD exitCode, DWORD checkPoint, DWORD wa
     std::lock_guard<std::mutex> lock(g.statusLock);
     g.status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
     g.status.dwCurrentState = state;
-    g.status.dwControlsAccepted = ControlsAccepted(static_cast<ServiceState>(state));
+    g.status.dwControlsAccepted = ControlsAccepted(static_cast<ServiceState>(state), g.preshutdownOffered);
     g.status.dwWin32ExitCode = exitCode;
     g.status.dwServiceSpecificExitCode = 0;
     g.status.dwCheckPoint = checkPoint;
@@ -206,32 +250,48 @@ bool ReportServiceStatus(DWORD state, DWORD exitCode, DWORD checkPoint, DWORD wa
   return ok;
 }
 
-void WINAPI CounterControlHandler(DWORD control) {
+DWORD WINAPI CounterControlHandler(DWORD control, DWORD, LPVOID, LPVOID) {
   const ControlDecision decision = DecideControl(g.state.load(), control);
   switch (decision.action) {
     case ControlAction::kStop:
+      // STOP, SHUTDOWN and PRESHUTDOWN alike: the service main routine saves and reports STOPPED.
       ReportServiceStatus(SERVICE_STOP_PENDING, 0, 1, kPendingWaitHintMs);
       if (g.completion) ::SetEvent(g.completion.Get());
-      return;
+      return NO_ERROR;
     case ControlAction::kPause:
       PauseWorker();
       ReportServiceStatus(SERVICE_PAUSED, 0, 0, 0);
-      return;
+      return NO_ERROR;
     case ControlAction::kContinue:
       ::SetEvent(g.resume.Get());
       ReportServiceStatus(SERVICE_RUNNING, 0, 0, 0);
-      return;
+      return NO_ERROR;
     case ControlAction::kNone: {
       // The state the service is really in, as last reported.
       std::lock_guard<std::mutex> lock(g.statusLock);
       ::SetServiceStatus(g.statusHandle, &g.status);
-      return;
+      return NO_ERROR;
     }
   }
+  return NO_ERROR;
+}
+
+bool StopWorkerAndWait(HANDLE stopEvent, HANDLE worker, DWORD limitMs, DWORD pollMs,
+                       const std::function<void()>& stillPending) {
+  if (stopEvent) ::SetEvent(stopEvent);
+  if (!worker) return true;
+  // The final save must be on disk before SERVICE_STOPPED: the process may end right after. A paused
+  // worker needs nothing extra: its parked wait includes the stop event.
+  for (DWORD waited = 0; waited < limitMs; waited += pollMs) {
+    if (::WaitForSingleObject(worker, pollMs) != WAIT_TIMEOUT) return true;
+    stillPending();
+  }
+  return ::WaitForSingleObject(worker, 0) != WAIT_TIMEOUT;
 }
 
 void WINAPI CounterServiceMain(DWORD, LPSTR*) {
-  g.statusHandle = ::RegisterServiceCtrlHandlerA(kServiceName, CounterControlHandler);
+  g.preshutdownOffered = PreshutdownOffered();
+  g.statusHandle = ::RegisterServiceCtrlHandlerExA(kServiceName, CounterControlHandler, nullptr);
   if (g.statusHandle && ReportServiceStatus(SERVICE_START_PENDING, 0, 1, kPendingWaitHintMs)) {
     g.completion.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (g.completion && ReportServiceStatus(SERVICE_START_PENDING, 0, 2, kPendingWaitHintMs)) {
@@ -247,8 +307,9 @@ void WINAPI CounterServiceMain(DWORD, LPSTR*) {
       }
     }
   }
-  ::SetEvent(g.stopEvent);
-  WaitForWorker();
+  DWORD checkPoint = 2;
+  StopWorkerAndWait(g.stopEvent, g.worker.Get(), kStopLimitMs, kStopPollMs,
+                    [&] { ReportServiceStatus(SERVICE_STOP_PENDING, 0, checkPoint++, kPendingWaitHintMs); });
   if (g.statusHandle) ReportServiceStatus(SERVICE_STOPPED, 0, 0, 0);
 }
 
@@ -256,7 +317,7 @@ int RunServiceProgram(std::string_view commandTail) {
   switch (ParseServiceCommand(commandTail)) {
     case ServiceCommand::kInstall: {
       CreateMarker(kInstallMarker);
-      const std::string path = ModulePath();
+      const std::string path = ServiceImagePath(ModulePath());
       if (InstallCounterService(kServiceName, path.c_str(), true, false, kServiceDescription)) {
         CreateMarker(kInstalledMarker);
         StartCounterService(kServiceName);

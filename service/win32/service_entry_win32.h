@@ -3,14 +3,16 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace tral::win32 {
 
 // Registers the service (own process, LocalSystem, normal error control) with the executable path
-// unquoted and without arguments; automatic start when `autoStart`, else on demand. Starts it when
-// `startNow`. The description is set when given; its result is not looked at.
+// as given, without arguments; automatic start when `autoStart`, else on demand. Starts it when
+// `startNow`. The description is set when given, and a pre-shutdown time-out where the system has
+// pre-shutdown notices; neither result is looked at.
 bool InstallCounterService(const char* name, const char* path, bool autoStart, bool startNow,
                            const char* description);
 // True when the start succeeds or the service runs already.
@@ -28,8 +30,18 @@ void RemoveCounterData();
 
 // The service main routine handed to the dispatcher; the arguments are not used.
 void WINAPI CounterServiceMain(DWORD argc, LPSTR* argv);
-// The handler registered with RegisterServiceCtrlHandlerA.
-void WINAPI CounterControlHandler(DWORD control);
+// The handler registered with RegisterServiceCtrlHandlerExA: STOP, SHUTDOWN and PRESHUTDOWN end
+// the service through the same final save; PAUSE and CONTINUE hold and release the worker.
+DWORD WINAPI CounterControlHandler(DWORD control, DWORD eventType, LPVOID eventData, LPVOID context);
+
+// The end of a service run: sets the stop event and waits until the worker thread has ended, its
+// final save done, calling `stillPending` after every `pollMs` of waiting (the caller reports
+// STOP_PENDING with a new check point). Gives up after `limitMs`. True when the worker ended.
+bool StopWorkerAndWait(HANDLE stopEvent, HANDLE worker, DWORD limitMs, DWORD pollMs,
+                       const std::function<void()>& stillPending);
+
+// The time the system is asked to allow between its pre-shutdown notice and the shutdown.
+inline constexpr DWORD kPreshutdownTimeoutMs = 15000;
 // Fills the status record (controls accepted by state) and reports it; on failure the service main
 // routine is woken to end the service.
 bool ReportServiceStatus(DWORD state, DWORD exitCode, DWORD checkPoint, DWORD waitHint);

@@ -107,6 +107,12 @@ struct IconTraits {  // icons made by the program (not shared resource icons)
   static void Close(Type h) noexcept { ::DestroyIcon(h); }
 };
 
+struct LocalMemoryTraits {  // buffers the system allocates for the caller (security descriptors)
+  using Type = HLOCAL;
+  static Type Invalid() noexcept { return nullptr; }
+  static void Close(Type p) noexcept { ::LocalFree(p); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
@@ -119,5 +125,6 @@ using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
 using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 using UniqueIcon = UniqueHandle<IconTraits>;
+using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
 
 }  // namespace tral::win32

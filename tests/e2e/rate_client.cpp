@@ -13,6 +13,9 @@
 //   rate_client flood MS              sets "Global\QRateGet" in a tight loop for MS ms
 //   rate_client scribble              fills the mapped section with garbage
 //   rate_client squat MS              holds the block's event and mutex names open for MS ms
+//   rate_client squat-guard MS [foreign]  holds "Global\QTraldenServiceEvent" for MS ms; with
+//                                     "foreign" the event's owner is another account ("Everyone")
+//   rate_client poll MS               a snapshot every MS ms, one JSON line each, until killed
 #include <windows.h>
 
 #include <cstdint>
@@ -172,6 +175,7 @@ int Snapshot(DWORD waitMs) {
   const int result = Request(waitMs, groups);
   if (result != 0) {
     std::printf("{\"error\": %d}\n", result);
+    std::fflush(stdout);
     return result;
   }
   std::printf("{\"groups\": [");
@@ -191,7 +195,15 @@ int Snapshot(DWORD waitMs) {
     std::printf("]");
   }
   std::printf("]}\n");
+  std::fflush(stdout);
   return 0;
+}
+
+int Poll(DWORD periodMs) {
+  for (;;) {
+    Snapshot(1800);
+    Sleep(periodMs);
+  }
 }
 
 int Watch(int seconds) {
@@ -240,14 +252,19 @@ int ServiceConfig() {
       description->lpDescription) {
     descriptionText = description->lpDescription;
   }
+  SERVICE_PRESHUTDOWN_INFO preshutdown{};
+  const bool hasPreshutdown = QueryServiceConfig2A(service.h, SERVICE_CONFIG_PRESHUTDOWN_INFO,
+                                                   reinterpret_cast<BYTE*>(&preshutdown), sizeof preshutdown,
+                                                   &needed) != 0;
   auto str = [](const char* s) { return Json(s ? s : ""); };
   std::printf("{\"type\": %lu, \"start\": %lu, \"errorControl\": %lu, \"path\": %s, \"group\": %s, "
               "\"tag\": %lu, \"dependencies\": %s, \"account\": %s, \"displayName\": %s, "
-              "\"description\": %s}\n",
+              "\"description\": %s, \"preshutdownMs\": %ld}\n",
               config->dwServiceType, config->dwStartType, config->dwErrorControl,
               str(config->lpBinaryPathName).c_str(), str(config->lpLoadOrderGroup).c_str(), config->dwTagId,
               str(config->lpDependencies).c_str(), str(config->lpServiceStartName).c_str(),
-              str(config->lpDisplayName).c_str(), Json(descriptionText).c_str());
+              str(config->lpDisplayName).c_str(), Json(descriptionText).c_str(),
+              hasPreshutdown ? static_cast<long>(preshutdown.dwPreshutdownTimeout) : -1L);
   return 0;
 }
 
@@ -316,6 +333,31 @@ int Squat(DWORD ms) {
   return 0;
 }
 
+// Holds the guard's name as another program could while the service is stopped; "foreign" makes
+// the event's owner an account that is neither privileged nor the service's.
+int SquatGuard(DWORD ms, bool foreign) {
+  SECURITY_DESCRIPTOR sd;
+  InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+  SetSecurityDescriptorDacl(&sd, TRUE, nullptr, FALSE);
+  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+  PSID everyone = nullptr;
+  if (foreign) {
+    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)) return 1;
+    SetSecurityDescriptorOwner(&sd, everyone, FALSE);
+  }
+  SECURITY_ATTRIBUTES sa{sizeof sa, &sd, FALSE};
+  Handle guard(CreateEventA(&sa, FALSE, FALSE, "Global\\QTraldenServiceEvent"));
+  if (everyone) FreeSid(everyone);
+  if (!guard.h) {
+    std::printf("{\"error\": %lu}\n", GetLastError());
+    return 1;
+  }
+  std::printf("holding\n");
+  std::fflush(stdout);
+  Sleep(ms);
+  return 0;
+}
+
 int Scribble() {
   Handle section(OpenFileMappingA(FILE_MAP_WRITE, FALSE, kSection));
   if (!section.h) return 5;
@@ -348,7 +390,11 @@ int main(int argc, char** argv) {
   if (op == "flood" && arg) return Flood(std::strtoul(arg, nullptr, 10));
   if (op == "scribble") return Scribble();
   if (op == "squat" && arg) return Squat(std::strtoul(arg, nullptr, 10));
+  if (op == "squat-guard" && arg) {
+    return SquatGuard(std::strtoul(arg, nullptr, 10), argc > 3 && std::strcmp(argv[3], "foreign") == 0);
+  }
+  if (op == "poll" && arg) return Poll(std::strtoul(arg, nullptr, 10));
   std::fprintf(stderr, "usage: rate_client snapshot|watch|svc-config|svc-status|svc-control N|svc-start|"
-                       "temp-path|hold-mutex MS [abandon]|flood MS|scribble|squat MS\n");
+                       "temp-path|hold-mutex MS [abandon]|flood MS|scribble|squat MS|squat-guard MS [foreign]|poll MS\n");
   return 64;
 }

@@ -47,7 +47,7 @@ def main():
             checks.eq("registration", config, {
                 "type": 0x10, "start": 2, "errorControl": 1, "path": lab.windows_path(exe), "group": "",
                 "tag": 0, "dependencies": "", "account": "LocalSystem", "displayName": "QTraldenMeterService",
-                "description": "Network data counter service"})
+                "description": "Network data counter service", "preshutdownMs": 15000})
         checks.true("the service runs", client.wait_for_state(SERVICE_RUNNING))
         checks.eq("it answers with an empty snapshot", client.wait_for_snapshot(), {"groups": []})
 

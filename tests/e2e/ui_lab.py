@@ -11,7 +11,7 @@ import subprocess
 import threading
 import time
 
-from wine_lab import IP_SERVICE, NS_PEER, NS_SERVICE, WINE64, Lab, skip
+from wine_lab import IP_SERVICE, WINE64, Lab, skip
 
 MAIN_CLASS, MAIN_TITLE = "#32770", "TraldenView"
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
@@ -32,7 +32,7 @@ class Driver:
     """The driver program kept running: one command line in, one JSON line out."""
 
     def __init__(self, lab, exe):
-        self.proc = subprocess.Popen(["ip", "netns", "exec", NS_SERVICE, WINE64, exe], env=lab.env, text=True,
+        self.proc = subprocess.Popen(["ip", "netns", "exec", lab.ns_service, WINE64, exe], env=lab.env, text=True,
                                      stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                                      bufsize=1)
 
@@ -144,7 +144,7 @@ class UiLab(Lab):
     # ---- the programs ----
     def start_monitor(self, *args):
         """Starts TraldenView.exe (with arguments, e.g. an installer word) without waiting for it."""
-        p = subprocess.Popen(["ip", "netns", "exec", NS_SERVICE, WINE64, self.monitor_exe, *args], env=self.env,
+        p = subprocess.Popen(["ip", "netns", "exec", self.ns_service, WINE64, self.monitor_exe, *args], env=self.env,
                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.monitor_procs.append(p)
         return p
@@ -198,12 +198,12 @@ class UiLab(Lab):
 
     def steady_traffic(self, target, interval=0.02, size=1000):
         """Echo requests from the peer to TARGET until the returned process is stopped."""
-        return subprocess.Popen(["ip", "netns", "exec", NS_PEER, "ping", "-q", "-i", str(interval), "-s", str(size),
+        return subprocess.Popen(["ip", "netns", "exec", self.ns_peer, "ping", "-q", "-i", str(interval), "-s", str(size),
                                  target], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def burst(self, count, size=1400, target=IP_SERVICE):
         """COUNT echo requests as fast as the replies come back."""
-        subprocess.run(["ip", "netns", "exec", NS_PEER, "ping", "-q", "-c", str(count), "-i", "0.001", "-s",
+        subprocess.run(["ip", "netns", "exec", self.ns_peer, "ping", "-q", "-c", str(count), "-i", "0.001", "-s",
                         str(size), target], check=True, timeout=120, stdout=subprocess.DEVNULL)
 
     # ---- settings ----

@@ -77,6 +77,12 @@ def run(cmd, check=True, timeout=60, **kw):
 
 
 class Lab:
+    # The namespace pair and its lock; a long run takes a pair of its own so that it keeps nobody's
+    # tests waiting.
+    ns_service, ns_peer = NS_SERVICE, NS_PEER
+    if_service, if_peer = IF_SERVICE, IF_PEER
+    lock_path = LOCK_PATH
+
     def __init__(self, build_prefix, scripts_dir, scratch):
         self.build_prefix = build_prefix
         self.scripts_dir = scripts_dir
@@ -90,7 +96,7 @@ class Lab:
     def __enter__(self):
         if os.geteuid() != 0:
             skip("network namespaces need root")
-        self.lock = open(LOCK_PATH, "w")
+        self.lock = open(self.lock_path, "w")
         deadline = time.time() + 240
         while True:
             try:
@@ -98,7 +104,7 @@ class Lab:
                 break
             except BlockingIOError:
                 if time.time() > deadline:
-                    raise RuntimeError("another run keeps the namespaces " + NS_SERVICE + "/" + NS_PEER)
+                    raise RuntimeError("another run keeps the namespaces " + self.ns_service + "/" + self.ns_peer)
                 time.sleep(1)
         try:
             return self.setup()
@@ -113,26 +119,26 @@ class Lab:
         if shutil.which("ip") is None or run(["ip", "netns", "list"], check=False).returncode != 0:
             skip("'ip netns' is not available")
         self.teardown()  # leftovers of an interrupted run
-        if run(["ip", "netns", "add", NS_SERVICE], check=False).returncode != 0:
+        if run(["ip", "netns", "add", self.ns_service], check=False).returncode != 0:
             skip("cannot create network namespaces here")
-        run(["ip", "netns", "add", NS_PEER])
-        for ns in (NS_SERVICE, NS_PEER):
+        run(["ip", "netns", "add", self.ns_peer])
+        for ns in (self.ns_service, self.ns_peer):
             # No IPv6: neither neighbour discovery nor router solicitations move the counters.
             run(["ip", "netns", "exec", ns, "sysctl", "-qw", "net.ipv6.conf.all.disable_ipv6=1",
                  "net.ipv6.conf.default.disable_ipv6=1"])
-        run(["ip", "link", "add", IF_SERVICE, "netns", NS_SERVICE, "type", "veth", "peer", "name", IF_PEER,
-             "netns", NS_PEER])
-        run(["ip", "-n", NS_SERVICE, "addr", "add", IP_SERVICE + "/24", "dev", IF_SERVICE])
-        run(["ip", "-n", NS_PEER, "addr", "add", IP_PEER + "/24", "dev", IF_PEER])
-        for ns, dev in ((NS_SERVICE, IF_SERVICE), (NS_PEER, IF_PEER)):
+        run(["ip", "link", "add", self.if_service, "netns", self.ns_service, "type", "veth", "peer", "name", self.if_peer,
+             "netns", self.ns_peer])
+        run(["ip", "-n", self.ns_service, "addr", "add", IP_SERVICE + "/24", "dev", self.if_service])
+        run(["ip", "-n", self.ns_peer, "addr", "add", IP_PEER + "/24", "dev", self.if_peer])
+        for ns, dev in ((self.ns_service, self.if_service), (self.ns_peer, self.if_peer)):
             run(["ip", "-n", ns, "link", "set", dev, "up"])
             run(["ip", "-n", ns, "link", "set", "lo", "up"])
-        self.mac = self.ns_cat(NS_SERVICE, f"/sys/class/net/{IF_SERVICE}/address").strip()
-        peer_mac = self.ns_cat(NS_PEER, f"/sys/class/net/{IF_PEER}/address").strip()
+        self.mac = self.ns_cat(self.ns_service, f"/sys/class/net/{self.if_service}/address").strip()
+        peer_mac = self.ns_cat(self.ns_peer, f"/sys/class/net/{self.if_peer}/address").strip()
         # Fixed neighbours: no address resolution of its own moves the counters.
-        run(["ip", "-n", NS_SERVICE, "neigh", "replace", IP_PEER, "lladdr", peer_mac, "dev", IF_SERVICE,
+        run(["ip", "-n", self.ns_service, "neigh", "replace", IP_PEER, "lladdr", peer_mac, "dev", self.if_service,
              "nud", "permanent"])
-        run(["ip", "-n", NS_PEER, "neigh", "replace", IP_SERVICE, "lladdr", self.mac, "dev", IF_PEER,
+        run(["ip", "-n", self.ns_peer, "neigh", "replace", IP_SERVICE, "lladdr", self.mac, "dev", self.if_peer,
              "nud", "permanent"])
 
         self.before_wine()
@@ -142,10 +148,10 @@ class Lab:
         os.makedirs(self.scratch, exist_ok=True)
         run(["cp", "-a", self.build_prefix, self.prefix], timeout=120)
         # The server stays in the background: it must not hold any pipe of ours open.
-        subprocess.run(["ip", "netns", "exec", NS_SERVICE, WINESERVER, "-p"], env=self.env, check=True,
+        subprocess.run(["ip", "netns", "exec", self.ns_service, WINESERVER, "-p"], env=self.env, check=True,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                        timeout=60)
-        subprocess.run(["ip", "netns", "exec", NS_SERVICE, WINE64, "cmd.exe", "/c", "exit"], env=self.env,
+        subprocess.run(["ip", "netns", "exec", self.ns_service, WINE64, "cmd.exe", "/c", "exit"], env=self.env,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                        timeout=120)
         return self
@@ -171,7 +177,7 @@ class Lab:
             subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             subprocess.run([WINESERVER, "-w"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                            timeout=30)
-        for ns in (NS_SERVICE, NS_PEER):
+        for ns in (self.ns_service, self.ns_peer):
             subprocess.run(["ip", "netns", "del", ns], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         shutil.rmtree(self.scratch, ignore_errors=True)
 
@@ -181,8 +187,8 @@ class Lab:
 
     def counters(self):
         """The kernel's (received, sent) byte counters of the service side's veth."""
-        base = f"/sys/class/net/{IF_SERVICE}/statistics/"
-        out = run(["ip", "netns", "exec", NS_SERVICE, "sh", "-c", f"cat {base}rx_bytes {base}tx_bytes"]).stdout
+        base = f"/sys/class/net/{self.if_service}/statistics/"
+        out = run(["ip", "netns", "exec", self.ns_service, "sh", "-c", f"cat {base}rx_bytes {base}tx_bytes"]).stdout
         rx, tx = out.split()
         return int(rx), int(tx)
 
@@ -199,27 +205,27 @@ class Lab:
 
     def traffic(self, count=100, size=1000, target=IP_SERVICE):
         """Echo requests from the peer to the service side (and their replies)."""
-        run(["ip", "netns", "exec", NS_PEER, "ping", "-q", "-c", str(count), "-i", "0.01", "-s", str(size),
+        run(["ip", "netns", "exec", self.ns_peer, "ping", "-q", "-c", str(count), "-i", "0.01", "-s", str(size),
              target])
 
     def move_service_address(self, new_ip):
         """Gives the service side's veth another address, with a fixed neighbour entry for it."""
-        run(["ip", "-n", NS_SERVICE, "addr", "flush", "dev", IF_SERVICE])
-        run(["ip", "-n", NS_SERVICE, "addr", "add", new_ip + "/24", "dev", IF_SERVICE])
-        peer_mac = self.ns_cat(NS_PEER, f"/sys/class/net/{IF_PEER}/address").strip()
-        run(["ip", "-n", NS_SERVICE, "neigh", "replace", IP_PEER, "lladdr", peer_mac, "dev", IF_SERVICE,
+        run(["ip", "-n", self.ns_service, "addr", "flush", "dev", self.if_service])
+        run(["ip", "-n", self.ns_service, "addr", "add", new_ip + "/24", "dev", self.if_service])
+        peer_mac = self.ns_cat(self.ns_peer, f"/sys/class/net/{self.if_peer}/address").strip()
+        run(["ip", "-n", self.ns_service, "neigh", "replace", IP_PEER, "lladdr", peer_mac, "dev", self.if_service,
              "nud", "permanent"])
-        run(["ip", "-n", NS_PEER, "neigh", "replace", new_ip, "lladdr", self.mac, "dev", IF_PEER,
+        run(["ip", "-n", self.ns_peer, "neigh", "replace", new_ip, "lladdr", self.mac, "dev", self.if_peer,
              "nud", "permanent"])
 
     # ---- Wine ----
     def wine(self, *args, timeout=60):
-        return subprocess.run(["ip", "netns", "exec", NS_SERVICE, WINE64, *args], env=self.env, text=True,
+        return subprocess.run(["ip", "netns", "exec", self.ns_service, WINE64, *args], env=self.env, text=True,
                               stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
 
     def popen(self, *args):
         """Starts a Windows program in the background with its output on a pipe."""
-        return subprocess.Popen(["ip", "netns", "exec", NS_SERVICE, WINE64, *args], env=self.env, text=True,
+        return subprocess.Popen(["ip", "netns", "exec", self.ns_service, WINE64, *args], env=self.env, text=True,
                                 stdin=subprocess.DEVNULL, stdout=subprocess.PIPE)
 
     def windows_path(self, unix_path):
@@ -235,7 +241,7 @@ class Lab:
         """Starts a Windows program on a pseudo-terminal, as if typed into a terminal."""
         pid, fd = pty.fork()
         if pid == 0:
-            os.execvpe("ip", ["ip", "netns", "exec", NS_SERVICE, WINE64, *args], self.env)
+            os.execvpe("ip", ["ip", "netns", "exec", self.ns_service, WINE64, *args], self.env)
         self.children.append((pid, fd))
         return pid
 

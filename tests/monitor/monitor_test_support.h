@@ -113,11 +113,21 @@ class FakeTicks final : public TickSource {
   std::uint32_t Now() override { return now; }
 };
 
-// Day files in memory by date; a date without bytes does not exist.
+// Day files in memory by date; a date without bytes does not exist. With `listable` the files can
+// be listed (plus the `extraListed` dates, as a listing may name files that then fail to open).
 class MemoryDayFiles final : public DayFileSource {
  public:
   std::map<CivilDate, Bytes> files;
   std::vector<CivilDate> opened;
+  bool listable = false;
+  std::vector<CivilDate> extraListed;
+
+  bool ListDayFiles(std::vector<CivilDate>& dates) override {
+    dates = extraListed;
+    if (!listable) return false;
+    for (const auto& file : files) dates.push_back(file.first);
+    return true;
+  }
 
   bool ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override {
     opened.push_back(date);

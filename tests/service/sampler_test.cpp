@@ -1,6 +1,7 @@
 // Counter arithmetic, rate windows and the reconciliation of adapters with their chains.
 #include <gtest/gtest.h>
 
+#include "service/day_files.h"
 #include "service/sampler.h"
 #include "shared/day_file_codec.h"
 #include "service_test_support.h"
@@ -91,6 +92,42 @@ TEST(SampleCounters, CounterArithmetic) {
     EXPECT_EQ(h->rxWindow[1], c.rxWindow[1]) << c.name;
     EXPECT_EQ(h->rxWindow[2], c.rxWindow[2]) << c.name;
     EXPECT_EQ(h->rxRate, c.rxRate) << c.name;
+  }
+}
+
+// A pass that falls back from the 64-bit table to the 32-bit one reads the low halves of the same
+// counters; the traffic of that pass and of the one after it is credited all the same.
+TEST(SampleCounters, CountersCarryAcrossAChangeOfWidth) {
+  struct Pass {
+    bool wide;
+    std::uint64_t rx;
+  };
+  struct Case {
+    const char* name;
+    std::vector<Pass> passes;  // the first rebaselines; the interface's true counter before halving
+    std::uint64_t rxTotal;
+  };
+  constexpr std::uint64_t k4G = 1ull << 32;
+  const std::vector<Case> cases = {
+      {"1,000 bytes a pass, one 32-bit pass between", {{true, 0}, {true, 1000}, {false, 2000}, {true, 3000},
+                                                        {true, 4000}}, 4000},
+      {"counters beyond 4 GiB", {{true, 5000000000ull}, {false, 5000001000ull}, {true, 5000002500ull}}, 2500},
+      {"two 32-bit passes in a row", {{true, 7 * k4G + 10}, {false, 7 * k4G + 110}, {false, 7 * k4G + 310},
+                                      {true, 7 * k4G + 710}}, 700},
+      {"starting on the 32-bit table", {{false, 100}, {true, 600}, {false, 900}}, 800},
+      // The low half wraps during the 32-bit pass: as with any 32-bit wrap nothing is credited then,
+      // and counting goes on from there.
+      {"the low half wraps across the change", {{true, k4G - 296}, {false, k4G + 200}, {true, k4G + 500}}, 300},
+  };
+  for (const Case& c : cases) {
+    OneAdapter f;
+    ConnectionRecord* h = nullptr;
+    for (std::size_t i = 0; i < c.passes.size(); ++i) {
+      f.net.table.wideCounters = c.passes[i].wide;
+      const std::uint64_t rx = c.passes[i].wide ? c.passes[i].rx : c.passes[i].rx & 0xFFFFFFFFu;
+      h = &f.Pass(rx, 0, 1000, i == 0);
+    }
+    EXPECT_EQ(h->rxTotal, c.rxTotal) << c.name;
   }
 }
 
@@ -398,6 +435,60 @@ TEST(ReconcileAdapters, NewConnectionsStartFromTheirSavedTotals) {
   ASSERT_TRUE(ReconcileAdapters(f.state, false));
   EXPECT_EQ(f.Head(kKeyA).rxTotal, 0u);
   EXPECT_EQ(f.Entry(kKeyA).chain.size(), 2u);
+}
+
+// Today's file holds 10.0.0.5 without BSSID and SSID with 1,000 bytes. After a restart the adapter
+// reports AP1/"home": the loaded record takes it over; 500 bytes arrive; before the next save the
+// adapter roams to AP2/"work". The saved 1,000 bytes live in the first record and must not be handed
+// to the new one: the chain holds 1,500 bytes, as counted.
+TEST(ReconcileAdapters, ASavedEntryGoesToOneRecordOnly) {
+  CounterFixture f;
+  std::vector<std::uint8_t> file;
+  DayFileWriter w(file);
+  char key[26] = {}, ip[16] = {}, none[26] = {}, noSsid[33] = {};
+  SetFieldText(key, kKeyA);
+  SetFieldText(ip, "10.0.0.5");
+  w.PutGroupCount(1);
+  w.PutGroupHeader(key, 1);
+  w.PutEntry(ip, none, noSsid, 1000, 0);
+  w.PutUptime(5000);
+  f.store.files[DayFileName(f.clock.date)] = file;
+
+  f.net.table.wideCounters = true;
+  f.net.AddAdapter("Wireless A", kMacA, "10.0.0.5", "{A}");
+  f.net.AddRow(kMacA, 0, 0);
+  auto join = [&](std::uint8_t ap, const char* ssid) {
+    fakes::FakeDriverAnswer a;
+    a.bssidBytes = 6;
+    a.bssid[5] = ap;
+    a.ssidBytes = 36;
+    a.ssid = ssid;
+    a.ssidLength = static_cast<std::uint32_t>(a.ssid.size());
+    f.net.drivers["{A}"] = a;
+  };
+  join(0x01, "home");
+  ASSERT_TRUE(ReconcileAdapters(f.state, true));
+  ASSERT_TRUE(SampleCounters(f.state, true));
+  EXPECT_EQ(f.ChainSsids(kKeyA), (std::vector<std::string>{"home"}));
+  f.net.table.rows[0].inOctets = 500;
+  ASSERT_TRUE(SampleCounters(f.state, false));
+  EXPECT_EQ(f.Head(kKeyA).rxTotal, 1500u);
+
+  join(0x02, "work");
+  ASSERT_TRUE(ReconcileAdapters(f.state, false));
+  ASSERT_EQ(f.ChainSsids(kKeyA), (std::vector<std::string>{"work", "home"}));
+  EXPECT_EQ(f.Head(kKeyA).rxTotal, 0u);
+  EXPECT_EQ(f.Entry(kKeyA).chain[1]->rxTotal, 1500u);
+
+  // Moving again, and a restart, keep the day at 1,500 bytes.
+  join(0x03, "cafe");
+  ASSERT_TRUE(ReconcileAdapters(f.state, false));
+  ASSERT_TRUE(SaveDayFile(f.state, f.clock.date, false));
+  join(0x04, "park");
+  ASSERT_TRUE(ReconcileAdapters(f.state, true));
+  std::uint64_t chainTotal = 0;
+  for (const auto& r : f.Entry(kKeyA).chain) chainTotal += r->rxTotal;
+  EXPECT_EQ(chainTotal, 1500u);
 }
 
 TEST(ReconcileAdapters, EnumerationFailureLeavesTheTable) {

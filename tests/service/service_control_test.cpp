@@ -61,11 +61,92 @@ TEST(DecideControl, ReportsTheStateTheServiceIsReallyIn) {
   }
 }
 
-TEST(ControlsAccepted, NoneWhileStarting) {
-  EXPECT_EQ(ControlsAccepted(ServiceState::kStartPending), 0u);
-  EXPECT_EQ(ControlsAccepted(ServiceState::kRunning), 3u);
-  EXPECT_EQ(ControlsAccepted(ServiceState::kPaused), 3u);
-  EXPECT_EQ(ControlsAccepted(ServiceState::kStopPending), 3u);
+// Shutdown and pre-shutdown take the stop's road: the system's notice of a shutdown or reboot ends
+// the service with its final save instead of killing it unsaved.
+TEST(DecideControl, ShutdownIsAStop) {
+  using S = ServiceState;
+  using A = ControlAction;
+  struct Case {
+    S current;
+    std::uint32_t control;
+    A action;
+    S report;
+  };
+  const Case cases[] = {
+      {S::kRunning, kControlShutdown, A::kStop, S::kStopPending},
+      {S::kPaused, kControlShutdown, A::kStop, S::kStopPending},
+      {S::kRunning, kControlPreshutdown, A::kStop, S::kStopPending},
+      {S::kPaused, kControlPreshutdown, A::kStop, S::kStopPending},
+      // A pre-shutdown stop followed by the shutdown notice stops once.
+      {S::kStopPending, kControlShutdown, A::kNone, S::kStopPending},
+      {S::kStopPending, kControlPreshutdown, A::kNone, S::kStopPending},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "state " << static_cast<int>(c.current) << " control " << c.control);
+    ControlDecision d = DecideControl(c.current, c.control);
+    EXPECT_EQ(d.action, c.action);
+    EXPECT_EQ(d.report, c.report);
+  }
+}
+
+TEST(ControlsAccepted, NoneWhileStartingShutdownNoticesOtherwise) {
+  struct Case {
+    ServiceState state;
+    bool preshutdown;
+    std::uint32_t accepted;  // SERVICE_ACCEPT_STOP 1, PAUSE_CONTINUE 2, SHUTDOWN 4, PRESHUTDOWN 0x100
+  };
+  const Case cases[] = {
+      {ServiceState::kStartPending, false, 0},
+      {ServiceState::kStartPending, true, 0},
+      {ServiceState::kRunning, false, 1 | 2 | 4},
+      {ServiceState::kPaused, false, 1 | 2 | 4},
+      {ServiceState::kStopPending, false, 1 | 2 | 4},
+      {ServiceState::kRunning, true, 1 | 2 | 4 | 0x100},
+      {ServiceState::kPaused, true, 1 | 2 | 4 | 0x100},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ControlsAccepted(c.state, c.preshutdown), c.accepted)
+        << "state " << static_cast<int>(c.state) << " preshutdown " << c.preshutdown;
+  }
+}
+
+TEST(ServiceImagePath, QuotedOnlyWithABlank) {
+  struct Case {
+    const char* path;
+    const char* registered;
+  };
+  const Case cases[] = {
+      {R"(C:\Program Files\Tralden\TraldenMeter.exe)", R"("C:\Program Files\Tralden\TraldenMeter.exe")"},
+      {R"(C:\Tools\TraldenMeter.exe)", R"(C:\Tools\TraldenMeter.exe)"},
+      {R"(Z:\a b\c d\TraldenMeter.exe)", R"("Z:\a b\c d\TraldenMeter.exe")"},
+      {"C:\\Tab\there\\TraldenMeter.exe", "\"C:\\Tab\there\\TraldenMeter.exe\""},
+      {R"("C:\Program Files\TraldenMeter.exe")", R"("C:\Program Files\TraldenMeter.exe")"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ServiceImagePath(c.path), c.registered) << c.path;
+}
+
+TEST(JudgeExistingGuard, OnlyAGuardOfOursMeansAnotherInstance) {
+  using O = ObjectOwner;
+  using V = GuardVerdict;
+  struct Case {
+    const char* name;
+    O guard;
+    std::optional<O> request;
+    V verdict;
+  };
+  const Case cases[] = {
+      {"the service holds it", O::kPrivileged, std::nullopt, V::kAnotherInstance},
+      {"our own account's debug run holds it", O::kThisAccount, std::nullopt, V::kAnotherInstance},
+      {"an ordinary program created it", O::kOtherAccount, std::nullopt, V::kSquatted},
+      {"created with security we may not read", O::kUnreadable, std::nullopt, V::kSquatted},
+      {"squatted, and the squatter holds the request event too", O::kOtherAccount, O::kOtherAccount,
+       V::kSquatted},
+      {"squatted, but a service instance counts already", O::kOtherAccount, O::kPrivileged,
+       V::kAnotherInstance},
+      {"squatted, but our own account counts already", O::kUnreadable, O::kThisAccount, V::kAnotherInstance},
+      {"ours, whoever holds the request event", O::kPrivileged, O::kOtherAccount, V::kAnotherInstance},
+  };
+  for (const Case& c : cases) EXPECT_EQ(JudgeExistingGuard(c.guard, c.request), c.verdict) << c.name;
 }
 
 }  // namespace

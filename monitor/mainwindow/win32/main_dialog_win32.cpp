@@ -15,6 +15,7 @@
 #include "monitor/options/win32/options_dialog_win32.h"
 #include "monitor/options/win32/service_keep_days_win32.h"
 #include "monitor/resources/resource.h"
+#include "monitor/statistics/win32/statistic_dialog_win32.h"
 #include "shared/names.h"
 
 namespace tral::win32 {
@@ -333,7 +334,10 @@ void CMainDlg::ShowAbout() {
 }
 
 void CMainDlg::OnStatistics() {
-  // The statistics window opens here.
+  // The window stores its day-view flag itself as it ends, whatever ends it (see OnEnding).
+  CStatisticDlg statistics;
+  statistics.SetDayView(ReadIniBool(kOptionsSection, kDayStatisticKey, false, GetIniPath(false)));
+  statistics.DoModal(Handle());
 }
 
 void CMainDlg::OnOptions() {

@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
+#include <string_view>
 
 #include "monitor/app/ini_paths.h"
 #include "monitor/app/win32/settings_store_win32.h"
@@ -39,6 +41,32 @@ bool Win32DayFileSource::ReadDayFile(const CivilDate& date, std::vector<std::uin
   }
   // What could be read is decoded; a short or unreadable file simply ends early.
   bytes.resize(got);
+  return true;
+}
+
+bool Win32DayFileSource::ListDayFiles(std::vector<CivilDate>& dates) {
+  dates.clear();
+  const std::string search = directory_ + "*.bin";
+  // A folder this deep holds no day file that could be opened either: nothing to read.
+  if (search.size() >= MAX_PATH) return true;
+  WIN32_FIND_DATAA data;
+  UniqueFind find(::FindFirstFileA(search.c_str(), &data));
+  if (!find) {
+    // No match, or no such folder: there are no day files to read. Any other failure (the folder
+    // may not be searched) leaves the reading to the dates themselves.
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES || error == ERROR_PATH_NOT_FOUND;
+  }
+  do {
+    // A directory of a day file's name cannot be opened as one; reading by date skips it too.
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    const void* nul = std::memchr(data.cFileName, 0, sizeof data.cFileName);
+    const std::size_t length =
+        nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - data.cFileName) : 0;
+    CivilDate date;
+    // The search also matches short-name aliases ("x.binary" as "X~1.BIN"): only real names count.
+    if (ParseDayFileName(std::string_view(data.cFileName, length), date)) dates.push_back(date);
+  } while (::FindNextFileA(find.Get(), &data));
   return true;
 }
 

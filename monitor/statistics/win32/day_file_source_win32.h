@@ -16,6 +16,9 @@ class Win32DayFileSource final : public DayFileSource {
   explicit Win32DayFileSource(std::string directory);  // ends in a backslash
 
   [[nodiscard]] bool ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override;
+  // The "*.bin" files of the directory whose names are day-file names of real dates. False only
+  // when the directory cannot be searched at all; a directory without day files lists none.
+  [[nodiscard]] bool ListDayFiles(std::vector<CivilDate>& dates) override;
 
  private:
   std::string directory_;

@@ -1,0 +1,183 @@
+// Times a recount of the statistics window under Wine: from pressing Refresh to the rows and totals
+// painted, over a year of day files, against CountSpan alone over the same files (goal: at most
+// 1.3 x); and the same recount over a span of 100 years holding that one year of files (goal: at
+// most 1.5 x the one-year recount). Also shows what reading the 100 years date by date costs.
+// Run (needs a display; with-display.sh makes one):
+//   bash scripts/with-display.sh $PWD/build/windows/wineprefix-display build/windows/wine-run.sh
+//        build/windows/bench/win32/statistics_window_bench.exe [repetitions]   (one line)
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench/year_of_day_files.h"
+#include "monitor/app/win32/ansi_text_win32.h"
+#include "monitor/framework/application.h"
+#include "monitor/resources/resource.h"
+#include "monitor/statistics/win32/local_date_win32.h"
+#include "monitor/statistics/win32/statistic_dialog_win32.h"
+#include "shared/win32/unique_handle.h"
+
+namespace {
+
+using tral::CivilDate;
+using tral::bench::kDays;
+using tral::bench::kFirst;
+
+double NowMs() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    ::QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER t;
+  ::QueryPerformanceCounter(&t);
+  return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// The files of a folder read date by date, as every span was read before the listing.
+class DateByDate final : public tral::DayFileSource {
+ public:
+  explicit DateByDate(tral::DayFileSource& files) : files_(files) {}
+  bool ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override {
+    return files_.ReadDayFile(date, bytes);
+  }
+
+ private:
+  tral::DayFileSource& files_;
+};
+
+struct Run {
+  std::string dir;
+  int repetitions = 21;
+  tral::win32::CStatisticDlg* dialog = nullptr;
+  std::vector<double> refreshYear, refreshCentury, spanYear, spanCentury, byDateCentury;
+  std::string totalsYear, totalsCentury;
+  bool ok = true;
+} run;
+
+void SetPicker(HWND dialog, int id, const CivilDate& date) {
+  const SYSTEMTIME time = tral::win32::SystemTimeFromCivil(date);
+  ::SendMessageA(::GetDlgItem(dialog, id), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
+}
+
+// Presses Refresh and waits until everything it changed is painted.
+double Refresh(HWND dialog) {
+  const double start = NowMs();
+  ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_STAT_REFRESH, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDC_STAT_REFRESH)));
+  ::RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  return NowMs() - start;
+}
+
+std::string Text(HWND dialog, int id) {
+  char text[64] = {};
+  ::GetDlgItemTextA(dialog, id, text, sizeof text);
+  return text;
+}
+
+void CALLBACK Measure(HWND, UINT, UINT_PTR id, DWORD) {
+  ::KillTimer(nullptr, id);
+  HWND dialog = run.dialog->Handle();
+  const CivilDate last = tral::AddDays(kFirst, kDays - 1);
+  const CivilDate centuryStart{static_cast<std::uint16_t>(last.year - 100), last.month, last.day};
+  tral::win32::Win32DayFileSource files(run.dir);
+  tral::CStatisticData data(files, tral::win32::EqualIgnoringCaseAnsi);
+  DateByDate byDate(files);
+  tral::CStatisticData slow(byDate, tral::win32::EqualIgnoringCaseAnsi);
+  for (int r = 0; r <= run.repetitions; ++r) {  // the first round warms the caches and is not counted
+    SetPicker(dialog, IDC_STAT_FIRST_DAY, kFirst);
+    SetPicker(dialog, IDC_STAT_LAST_DAY, last);
+    const double year = Refresh(dialog);
+    run.totalsYear = Text(dialog, IDC_STAT_DOWNLOAD_TOTAL);
+    SetPicker(dialog, IDC_STAT_FIRST_DAY, centuryStart);
+    const double century = Refresh(dialog);
+    run.totalsCentury = Text(dialog, IDC_STAT_DOWNLOAD_TOTAL);
+
+    double start = NowMs();
+    data.Clear();
+    data.CountSpan(kFirst, last);
+    const double span = NowMs() - start;
+    start = NowMs();
+    data.Clear();
+    data.CountSpan(centuryStart, last);
+    const double spanCentury = NowMs() - start;
+    if (r > 0) {
+      run.refreshYear.push_back(year);
+      run.refreshCentury.push_back(century);
+      run.spanYear.push_back(span);
+      run.spanCentury.push_back(spanCentury);
+    }
+  }
+  run.ok = run.dialog->Data().RowCount() == 10 && data.RowCount() == 10 && run.totalsYear == run.totalsCentury;
+  for (int r = 0; r < 3; ++r) {  // slow: a few rounds only
+    const double start = NowMs();
+    slow.Clear();
+    slow.CountSpan(centuryStart, last);
+    run.byDateCentury.push_back(NowMs() - start);
+  }
+  run.ok = run.ok && slow.RowCount() == 10;
+  run.dialog->EndDialog(IDCANCEL);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  run.repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
+  char temp[MAX_PATH + 1] = {};
+  ::GetTempPathA(MAX_PATH, temp);
+  run.dir = std::string(temp) + "tm-stat-bench-" + std::to_string(::GetCurrentProcessId()) + "\\";
+  ::CreateDirectoryA(run.dir.c_str(), nullptr);
+  std::vector<std::string> paths;
+  for (int d = 0; d < kDays; ++d) {
+    paths.push_back(run.dir + tral::DayFileName(tral::AddDays(kFirst, d)));
+    const std::vector<std::uint8_t> bytes = tral::bench::DayFileBytesOfDay(d);
+    tral::win32::UniqueFile file(::CreateFileA(paths.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!file || !::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+      std::fprintf(stderr, "cannot write %s\n", paths.back().c_str());
+      return 1;
+    }
+  }
+  const std::string ini = run.dir + "bench.ini";
+
+  tral::ui::InitCommonControlsForMonitor();
+  int status = 0;
+  {
+    tral::win32::CStatisticDlg dialog(run.dir, ini);
+    run.dialog = &dialog;
+    ::SetTimer(nullptr, 0, 200, Measure);
+    if (dialog.DoModal(nullptr) == -1) {
+      std::fprintf(stderr, "the window could not be created (no display?)\n");
+      status = 77;
+    }
+  }
+  for (const std::string& path : paths) ::DeleteFileA(path.c_str());
+  ::DeleteFileA(ini.c_str());
+  ::RemoveDirectoryA(run.dir.c_str());
+  if (status != 0) return status;
+
+  const double refreshYear = Median(run.refreshYear);
+  const double spanYear = Median(run.spanYear);
+  const double refreshCentury = Median(run.refreshCentury);
+  std::printf("year of %d day files, 10 connections, median of %d runs:\n", kDays, run.repetitions);
+  std::printf("  Refresh to totals painted:  %8.2f ms\n", refreshYear);
+  std::printf("  CountSpan alone:            %8.2f ms   ratio %.2f (goal <= 1.3)\n", spanYear,
+              refreshYear / spanYear);
+  std::printf("span of 100 years holding the same year of files:\n");
+  std::printf("  Refresh to totals painted:  %8.2f ms   ratio to the year %.2f (goal <= 1.5)\n", refreshCentury,
+              refreshCentury / refreshYear);
+  std::printf("  CountSpan alone:            %8.2f ms\n", Median(run.spanCentury));
+  std::printf("  reading every date instead: %8.2f ms (median of 3)\n", Median(run.byDateCentury));
+  std::printf("totals %s / %s%s\n", run.totalsYear.c_str(), run.totalsCentury.c_str(), run.ok ? "" : " (WRONG)");
+  return run.ok ? 0 : 1;
+}

@@ -1,0 +1,62 @@
+// The statistics window: a span of days or one day counted from the day files, per connection.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "monitor/framework/controls.h"
+#include "monitor/framework/dialog.h"
+#include "monitor/statistics/checklist_layout.h"
+#include "monitor/statistics/win32/connection_checklist_win32.h"
+#include "monitor/statistics/win32/day_file_source_win32.h"
+#include "shared/win32/unique_handle.h"
+
+namespace tral::win32 {
+
+class CStatisticDlg : public ui::Dialog {
+ public:
+  // Day files from the directory of the running executable; the day-view flag is stored in the
+  // monitor's INI file when the window closes.
+  CStatisticDlg();
+  // Day files from `dayFileDirectory` (ending in a backslash); the flag goes to `iniPath`.
+  CStatisticDlg(std::string dayFileDirectory, std::string iniPath);
+
+  // Set before the window runs; read back after it closed.
+  void SetDayView(bool dayView) { dayView_ = dayView; }
+  bool DayView() const { return dayView_; }
+  const CStatisticData& Data() const { return list_.Data(); }
+
+  // Counts the current span or day again and shows the rows and totals.
+  void Recount();
+
+ protected:
+  bool OnInitDialog() override;
+  void OnCommand(int id, int code, HWND control) override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+  // Stores the day-view flag. It runs inside EndDialog, whoever ends the window: a close request
+  // that ends the whole program and then deletes the INI file finds the flag already written.
+  void OnEnding(INT_PTR result) override;
+
+ private:
+  void ApplyDayView();
+  void StepDay();
+  void ShowTotals();
+  void PaintHeader();
+  CivilDate PickerDate(const ui::DateTimePicker& picker) const;
+  void SetPickerDate(ui::DateTimePicker& picker, const CivilDate& date);
+
+  std::string iniPath_;
+  Win32DayFileSource files_;  // declared before the list, which reads through it
+  CCSeznamIPList list_;
+  PixelRect headerBand_;  // dialog client coordinates
+  UniqueGdiObject headerFont_;
+  ui::DateTimePicker lastDay_;
+  ui::DateTimePicker firstDay_;  // the day itself in day view
+  bool dayView_ = false;
+  ui::UpDown daySpin_;
+  int dpi_ = 96;
+  bool settingDates_ = false;  // our own picker changes are not the user's
+};
+
+}  // namespace tral::win32

@@ -1,0 +1,43 @@
+// Who owns a kernel object: a privileged account, this process's account, or another account.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "service/service_control.h"
+#include "shared/win32/null_dacl_security_win32.h"
+
+namespace tral::win32 {
+
+// The owner recorded in the object's security descriptor. LocalSystem, LocalService, NetworkService
+// and the administrators count as privileged; the user or default owner of this process's token as
+// this account; kUnreadable when the descriptor cannot be read.
+ObjectOwner OwnerOfObject(HANDLE object);
+
+// The owner of the event of that name; empty when no object of that name exists, kUnreadable when
+// one exists that cannot be opened to read its security (another kind of object, or one that denies
+// us).
+std::optional<ObjectOwner> OwnerOfNamedEvent(const char* name);
+
+// Security attributes that name this process's default owner explicitly and leave the access list
+// to the account's default: what an object gets without attributes, except that the owner can be
+// read back on every system (Wine leaves objects made without a descriptor with no owner at all).
+class OwnedObjectSecurity {
+ public:
+  OwnedObjectSecurity();
+  OwnedObjectSecurity(const OwnedObjectSecurity&) = delete;
+  OwnedObjectSecurity& operator=(const OwnedObjectSecurity&) = delete;
+  // Null when the descriptor could not be built: the object then gets plain default security.
+  SECURITY_ATTRIBUTES* Get() { return ok_ ? &attributes_ : nullptr; }
+
+ private:
+  std::vector<std::uint8_t> owner_;
+  SECURITY_DESCRIPTOR descriptor_{};
+  SECURITY_ATTRIBUTES attributes_{};
+  bool ok_ = false;
+};
+
+}  // namespace tral::win32

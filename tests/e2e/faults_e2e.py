@@ -1,0 +1,429 @@
+# Fault campaign against the real TraldenMeter.exe under Wine, in a private namespace pair with
+# traffic flowing all the time: SIGKILL at random moments while saves happen, a full disk and a
+# read-only folder, damaged day files at start, a squatted guard name, and the service control
+# manager's view of a service installed in a folder with a blank in its name.
+#
+#   faults_e2e.py --exe ... --client ... --prefix ... --scripts ... --scratch ...
+#                 [--kills N] [--longest-run S] [--only kills,disk,damaged,squat,scm]
+#                 [--own-pair] [--seed N]
+import argparse
+import json
+import os
+import random
+import signal
+import subprocess
+import sys
+import threading
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from wine_lab import IP_SERVICE, Checks, Client, Lab, day_file_bytes, day_file_name, mac_key, run
+
+SERVICE_RUNNING, SERVICE_STOPPED = 4, 1
+SCENARIOS = ("kills", "disk", "damaged", "squat", "scm")
+
+
+def parse_args():
+    ap = argparse.ArgumentParser()
+    for name in ("--exe", "--client", "--prefix", "--scripts", "--scratch"):
+        ap.add_argument(name, required=True)
+    ap.add_argument("--kills", type=int, default=5)
+    ap.add_argument("--longest-run", type=float, default=8.0, help="seconds a run lasts at most before its kill")
+    ap.add_argument("--only", default=",".join(SCENARIOS))
+    ap.add_argument("--own-pair", action="store_true", help="namespaces tmF1/tmF2 with their own lock")
+    ap.add_argument("--seed", type=int, default=None)
+    return ap.parse_args()
+
+
+class FaultLab(Lab):
+    """The second pair, for runs long enough to keep the shared one from other tests."""
+    ns_service, ns_peer = "tmF1", "tmF2"
+    if_service, if_peer = "tmF1v0", "tmF2v0"
+    lock_path = "/tmp/tmF-netns.lock"
+
+
+class Poller:
+    """rate_client polling the service every few ms; every answer kept with the time it came."""
+
+    def __init__(self, lab, client, period_ms=100):
+        self.proc = lab.popen(client, "poll", str(period_ms))
+        self.lines = []  # (time, total received bytes or None when unreachable)
+        self.lock = threading.Lock()
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for line in self.proc.stdout:
+            now = time.time()
+            try:
+                data = json.loads(line)
+            except ValueError:
+                continue
+            total = None
+            if "groups" in data:
+                total = sum(r["rxTotal"] for g in data["groups"] for r in g)
+            with self.lock:
+                self.lines.append((now, total))
+
+    def answers_since(self, t):
+        with self.lock:
+            return [(w, v) for w, v in self.lines if w >= t and v is not None]
+
+    def last_answer(self):
+        with self.lock:
+            ok = [(w, v) for w, v in self.lines if v is not None]
+        return ok[-1] if ok else None
+
+    def last_answer_before(self, t):
+        with self.lock:
+            ok = [(w, v) for w, v in self.lines if v is not None and w <= t]
+        return ok[-1] if ok else None
+
+    def wait_answer_since(self, t, timeout=25):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            got = self.answers_since(t)
+            if got:
+                return got[0]
+            time.sleep(0.05)
+        return None
+
+    def wait_unreachable_since(self, t, timeout=15):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            with self.lock:
+                if any(w >= t and v is None for w, v in self.lines):
+                    return True
+            time.sleep(0.05)
+        return False
+
+    def stop(self):
+        self.proc.kill()
+        self.proc.wait()
+
+
+class Traffic:
+    """Echo requests from the peer to the service side for as long as it runs (about 50 a second)."""
+
+    def __init__(self, lab):
+        self.proc = subprocess.Popen(["ip", "netns", "exec", lab.ns_peer, "ping", "-q", "-i", "0.02", "-s", "1000",
+                                      IP_SERVICE], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def stop(self):
+        self.proc.terminate()
+        self.proc.wait()
+
+
+def service_copy(lab, exe, name):
+    """The service executable in a folder of its own; its day files go there."""
+    folder = os.path.join(lab.scratch, name)
+    os.makedirs(folder)
+    path = os.path.join(folder, "TraldenMeter.exe")
+    with open(exe, "rb") as src, open(path, "wb") as dst:
+        dst.write(src.read())
+    return folder, path
+
+
+def read(path):
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except FileNotFoundError:
+        return None
+
+
+def whole(data):
+    """The file's entries [(key, [(ip, bssid, ssid, rx, tx)])] when it parses to its exact length
+    (every group, every entry and the running time), else None. Texts may be any bytes."""
+    import struct
+    if data is None or len(data) < 8:
+        return None
+    (count,) = struct.unpack_from("<I", data, 0)
+    pos, groups = 4, []
+    for _ in range(count):
+        if len(data) - pos < 30:
+            return None
+        (n,) = struct.unpack_from("<I", data, pos + 26)
+        key = data[pos:pos + 26].split(b"\0", 1)[0].decode("latin-1")
+        pos += 30
+        if len(data) - pos < 91 * n:
+            return None
+        entries = []
+        for _ in range(n):
+            e = data[pos:pos + 91]
+            rx, tx = struct.unpack_from("<QQ", e, 75)
+            entries.append(tuple(f.split(b"\0", 1)[0].decode("latin-1") for f in (e[0:16], e[16:42], e[42:75]))
+                           + (rx, tx))
+            pos += 91
+        groups.append((key, entries))
+    return groups if len(data) - pos == 4 else None
+
+
+def received(groups):
+    return sum(e[3] for _, entries in groups for e in entries)
+
+
+def temporaries(folder):
+    return sorted(n for n in os.listdir(folder) if n.lower().endswith(".tmp"))
+
+
+def start_debug(lab, exe, poller, checks, what):
+    """Starts "debug" on a terminal and waits for its first answer; the pid, or None."""
+    for _ in range(3):
+        t = time.time()
+        pid = lab.start_on_terminal(exe, "debug")
+        if poller.wait_answer_since(t, timeout=25):
+            return pid
+        kill(lab, pid)  # it ended at once (the last one's objects not yet released) or hangs
+    checks.true(what + ": debug answers after its start", False, "no answer")
+    return None
+
+
+def kill(lab, pid):
+    try:
+        os.kill(pid, signal.SIGKILL)
+        os.waitpid(pid, 0)
+    except (ProcessLookupError, ChildProcessError):
+        pass
+    for p, fd in [c for c in lab.children if c[0] == pid]:
+        os.close(fd)
+    lab.children = [c for c in lab.children if c[0] != pid]
+
+
+# ---- kills at random moments ----
+def kills(lab, args, checks, rng):
+    svc, exe = service_copy(lab, args.exe, "kills")
+    today = os.path.join(svc, day_file_name())
+    traffic, poller = Traffic(lab), Poller(lab, args.client)
+    k0, t0 = lab.counters(), time.time()
+    survived, largest_loss, largest_passes, saves_seen = 0, 0, 0, set()
+    run_start = time.time()
+    pid = start_debug(lab, exe, poller, checks, "first start")
+    for i in range(args.kills if pid else 0):
+        time.sleep(rng.uniform(0.2, args.longest_run))
+        before = whole(read(today)) if os.path.exists(today) else []
+        last = poller.last_answer()
+        kill_time = time.time()
+        kill(lab, pid)
+        data = read(today)
+        groups = whole(data) if data is not None else []
+        what = f"kill {i + 1}"
+        if not checks.true(what + ": the day file parses to its exact length", groups is not None,
+                           f"{len(data)} bytes" if data else "no file"):
+            break
+        checks.true(what + ": no total below the last save before the kill",
+                    before is None or received(groups) >= received(before),
+                    f"{received(before or [])} then {received(groups)}")
+        if data is not None:
+            save_time = os.path.getmtime(today)
+            saves_seen.add(save_time)
+            counted_before_save = poller.last_answer_before(save_time)
+            since_save = last[1] - (counted_before_save[1] if counted_before_save else 0)
+            loss = max(0, last[1] - received(groups))
+            checks.true(what + ": the loss is at most the traffic since that save", loss <= since_save,
+                        f"lost {loss}, {since_save} since the save")
+            # Passes counted since the save (or since this run's start, if it has not saved yet):
+            # every answered request is one, and with ten requests a second no timed pass is due.
+            passes = len([a for a in poller.answers_since(max(save_time, run_start)) if a[0] <= kill_time])
+            largest_loss = max(largest_loss, loss)
+            if loss > 0:
+                largest_passes = max(largest_passes, passes)
+        poller.wait_unreachable_since(kill_time)
+        run_start = time.time()
+        pid = start_debug(lab, exe, poller, checks, what)
+        if pid is None:
+            break
+        first = poller.answers_since(kill_time)[0][1]
+        checks.true(what + ": the restart continues from the file", first >= received(groups),
+                    f"{first} after {received(groups)} saved")
+        checks.eq(what + ": no temporaries once running again", temporaries(svc), [])
+        survived += 1
+    if pid:
+        lab.ctrl_c(pid)
+    traffic.stop()
+    poller.stop()
+    elapsed, k1 = time.time() - t0, lab.counters()
+    per_second = (k1[0] - k0[0]) / elapsed
+    checks.true("the day file is whole at the end", whole(read(today)) is not None)
+    print(f"FIGURES kills={args.kills} survived={survived} saves_between_kills={len(saves_seen)} "
+          f"largest_loss_bytes={largest_loss} ({largest_loss / per_second:.1f} s of the traffic) "
+          f"largest_loss_passes={largest_passes}")
+
+
+# ---- full disk and read-only folder ----
+def wait_save_after(path, t, timeout=20):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        if os.path.exists(path) and os.path.getmtime(path) > t:
+            return True
+        time.sleep(0.1)
+    return False
+
+
+def disk(lab, args, checks, folder):
+    """`folder` is a small filesystem of its own, mounted before the lab's server started."""
+    exe = os.path.join(folder, "TraldenMeter.exe")
+    with open(args.exe, "rb") as src, open(exe, "wb") as dst:
+        dst.write(src.read())
+    today = os.path.join(folder, day_file_name())
+    traffic, poller = Traffic(lab), Poller(lab, args.client)
+    pid = start_debug(lab, exe, poller, checks, "small disk")
+    if pid and checks.true("a first save on the small disk", wait_save_after(today, 0)):
+        for fault in ("full disk", "read-only folder"):
+            if fault == "full disk":
+                run(["dd", "if=/dev/zero", "of=" + os.path.join(folder, "filler"), "bs=4096"], check=False)
+            else:
+                run(["chattr", "+i", folder])  # nothing can be created, renamed or deleted in it, by anyone
+            good = read(today)
+            counted_then = poller.last_answer()[1]
+            time.sleep(12)  # three saves at least
+            checks.true(fault + ": the service keeps answering", bool(poller.answers_since(time.time() - 1)))
+            checks.true(fault + ": and keeps counting", poller.last_answer()[1] > counted_then)
+            checks.true(fault + ": the good day file stays in place", read(today) == good and whole(good) is not None)
+            checks.eq(fault + ": no temporaries", temporaries(folder), [])
+            if fault == "full disk":
+                os.remove(os.path.join(folder, "filler"))
+            else:
+                run(["chattr", "-i", folder])
+            t_back = time.time()
+            counted = poller.last_answer()[1]
+            saved = wait_save_after(today, t_back)
+            groups = whole(read(today))
+            checks.true(fault + ": once it is gone, everything counted meanwhile is saved",
+                        saved and groups is not None and received(groups) >= counted,
+                        f"saved {received(groups) if groups else None}, counted {counted}")
+        checks.eq("Ctrl+C ends debug on the small disk", lab.ctrl_c(pid), 0)
+        checks.true("the final save is whole", whole(read(today)) is not None)
+        checks.eq("no temporaries at the end", temporaries(folder), [])
+    traffic.stop()
+    poller.stop()
+
+
+# ---- damaged day files before a start ----
+def damaged(lab, args, checks, rng):
+    svc, exe = service_copy(lab, args.exe, "damaged")
+    today = os.path.join(svc, day_file_name())
+    key = mac_key(lab.mac)
+    good = day_file_bytes([(key, [("10.9.9.9", "", "", 5555, 66), (IP_SERVICE, "", "", 7777, 88)])], 60000)
+    cases = [(f"cut to {n} bytes", good[:n]) for n in (0, 3, 120, len(good) - 1)]
+    cases.append(("random bytes", bytes(rng.randrange(256) for _ in range(300))))
+    traffic, poller = Traffic(lab), Poller(lab, args.client)
+    for what, content in cases:
+        with open(today, "wb") as f:
+            f.write(content)
+        pid = start_debug(lab, exe, poller, checks, what)
+        if not pid:
+            continue
+        t = time.time()
+        time.sleep(1.5)
+        checks.true(what + ": counts", poller.last_answer()[1] > poller.answers_since(t)[0][1] - 1 and
+                    poller.last_answer()[1] > 0)
+        checks.eq(what + ": Ctrl+C ends it with 0", lab.ctrl_c(pid), 0)
+        checks.true(what + ": a whole day file replaces the damaged one", whole(read(today)) is not None)
+    traffic.stop()
+    poller.stop()
+
+
+# ---- the guard name held by another program ----
+def squat(lab, args, checks):
+    svc, exe = service_copy(lab, args.exe, "squat")
+    today = os.path.join(svc, day_file_name())
+    poller = Poller(lab, args.client)
+    squatter = lab.popen(args.client, "squat-guard", "20000", "foreign")
+    line = squatter.stdout.readline().strip()
+    if checks.eq("a program of another owner holds the guard's name", line, "holding"):
+        traffic = Traffic(lab)
+        pid = start_debug(lab, exe, poller, checks, "squatted guard")
+        if pid:
+            t = time.time()
+            time.sleep(2)
+            checks.true("debug counts although the guard's name is squatted",
+                        poller.last_answer()[1] > poller.answers_since(t)[0][1])
+            checks.eq("Ctrl+C still ends it with 0", lab.ctrl_c(pid), 0)
+            checks.true("and it saved", whole(read(today)) is not None)
+        traffic.stop()
+    squatter.kill()
+    squatter.wait()
+    # Under Wine every program runs as one account: a guard held by our own account is another
+    # instance of ours, and the start ends at once.
+    holder = lab.popen(args.client, "squat-guard", "20000")
+    holder.stdout.readline()
+    t = time.time()
+    r = lab.wine(exe, "debug", timeout=30)
+    checks.eq("a guard held by this account: debug ends at once with 0", (r.returncode, time.time() - t < 5),
+              (0, True))
+    holder.kill()
+    holder.wait()
+    poller.stop()
+
+
+# ---- under the service control manager, from a folder with a blank in its name ----
+def scm(lab, args, checks):
+    svc, exe = service_copy(lab, args.exe, "program files")
+    today = os.path.join(svc, day_file_name())
+    client = Client(lab, args.client)
+    lab.wine(exe, "installme")
+    rc, config = client.call("svc-config")
+    checks.eq("a path with a blank is registered quoted", config and config["path"],
+              '"' + lab.windows_path(exe) + '"')
+    checks.eq("the system is asked for this long between its pre-shutdown notice and the shutdown",
+              config and config["preshutdownMs"], 15000)
+    if not checks.true("the service starts from there", client.wait_for_state(SERVICE_RUNNING)):
+        return
+    rc, st = client.call("svc-status")
+    # Wine offers pre-shutdown notices: stop 1, pause/continue 2, shutdown 4, pre-shutdown 0x100.
+    checks.eq("the service asks for the shutdown and pre-shutdown notices", st and st["controlsAccepted"], 0x107)
+    # Only the system sends these notices: a program asking for them is refused, as it should be.
+    for control in (5, 15):
+        rc, answer = client.call("svc-control", str(control))
+        checks.eq(f"control {control} cannot be sent by a program", answer, {"error": 87})
+    client.wait_for_snapshot()
+    lab.traffic(60, 900)
+    lab.quiet_counters()
+    counted = client.snapshot()[1]
+    total = sum(r["rxTotal"] for g in counted["groups"] for r in g) if counted else None
+    client.call("svc-control", "1")
+    checks.true("STOPPED after the stop", client.wait_for_state(SERVICE_STOPPED))
+    groups = whole(read(today))
+    checks.true("the final save holds what was counted", groups is not None and received(groups) == total,
+                f"{groups} against {total}")
+    lab.wine(exe, "uninstallme")
+
+
+def main():
+    args = parse_args()
+    rng = random.Random(args.seed)
+    only = set(args.only.split(","))
+    checks = Checks()
+    lab_class = FaultLab if args.own_pair else Lab
+    # The small filesystem is mounted before the lab starts its Wine server: every program started
+    # inside the namespace gets a copy of the mounts as they are then.
+    small_disk = os.path.abspath(args.scratch) + "-disk"
+    if "disk" in only:
+        os.makedirs(small_disk, exist_ok=True)
+        run(["mount", "-t", "tmpfs", "-o", f"size={os.path.getsize(args.exe) + 64 * 1024}", "tmpfs", small_disk])
+    try:
+        with lab_class(args.prefix, args.scripts, args.scratch) as lab:
+            for scenario in SCENARIOS:  # the service control manager's comes last: it installs
+                if scenario not in only:
+                    continue
+                print(f"---- {scenario}")
+                if scenario == "kills":
+                    kills(lab, args, checks, rng)
+                elif scenario == "disk":
+                    disk(lab, args, checks, small_disk)
+                elif scenario == "damaged":
+                    damaged(lab, args, checks, rng)
+                elif scenario == "squat":
+                    squat(lab, args, checks)
+                else:
+                    scm(lab, args, checks)
+    finally:
+        if "disk" in only:
+            subprocess.run(["chattr", "-i", small_disk], stderr=subprocess.DEVNULL)
+            subprocess.run(["umount", "-l", small_disk], stderr=subprocess.DEVNULL)
+            os.rmdir(small_disk)
+    return checks.finish()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
