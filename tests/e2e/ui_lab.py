@@ -198,8 +198,8 @@ class UiLab(Lab):
 
     def steady_traffic(self, target, interval=0.02, size=1000):
         """Echo requests from the peer to TARGET until the returned process is stopped."""
-        return subprocess.Popen(["ip", "netns", "exec", self.ns_peer, "ping", "-q", "-i", str(interval), "-s", str(size),
-                                 target], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return subprocess.Popen(["ip", "netns", "exec", self.ns_peer, "ping", "-q", "-i", str(interval), "-s",
+                                 str(size), target], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def burst(self, count, size=1400, target=IP_SERVICE):
         """COUNT echo requests as fast as the replies come back."""
