@@ -28,14 +28,6 @@ bool IsThisAccount(PSID owner) {
 
 }  // namespace
 
-OwnedObjectSecurity::OwnedObjectSecurity() : owner_(DefaultOwnerSid()) {
-  ok_ = !owner_.empty() && ::InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
-        ::SetSecurityDescriptorOwner(&descriptor_, owner_.data(), FALSE);
-  attributes_.nLength = sizeof attributes_;
-  attributes_.lpSecurityDescriptor = &descriptor_;
-  attributes_.bInheritHandle = FALSE;
-}
-
 ObjectOwner OwnerOfObject(HANDLE object) {
   PSID owner = nullptr;
   PSECURITY_DESCRIPTOR raw = nullptr;

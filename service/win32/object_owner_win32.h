@@ -22,22 +22,4 @@ ObjectOwner OwnerOfObject(HANDLE object);
 // us).
 std::optional<ObjectOwner> OwnerOfNamedEvent(const char* name);
 
-// Security attributes that name this process's default owner explicitly and leave the access list
-// to the account's default: what an object gets without attributes, except that the owner can be
-// read back on every system (Wine leaves objects made without a descriptor with no owner at all).
-class OwnedObjectSecurity {
- public:
-  OwnedObjectSecurity();
-  OwnedObjectSecurity(const OwnedObjectSecurity&) = delete;
-  OwnedObjectSecurity& operator=(const OwnedObjectSecurity&) = delete;
-  // Null when the descriptor could not be built: the object then gets plain default security.
-  SECURITY_ATTRIBUTES* Get() { return ok_ ? &attributes_ : nullptr; }
-
- private:
-  std::vector<std::uint8_t> owner_;
-  SECURITY_DESCRIPTOR descriptor_{};
-  SECURITY_ATTRIBUTES attributes_{};
-  bool ok_ = false;
-};
-
 }  // namespace tral::win32

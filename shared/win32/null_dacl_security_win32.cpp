@@ -27,10 +27,15 @@ std::vector<std::uint8_t> DefaultOwnerSid() {
   return copy;
 }
 
-NullDaclSecurity::NullDaclSecurity() : owner_(DefaultOwnerSid()) {
-  ok_ = ::InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
-        ::SetSecurityDescriptorDacl(&descriptor_, TRUE, nullptr, FALSE);
-  if (ok_ && !owner_.empty()) ::SetSecurityDescriptorOwner(&descriptor_, owner_.data(), FALSE);
+ObjectSecurity::ObjectSecurity(ObjectAccess access) : owner_(DefaultOwnerSid()) {
+  ok_ = ::InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) != FALSE;
+  if (access == ObjectAccess::kEveryone) {
+    ok_ = ok_ && ::SetSecurityDescriptorDacl(&descriptor_, TRUE, nullptr, FALSE);
+    if (ok_ && !owner_.empty()) ::SetSecurityDescriptorOwner(&descriptor_, owner_.data(), FALSE);
+  } else {
+    // Without an owner to name, the attributes would add nothing to plain default security.
+    ok_ = ok_ && !owner_.empty() && ::SetSecurityDescriptorOwner(&descriptor_, owner_.data(), FALSE);
+  }
   attributes_.nLength = sizeof attributes_;
   attributes_.lpSecurityDescriptor = &descriptor_;
   attributes_.bInheritHandle = FALSE;
