@@ -23,6 +23,9 @@ void PollService(ConnectionList& list, PollReceiver& receiver) {
     receiver.SetStatusText(kUnreachableText);
     return;
   }
+  // An answer that came after an earlier poll gave up is still set: taken as this request's answer,
+  // it would leave the window one snapshot behind for good. Drop it before asking.
+  ::WaitForSingleObject(answer.Get(), 0);
   ::SetEvent(request.Get());
   if (::WaitForSingleObject(answer.Get(), kAnswerWaitMs) == WAIT_TIMEOUT) {
     receiver.SetStatusText(kUnreachableText);

@@ -40,6 +40,8 @@ struct Answer {
   Bytes contents;  // written at offset 0 of the section, cut to its size
   DWORD delayMs = 0;  // before answering
   bool abandonMutex = false;  // after writing, a thread takes the mutex and ends owning it
+  DWORD firstDelayMs = 0;  // before answering the first request only
+  std::function<Bytes(int)> contentsFor{};  // when set: the contents for the n-th request (from 1)
 };
 
 // Creates the four named objects the way the service does and answers every request on a thread.
@@ -66,7 +68,8 @@ class FakeService {
     for (;;) {
       if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return;
       ++requests_;
-      if (answer_.delayMs != 0 && ::WaitForSingleObject(stop_.Get(), answer_.delayMs) == WAIT_OBJECT_0) return;
+      const DWORD delay = requests_ == 1 && answer_.firstDelayMs != 0 ? answer_.firstDelayMs : answer_.delayMs;
+      if (delay != 0 && ::WaitForSingleObject(stop_.Get(), delay) == WAIT_OBJECT_0) return;
       if (answer_.createSection) Publish();
       if (answer_.abandonMutex) std::thread([this] { ::WaitForSingleObject(mutex_.Get(), INFINITE); }).join();
       ::SetEvent(answerEvent_.Get());
@@ -86,8 +89,9 @@ class FakeService {
       const DWORD wait = ::WaitForSingleObject(mutex_.Get(), 1500);
       if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) return;
     }
-    const std::size_t n = std::min(answer_.contents.size(), answer_.sectionSize);
-    std::memcpy(view_.Get(), answer_.contents.data(), n);
+    const Bytes contents = answer_.contentsFor ? answer_.contentsFor(requests_) : answer_.contents;
+    const std::size_t n = std::min(contents.size(), answer_.sectionSize);
+    std::memcpy(view_.Get(), contents.data(), n);
     if (mutex_) ::ReleaseMutex(mutex_.Get());
   }
 
@@ -220,6 +224,29 @@ TEST(ServiceClient, ALateAnswerKeepsThePreviousSnapshot) {
   EXPECT_EQ(receiver.rebuilds, 0);
   ASSERT_EQ(list.Groups().size(), 1u);
   EXPECT_EQ(list.Groups()[0].key, "PREVIOUS");
+}
+
+TEST(ServiceClient, AnAnswerThatCameTooLateIsNotTakenForTheNextPollsAnswer) {
+  Answer answer;
+  answer.firstDelayMs = 2500;  // after the poll's 1.8 s wait
+  answer.delayMs = 300;  // later answers take a moment, as a sampling pass does
+  answer.contentsFor = [](int request) {
+    BlockRecord r = Rec("00-1A-2B-3C-4D-5E", "10.0.0.5");
+    r.rxTotal = static_cast<std::uint64_t>(request);
+    return BlockBytes({{r}});
+  };
+  FakeService service(answer);
+  ASSERT_TRUE(service.Ready());
+  ConnectionList list;
+  RecordingReceiver receiver;
+  PollService(list, receiver);
+  EXPECT_EQ(receiver.Last(), "Unable to reach data service");
+  ::Sleep(1500);  // the late answer to the first request has been given meanwhile
+  for (const std::uint64_t expected : {2u, 3u}) {
+    PollService(list, receiver);
+    ASSERT_EQ(list.RecordCount(), 1u);
+    EXPECT_EQ(list.Groups()[0].chain[0].rxTotal, expected) << "each poll sees the snapshot of its own request";
+  }
 }
 
 TEST(ServiceClient, AnAnswerWithoutSectionEmptiesTheList) {
