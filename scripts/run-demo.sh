@@ -96,6 +96,9 @@ echo "== starting the monitor: TraldenView.exe"
 "$wine64" "$service_dir/TraldenView.exe" </dev/null >/dev/null 2>&1 &
 if [ -n "$shot" ]; then
   sleep 8
+  # The pointer rests in a corner, away from the controls and their tooltips.
+  xdotool mousemove 0 0 2>/dev/null || true
+  sleep 1
   import -window root "$shot" && echo "== screenshot of the window with live figures: $shot"
 fi
 
