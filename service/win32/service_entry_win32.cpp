@@ -2,7 +2,10 @@
 #include "service/win32/service_entry_win32.h"
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "service/day_files.h"
 #include "service/service_control.h"
@@ -86,17 +89,46 @@ BOOL WINAPI DebugConsoleHandler(DWORD type) {
   return TRUE;
 }
 
-// Whether the system sends pre-shutdown notices: it keeps a pre-shutdown time-out for every
-// service then, which older systems do not know.
-bool PreshutdownOffered() {
+// The service's registration made by another installer (a package, or by hand) may lack what
+// "installme" gives it: the path quoted when it holds a blank (else the system tries truncated names
+// such as "C:\Program.exe" first) and the pre-shutdown time for the final save. The service mends
+// both as it starts, so every registration ends up as "installme" makes it; a pre-shutdown time
+// someone chose (not the system's default) is left alone. Returns whether the system sends
+// pre-shutdown notices: it keeps a pre-shutdown time-out for every service then, which older
+// systems do not know.
+bool MendRegistrationAndAskPreshutdown() {
   UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
   if (!manager) return false;
-  UniqueServiceHandle service(::OpenServiceA(manager.Get(), kServiceName, SERVICE_QUERY_CONFIG));
+  UniqueServiceHandle service(
+      ::OpenServiceA(manager.Get(), kServiceName, SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG));
+  const bool canChange = static_cast<bool>(service);
+  if (!service) service.Reset(::OpenServiceA(manager.Get(), kServiceName, SERVICE_QUERY_CONFIG));
   if (!service) return false;
-  SERVICE_PRESHUTDOWN_INFO info{};
+
   DWORD needed = 0;
-  return ::QueryServiceConfig2A(service.Get(), SERVICE_CONFIG_PRESHUTDOWN_INFO, reinterpret_cast<BYTE*>(&info),
-                                sizeof info, &needed) != 0;
+  ::QueryServiceConfigA(service.Get(), nullptr, 0, &needed);
+  std::vector<std::uint8_t> buffer(needed);
+  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+  const std::string module = ModulePath();
+  if (canChange && needed != 0 && ::QueryServiceConfigA(service.Get(), config, needed, &needed) &&
+      config->lpBinaryPathName != nullptr && module == config->lpBinaryPathName) {
+    const std::string quoted = ServiceImagePath(module);
+    if (quoted != module) {
+      ::ChangeServiceConfigA(service.Get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
+                             quoted.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    }
+  }
+
+  SERVICE_PRESHUTDOWN_INFO info{};
+  if (!::QueryServiceConfig2A(service.Get(), SERVICE_CONFIG_PRESHUTDOWN_INFO, reinterpret_cast<BYTE*>(&info),
+                              sizeof info, &needed)) {
+    return false;
+  }
+  if (canChange && info.dwPreshutdownTimeout == kSystemPreshutdownTimeoutMs) {
+    SERVICE_PRESHUTDOWN_INFO ours{kPreshutdownTimeoutMs};
+    ::ChangeServiceConfig2A(service.Get(), SERVICE_CONFIG_PRESHUTDOWN_INFO, &ours);
+  }
+  return true;
 }
 
 // The program is built without a console of its own. In debug it attaches to the console of the
@@ -290,7 +322,7 @@ bool StopWorkerAndWait(HANDLE stopEvent, HANDLE worker, DWORD limitMs, DWORD pol
 }
 
 void WINAPI CounterServiceMain(DWORD, LPSTR*) {
-  g.preshutdownOffered = PreshutdownOffered();
+  g.preshutdownOffered = MendRegistrationAndAskPreshutdown();
   g.statusHandle = ::RegisterServiceCtrlHandlerExA(kServiceName, CounterControlHandler, nullptr);
   if (g.statusHandle && ReportServiceStatus(SERVICE_START_PENDING, 0, 1, kPendingWaitHintMs)) {
     g.completion.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));

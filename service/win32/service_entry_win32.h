@@ -42,6 +42,8 @@ bool StopWorkerAndWait(HANDLE stopEvent, HANDLE worker, DWORD limitMs, DWORD pol
 
 // The time the system is asked to allow between its pre-shutdown notice and the shutdown.
 inline constexpr DWORD kPreshutdownTimeoutMs = 15000;
+// What the system gives a service that asked for nothing.
+inline constexpr DWORD kSystemPreshutdownTimeoutMs = 180000;
 // Fills the status record (controls accepted by state) and reports it; on failure the service main
 // routine is woken to end the service.
 bool ReportServiceStatus(DWORD state, DWORD exitCode, DWORD checkPoint, DWORD waitHint);

@@ -105,6 +105,19 @@ class Prefix:
         except json.JSONDecodeError:
             return r.returncode, {}
 
+    def stop_service_process(self, seconds=20):
+        """Stops the service and waits until its process has ended. Wine's installer sends the stop
+        but does not wait for the service to stop (Windows' does), so its removal of the running
+        executable would race the service's final save."""
+        self.service("svc-control", "1")
+        self.wait_state(1, seconds)
+        deadline = time.time() + seconds
+        while time.time() < deadline:
+            running = subprocess.run(["pgrep", "-f", r"TraldenMeter\\TraldenMeter\.exe"], capture_output=True)
+            if running.returncode != 0:
+                return
+            time.sleep(0.2)
+
     def wait_state(self, state, seconds=20):
         deadline = time.time() + seconds
         while time.time() < deadline:
@@ -196,12 +209,15 @@ def main():
             f.write(b"[OPTIONS]\r\nkeepdays=0\r\n")
 
         check(wine.msiexec("/i", msi_path) == 0, "silent install")
-        registration = {"type": 16, "start": 2, "errorControl": 1, "path": INSTALLED + r"\TraldenMeter.exe",
+        # As "installme" registers it: the path quoted (it holds a blank) and 15 s of pre-shutdown
+        # time. The package's tables cannot say either; the service mends both as it starts.
+        registration = {"type": 16, "start": 2, "errorControl": 1, "path": '"' + INSTALLED + r'\TraldenMeter.exe"',
                         "group": "", "tag": 0, "dependencies": "", "account": "LocalSystem",
-                        "displayName": SERVICE, "description": "Network data counter service"}
+                        "displayName": SERVICE, "description": "Network data counter service",
+                        "preshutdownMs": 15000}
+        check(wine.wait_state(4), "service running after the install")
         rc, config = wine.service("svc-config")
         check(rc == 0 and config == registration, "service registered as installme registers it", config)
-        check(wine.wait_state(4), "service running after the install")
         installed = sorted(n for n in os.listdir(wine.folder) if n.endswith(".exe"))
         check(installed == sorted(["TraldenMeter.exe", "traldenreport.exe"] + (["TraldenView.exe"] if a.view else [])),
               "programs installed in one folder", installed)
@@ -239,6 +255,7 @@ def main():
 
         # Removal: the service goes, the programs go, the history stays.
         before = os.path.getmtime(today_file)
+        wine.stop_service_process()
         check(wine.msiexec("/x", newer_path) == 0, "silent removal")
         rc, _ = wine.service("svc-config")
         check(rc == 2, "service deleted")
@@ -249,6 +266,8 @@ def main():
 
         # Removal with REMOVEHISTORY=1 takes the history as well.
         check(wine.msiexec("/i", msi_path) == 0, "install again")
+        check(wine.wait_state(4), "service running after the second install")
+        wine.stop_service_process()
         check(wine.msiexec("/x", msi_path, "REMOVEHISTORY=1") == 0, "removal with REMOVEHISTORY=1")
         left = sorted(os.listdir(wine.folder)) if os.path.isdir(wine.folder) else []
         check(left == [], "nothing left with REMOVEHISTORY=1", left)
