@@ -12,31 +12,19 @@
 #include "bench/year_of_day_files.h"
 #include "monitor/app/win32/ansi_text_win32.h"
 #include "monitor/statistics/win32/day_file_source_win32.h"
+#include "bench/win32/bench_clock_win32.h"
 #include "shared/win32/unique_handle.h"
 
 namespace {
+
+using tral::bench::NowMs;
+using tral::bench::Median;
 
 using tral::win32::UniqueFile;
 
 using tral::bench::DayFileBytesOfDay;
 using tral::bench::kDays;
 using tral::bench::kFirst;
-
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  ::QueryPerformanceCounter(&t);
-  return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 }  // namespace
 

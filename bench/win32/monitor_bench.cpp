@@ -20,26 +20,18 @@
 #include "shared/names.h"
 #include "shared/published_record.h"
 #include "shared/text_field.h"
+#include "bench/win32/bench_clock_win32.h"
 #include "shared/win32/unique_handle.h"
 
 namespace {
+
+using tral::bench::NowMs;
 
 using tral::win32::UniqueKernelHandle;
 using tral::win32::UniqueMappedView;
 
 constexpr int kDownloadedField = 1009;
 constexpr DWORD kSectionSize = 64 * 1024;
-
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER c;
-  QueryPerformanceCounter(&c);
-  return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 double Percentile(std::vector<double> v, double p) {
   std::sort(v.begin(), v.end());

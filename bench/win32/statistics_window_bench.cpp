@@ -19,29 +19,17 @@
 #include "monitor/resources/resource.h"
 #include "monitor/statistics/win32/local_date_win32.h"
 #include "monitor/statistics/win32/statistic_dialog_win32.h"
+#include "bench/win32/bench_clock_win32.h"
 #include "shared/win32/unique_handle.h"
 
 namespace {
 
+using tral::bench::NowMs;
+using tral::bench::Median;
+
 using tral::CivilDate;
 using tral::bench::kDays;
 using tral::bench::kFirst;
-
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  ::QueryPerformanceCounter(&t);
-  return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
 
 // The files of a folder read date by date, as every span was read before the listing.
 class DateByDate final : public tral::DayFileSource {
