@@ -11,7 +11,7 @@ import time
 from fractions import Fraction
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from ui_lab import MAIN_CLASS, MAIN_TITLE, UiLab, ui_test_args
+from ui_lab import MAIN_CLASS, MAIN_TITLE, UiLab, eventually, ui_test_args
 from wine_lab import IP_SERVICE, Checks, Client
 
 WS_EX_TOPMOST = 0x8
@@ -70,16 +70,6 @@ def controls(lab, hwnd):
 
 def text(lab, hwnd, cid):
     return lab.driver("text", hwnd, cid).get("text")
-
-
-def eventually(probe, condition, timeout=6.0, interval=0.25):
-    """Probes until the condition holds or the time is up; the last probe either way."""
-    deadline = time.time() + timeout
-    while True:
-        value = probe()
-        if condition(value) or time.time() > deadline:
-            return value
-        time.sleep(interval)
 
 
 def snapshot(client):

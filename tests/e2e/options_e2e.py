@@ -9,6 +9,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import ui_lab
 from ui_lab import UiLab, ui_test_args
 from wine_lab import IP_SERVICE, Checks, Client, day_file_bytes, day_file_name, mac_key
 
@@ -44,12 +45,7 @@ def read_bytes(path):
 
 
 def eventually(probe, condition, timeout=5.0, interval=0.1):
-    deadline = time.time() + timeout
-    while True:
-        value = probe()
-        if condition(value) or time.time() > deadline:
-            return value
-        time.sleep(interval)
+    return ui_lab.eventually(probe, condition, timeout, interval)
 
 
 class Session:

@@ -111,6 +111,10 @@ class UiLab(Lab):
         self.monitor_exe = os.path.join(self.app_dir, "TraldenView.exe")
         shutil.copy(self.args.exe, self.service_exe)
         shutil.copy(self.args.monitor, self.monitor_exe)
+        # The copied prefix may hold a monitor INI file from a run by hand in the build's prefix.
+        for ini in glob.glob(os.path.join(self.prefix, "drive_c", "users", "*", "AppData", "Roaming",
+                                          "TraldenView.ini")):
+            os.remove(ini)
         self.driver = Driver(self, self.args.driver)
         return self
 
@@ -164,8 +168,8 @@ class UiLab(Lab):
         except subprocess.TimeoutExpired:
             return None
 
-    def monitor_pids(self):
-        """Linux process ids of the running TraldenView.exe processes of this prefix."""
+    def prefix_pids(self, exe):
+        """Linux process ids of the running programs of this prefix whose image is `exe`."""
         pids = []
         for d in glob.glob("/proc/[0-9]*"):
             try:
@@ -175,25 +179,20 @@ class UiLab(Lab):
                     env = f.read().split(b"\0")
             except OSError:
                 continue
-            if any(c.endswith(b"TraldenView.exe") for c in cmd[:2]) and \
+            if any(c.endswith(exe.encode()) for c in cmd[:2]) and \
                     ("WINEPREFIX=" + self.prefix).encode() in env:
                 pids.append(int(d[6:]))
         return pids
 
+    def monitor_pids(self):
+        """Linux process ids of the running TraldenView.exe processes of this prefix."""
+        return self.prefix_pids("TraldenView.exe")
+
     def signal_service(self, sig):
         """Sends a signal to the running TraldenMeter.exe of this prefix (SIGSTOP pauses it whole)."""
-        for d in glob.glob("/proc/[0-9]*"):
-            try:
-                with open(d + "/cmdline", "rb") as f:
-                    cmd = f.read().split(b"\0")
-                with open(d + "/environ", "rb") as f:
-                    env = f.read().split(b"\0")
-            except OSError:
-                continue
-            if any(c.endswith(b"TraldenMeter.exe") for c in cmd[:2]) and \
-                    ("WINEPREFIX=" + self.prefix).encode() in env:
-                os.kill(int(d[6:]), sig)
-                return True
+        for pid in self.prefix_pids("TraldenMeter.exe")[:1]:
+            os.kill(pid, sig)
+            return True
         return False
 
     def steady_traffic(self, target, interval=0.02, size=1000):
@@ -257,3 +256,13 @@ def stop_process(proc):
     if proc and proc.poll() is None:
         proc.send_signal(signal.SIGKILL)
         proc.wait()
+
+
+def eventually(probe, condition, timeout=6.0, interval=0.25):
+    """Probes until the condition holds or the time is up; the last probe either way."""
+    deadline = time.time() + timeout
+    while True:
+        value = probe()
+        if condition(value) or time.time() > deadline:
+            return value
+        time.sleep(interval)

@@ -13,20 +13,12 @@
 namespace tral::win32 {
 namespace {
 
-void WriteFileBytes(const std::string& path, const tral::test::Bytes& bytes) {
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
-  ASSERT_TRUE(file);
-  DWORD written = 0;
-  ASSERT_TRUE(::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-}
-
 TEST(DayFileSourceWin32, CountsFilesOfTheSpanAndSkipsOnesBeingWritten) {
   test::ScratchDir dir("tm-days");
   using tral::test::DayFileBytes;
-  WriteFileBytes(dir.File("20090313.bin"), DayFileBytes({{"K1", {{"10.0.0.5", "", "", 2048, 1024}}}}, 60000));
-  WriteFileBytes(dir.File("20090315.bin"), DayFileBytes({{"K1", {{"10.0.0.5", "", "", 1024, 0}}}}, 120000));
-  WriteFileBytes(dir.File("20090316.bin"), DayFileBytes({{"K2", {{"10.0.0.9", "", "", 4096, 0}}}}, 1));
+  test::WriteFileBytes(dir.File("20090313.bin"), DayFileBytes({{"K1", {{"10.0.0.5", "", "", 2048, 1024}}}}, 60000));
+  test::WriteFileBytes(dir.File("20090315.bin"), DayFileBytes({{"K1", {{"10.0.0.5", "", "", 1024, 0}}}}, 120000));
+  test::WriteFileBytes(dir.File("20090316.bin"), DayFileBytes({{"K2", {{"10.0.0.9", "", "", 4096, 0}}}}, 1));
 
   Win32DayFileSource source(dir.Path());
   std::vector<std::uint8_t> bytes;
@@ -65,7 +57,7 @@ TEST(DayFileSourceWin32, FilesLargerThanOneReadAreReadWhole) {
     tral::test::DayGroup group{"K1", {}};
     for (int e = 0; e < c.entries; ++e) group.entries.push_back({"10.0." + std::to_string(e / 256) + "." +
                                                                      std::to_string(e % 256), "", "", 1024, 0});
-    WriteFileBytes(dir.File("20090313.bin"), tral::test::DayFileBytes({group}, 777));
+    test::WriteFileBytes(dir.File("20090313.bin"), tral::test::DayFileBytes({group}, 777));
     Win32DayFileSource source(dir.Path());
     std::vector<std::uint8_t> bytes;
     ASSERT_TRUE(source.ReadDayFile(CivilDate{2009, 3, 13}, bytes));
@@ -90,7 +82,7 @@ TEST(DayFileSourceWin32, DefaultDirectoryIsTheExecutables) {
   std::string dir(module);
   dir.erase(dir.rfind('\\') + 1);
   const std::string path = dir + "19990101.bin";
-  WriteFileBytes(path, tral::test::DayFileBytes({}, 42));
+  test::WriteFileBytes(path, tral::test::DayFileBytes({}, 42));
   Win32DayFileSource source;
   std::vector<std::uint8_t> bytes;
   const bool read = source.ReadDayFile(CivilDate{1999, 1, 1}, bytes);

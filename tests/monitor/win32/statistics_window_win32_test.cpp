@@ -26,20 +26,12 @@ namespace {
 
 constexpr int kListId = 1049;
 
-void WriteFileBytes(const std::string& path, const tral::test::Bytes& bytes) {
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
-  ASSERT_TRUE(file);
-  DWORD written = 0;
-  ASSERT_TRUE(::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-}
-
 TEST(StatisticsWin32, TheListingNamesRealDayFilesOnly) {
   test::ScratchDir dir("tm-list");
   const tral::test::Bytes day = tral::test::DayFileBytes({{"K1", {{"10.0.0.5", "", "", 2048, 0}}}}, 1);
   for (const char* name : {"20090313.bin", "20090314.BIN", "20090313.tmp", "20090230.bin", "notes.binary",
                            "2009031.bin", "16010101.bin"}) {
-    WriteFileBytes(dir.File(name), day);
+    test::WriteFileBytes(dir.File(name), day);
   }
   ASSERT_TRUE(::CreateDirectoryA(dir.File("20090315.bin").c_str(), nullptr));
   Win32DayFileSource source(dir.Path());

@@ -1,9 +1,15 @@
-// A scratch directory under the temporary folder for the monitor's Windows-layer tests.
+// A scratch directory and file writing for the monitor's Windows-layer tests.
 #pragma once
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include <cstdint>
 #include <string>
+#include <vector>
+
+#include "shared/win32/unique_handle.h"
 
 namespace tral::win32::test {
 
@@ -36,5 +42,14 @@ class ScratchDir {
  private:
   std::string path_;
 };
+
+// Writes `bytes` as the whole file at `path`.
+inline void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+  ASSERT_TRUE(file);
+  DWORD written = 0;
+  ASSERT_TRUE(::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+}
 
 }  // namespace tral::win32::test
