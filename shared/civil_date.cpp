@@ -66,4 +66,9 @@ bool ParseDayFileName(std::string_view name, CivilDate& date) {
   return true;
 }
 
+bool IsDayFileName(std::string_view name) {
+  CivilDate date;
+  return ParseDayFileName(name, date);
+}
+
 }  // namespace tral

@@ -33,4 +33,8 @@ bool HasDayFileSuffix(std::string_view name);
 // such as "20090230.bin", a save's temporary or a short-name alias.
 bool ParseDayFileName(std::string_view name, CivilDate& date);
 
+// The one rule for what is a day file: everything that lists, prunes or deletes history asks it,
+// so a user's "notes.bin", "20260230.bin" or a save's temporary is never taken for one.
+bool IsDayFileName(std::string_view name);
+
 }  // namespace tral
