@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "monitor/app/monitor_settings.h"
+#include "monitor/settings/monitor_settings.h"
 #include "monitor/mainwindow/connection_list.h"
 #include "monitor/mainwindow/tick_source.h"
 

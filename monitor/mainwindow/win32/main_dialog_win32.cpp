@@ -3,8 +3,8 @@
 
 #include <shellapi.h>
 
-#include "monitor/app/win32/autostart_win32.h"
-#include "monitor/app/win32/settings_store_win32.h"
+#include "monitor/settings/win32/autostart_win32.h"
+#include "monitor/settings/win32/settings_store_win32.h"
 #include "monitor/framework/application.h"
 #include "monitor/framework/menu.h"
 #include "monitor/mainwindow/close_button_area.h"

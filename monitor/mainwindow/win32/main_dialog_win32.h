@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "monitor/app/monitor_settings.h"
+#include "monitor/settings/monitor_settings.h"
 #include "monitor/framework/dialog.h"
 #include "monitor/mainwindow/connection_list.h"
 #include "monitor/mainwindow/connection_selection.h"

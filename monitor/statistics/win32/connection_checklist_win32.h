@@ -5,7 +5,7 @@
 
 #include "monitor/framework/controls.h"
 #include "monitor/statistics/checklist_layout.h"
-#include "monitor/statistics/statistic_data.h"
+#include "history/statistic_data.h"
 
 namespace tral::win32 {
 

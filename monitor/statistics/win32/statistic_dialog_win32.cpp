@@ -3,12 +3,12 @@
 
 #include <commctrl.h>
 
-#include "monitor/app/ini_paths.h"
-#include "monitor/app/monitor_settings.h"
-#include "monitor/app/win32/ansi_text_win32.h"
-#include "monitor/app/win32/settings_store_win32.h"
+#include "monitor/settings/ini_paths.h"
+#include "monitor/settings/monitor_settings.h"
+#include "history/win32/ansi_text_win32.h"
+#include "monitor/settings/win32/settings_store_win32.h"
 #include "monitor/resources/resource.h"
-#include "monitor/statistics/win32/local_date_win32.h"
+#include "history/win32/local_date_win32.h"
 #include "monitor/ui/win32/gdi_win32.h"
 #include "shared/names.h"
 

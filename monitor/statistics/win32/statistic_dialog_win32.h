@@ -9,7 +9,7 @@
 #include "monitor/framework/dialog.h"
 #include "monitor/statistics/checklist_layout.h"
 #include "monitor/statistics/win32/connection_checklist_win32.h"
-#include "monitor/statistics/win32/day_file_source_win32.h"
+#include "history/win32/day_file_source_win32.h"
 #include "shared/win32/unique_handle.h"
 
 namespace tral::win32 {

@@ -1,0 +1,25 @@
+// Today's local date, and the date pickers' SYSTEMTIME as the core's calendar date and back.
+#include "history/win32/local_date_win32.h"
+
+namespace tral::win32 {
+
+CivilDate TodayLocalDate() {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  return CivilFromSystemTime(now);
+}
+
+CivilDate CivilFromSystemTime(const SYSTEMTIME& time) { return CivilDate{time.wYear, time.wMonth, time.wDay}; }
+
+SYSTEMTIME SystemTimeFromCivil(const CivilDate& date) {
+  SYSTEMTIME time{};
+  time.wYear = date.year;
+  time.wMonth = date.month;
+  time.wDay = date.day;
+  // 1 January 1970 was a Thursday (4, counting from Sunday = 0).
+  const std::int64_t days = DaysFromCivil(date);
+  time.wDayOfWeek = static_cast<WORD>(((days % 7) + 7 + 4) % 7);
+  return time;
+}
+
+}  // namespace tral::win32
