@@ -28,12 +28,6 @@ void SetFieldText(char (&field)[N], std::string_view text) {
   std::memset(field + n, 0, N - n);
 }
 
-inline void SetBoundedText(char* field, std::size_t width, std::string_view text) {
-  std::size_t n = text.size() < width - 1 ? text.size() : width - 1;
-  std::memcpy(field, text.data(), n);
-  std::memset(field + n, 0, width - n);
-}
-
 template <std::size_t N>
 bool FieldEmpty(const char (&field)[N]) {
   return field[0] == '\0';

@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
   }
   const std::string ini = run.dir + "bench.ini";
 
-  tral::ui::InitCommonControlsForMonitor();
+  tral::ui::InitCommonControlClasses();
   int status = 0;
   {
     tral::win32::CStatisticDlg dialog(run.dir, ini);

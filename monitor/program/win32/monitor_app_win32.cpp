@@ -26,8 +26,10 @@ std::string SingleInstanceMutexName() {
   return std::string("Local\\TLRO") + user;
 }
 
+CMonitorApp::CMonitorApp() : ui::Application(kMainTitle) {}
+
 bool CMonitorApp::InitInstance() {
-  ui::InitCommonControlsForMonitor();
+  ui::InitCommonControlClasses();
   switch (ParseMonitorCommand(Arguments())) {
     case MonitorCommand::kInstall:
       Install();

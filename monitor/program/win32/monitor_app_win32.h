@@ -16,6 +16,9 @@ inline constexpr unsigned kCloseRequestTimeoutMs = 5000;
 std::string SingleInstanceMutexName();
 
 class CMonitorApp final : public ui::Application {
+ public:
+  CMonitorApp();
+
  protected:
   bool InitInstance() override;
 

@@ -123,36 +123,31 @@ void CStatisticDlg::OnCommand(int id, int code, HWND control) {
   }
 }
 
-bool CStatisticDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+std::optional<LRESULT> CStatisticDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case kStatisticTotalsMessage:
       ShowTotals();
-      SetMessageResult(0);
-      result = TRUE;
-      return true;
+      return 0;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->idFrom == IDC_STAT_FIRST_DAY && header->code == DTN_DATETIMECHANGE && dayView_ &&
           !settingDates_) {
         Recount();
       }
-      return false;
+      return std::nullopt;
     }
     case WM_VSCROLL:
       // Only the end of a move counts: the control then holds its new position.
-      if (reinterpret_cast<HWND>(lParam) == daySpin_.Handle() && LOWORD(wParam) == SB_THUMBPOSITION) {
-        StepDay();
-        SetMessageResult(0);
-        result = TRUE;
-        return true;
+      if (reinterpret_cast<HWND>(lParam) != daySpin_.Handle() || LOWORD(wParam) != SB_THUMBPOSITION) {
+        return std::nullopt;
       }
-      return false;
+      StepDay();
+      return 0;
     case WM_PAINT:
       PaintHeader();
-      result = TRUE;
-      return true;
+      return 0;
     default:
-      return false;
+      return std::nullopt;
   }
 }
 

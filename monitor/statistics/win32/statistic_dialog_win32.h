@@ -33,7 +33,7 @@ class CStatisticDlg : public ui::Dialog {
  protected:
   bool OnInitDialog() override;
   void OnCommand(int id, int code, HWND control) override;
-  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   // Stores the day-view flag. It runs inside EndDialog, whoever ends the window: a close request
   // that ends the whole program and then deletes the INI file finds the flag already written.
   void OnEnding(INT_PTR result) override;

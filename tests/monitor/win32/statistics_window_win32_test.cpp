@@ -230,7 +230,7 @@ TEST_F(ChecklistTest, ClicksLeftOfTheCheckBoxEdgeAndSpacesToggleTheSelectedRow) 
 // The window stores its day-view flag while it ends, before whoever ended it goes on: a program
 // ended by "uninstallme" deletes the INI file right after, and nothing may write it again.
 TEST(StatisticsWin32, TheDayViewFlagIsStoredAsTheWindowEndsAndNotAfter) {
-  ASSERT_TRUE(ui::InitCommonControlsForMonitor());
+  ASSERT_TRUE(ui::InitCommonControlClasses());
   test::ScratchDir dir("tm-stat-ini");
   const std::string ini = dir.File("TraldenView.ini");
   static CStatisticDlg* running = nullptr;
