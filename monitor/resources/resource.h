@@ -96,6 +96,7 @@
 #define IDC_STAT_DOWNLOAD_LABEL 1058
 #define IDC_STAT_UPLOAD_LABEL 1059
 #define IDC_STAT_UPTIME_LABEL 1060
+#define IDC_STAT_PROBLEM 1075
 
 // ---- Commands of the main window: system menu and tray menu ----
 #define IDM_ABOUTBOX 0x0010
@@ -104,7 +105,7 @@
 #define ID_TRAY_ABOUT 32773
 #define ID_TRAY_HOMEPAGE 32774
 
-#ifndef RC_INVOKED
+#if defined(_WIN32) && !defined(RC_INVOKED)
 #include <windows.h>
 
 namespace tral::win32 {

@@ -8,6 +8,7 @@
 #include "history/win32/ansi_text_win32.h"
 #include "monitor/settings/win32/settings_store_win32.h"
 #include "monitor/resources/resource.h"
+#include "monitor/statistics/day_problem_text.h"
 #include "history/win32/local_date_win32.h"
 #include "monitor/ui/win32/gdi_win32.h"
 #include "shared/names.h"
@@ -22,6 +23,7 @@ constexpr char kDayTip[] = "Day to show statics for.";
 constexpr int kDaysBeforeLast = 3;  // the span covers four days, the last one included
 constexpr COLORREF kHeaderFill = 0xD2FFFF;  // pale yellow
 constexpr COLORREF kHeaderText = 0x804000;  // dark blue
+constexpr COLORREF kProblemTextColor = RGB(242, 0, 0);  // the main window's status colour
 
 // Shows the wait cursor for a scope and puts the previous one back.
 class WaitCursor {
@@ -128,6 +130,12 @@ std::optional<LRESULT> CStatisticDlg::OnMessage(UINT message, WPARAM wParam, LPA
     case kStatisticTotalsMessage:
       ShowTotals();
       return 0;
+    case WM_CTLCOLORSTATIC:
+      // The line about day files not counted whole stands out in the status colour.
+      if (reinterpret_cast<HWND>(lParam) != Item(IDC_STAT_PROBLEM)) return std::nullopt;
+      ::SetTextColor(reinterpret_cast<HDC>(wParam), kProblemTextColor);
+      ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+      return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->idFrom == IDC_STAT_FIRST_DAY && header->code == DTN_DATETIMECHANGE && dayView_ &&
@@ -203,6 +211,7 @@ void CStatisticDlg::ShowTotals() {
   SetItemText(IDC_STAT_DOWNLOAD_TOTAL, FormatSize(sums.downloadedKb));
   SetItemText(IDC_STAT_UPLOAD_TOTAL, FormatSize(sums.uploadedKb));
   SetItemText(IDC_STAT_UPTIME, FormatUptime(data.UptimeMs()));
+  SetItemText(IDC_STAT_PROBLEM, DayProblemText(data.UnreadableDays(), data.DamagedDays()));
 }
 
 void CStatisticDlg::PaintHeader() {
