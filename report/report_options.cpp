@@ -65,8 +65,16 @@ void DeclareOptions(CLI::App& app, Given& g) {
   dailyOpt->excludes(promOpt);
 }
 
-std::string NotADate(const char* option, const std::string& text) {
-  return std::string(option) + ": \"" + text + "\" is not a date that exists (YYYY-MM-DD)";
+// The date an option gave, kept in `date`; false with the reason when it names no date that exists.
+bool ReadDateOption(const CLI::Option* option, const std::string& text, CivilDate& date, std::string& error) {
+  if (!*option) return true;
+  const std::optional<CivilDate> parsed = ParseDate(text);
+  if (!parsed) {
+    error = option->get_name() + ": \"" + text + "\" is not a date that exists (YYYY-MM-DD)";
+    return false;
+  }
+  date = *parsed;
+  return true;
 }
 
 // The span the options name, or the reason they name none.
@@ -80,23 +88,10 @@ std::optional<DateSpan> ReadSpan(const Given& g, const CivilDate& today, std::st
     return DateSpan{*first, LastDayOfMonth(*first)};
   }
   CivilDate last = today;
-  if (*g.toOpt) {
-    const std::optional<CivilDate> parsed = ParseDate(g.to);
-    if (!parsed) {
-      error = NotADate("--to", g.to);
-      return std::nullopt;
-    }
-    last = *parsed;
-  }
+  if (!ReadDateOption(g.toOpt, g.to, last, error)) return std::nullopt;
   CivilDate first = last;
-  if (*g.fromOpt) {
-    const std::optional<CivilDate> parsed = ParseDate(g.from);
-    if (!parsed) {
-      error = NotADate("--from", g.from);
-      return std::nullopt;
-    }
-    first = *parsed;
-  } else if (*g.daysOpt) {
+  if (!ReadDateOption(g.fromOpt, g.from, first, error)) return std::nullopt;
+  if (!*g.fromOpt && *g.daysOpt) {
     if (g.days < 1 || g.days > kMaxDays) {
       error = "--days: the number of days must be from 1 to " + std::to_string(kMaxDays);
       return std::nullopt;

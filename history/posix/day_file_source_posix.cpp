@@ -6,18 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 namespace tral::posix {
-
-namespace {
-
-// Larger files are read only this far, as on Windows.
-constexpr std::size_t kMaxDayFileBytes = 64u << 20;
-
-}  // namespace
 
 std::string FolderDayFiles::InFolder(const std::string& name) const {
   return !folder_.empty() && folder_.back() == '/' ? folder_ + name : folder_ + "/" + name;
@@ -32,24 +24,21 @@ DayFileRead FolderDayFiles::ReadDayFile(const CivilDate& date, std::vector<std::
     problem_ = std::strerror(errno);
     return DayFileRead::kUnreadable;
   }
-  std::size_t got = 0;
-  std::size_t chunk = 4096;
-  while (got < kMaxDayFileBytes) {
-    const std::size_t want = std::min(chunk, kMaxDayFileBytes - got);
-    chunk = std::min<std::size_t>(chunk * 2, 1 << 20);
-    bytes.resize(got + want);
-    const ssize_t n = ::read(fd, bytes.data() + got, want);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      problem_ = std::strerror(errno);
-      break;
+  const bool ok = ReadWholeFile(bytes, [&](std::uint8_t* into, std::size_t want) -> long long {
+    // A regular file reads short only at its end; reads are repeated until then.
+    std::size_t done = 0;
+    while (done < want) {
+      const ssize_t n = ::read(fd, into + done, want - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return -1;
+      if (n == 0) break;
+      done += static_cast<std::size_t>(n);
     }
-    got += static_cast<std::size_t>(n);
-    if (n == 0) break;
-  }
+    return static_cast<long long>(done);
+  });
+  if (!ok) problem_ = std::strerror(errno);
   ::close(fd);
-  bytes.resize(got);
-  if (got == 0 && !problem_.empty()) return DayFileRead::kUnreadable;
+  if (bytes.empty() && !ok) return DayFileRead::kUnreadable;
   return DayFileRead::kRead;
 }
 

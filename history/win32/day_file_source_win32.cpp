@@ -40,27 +40,16 @@ DayFileRead Win32DayFileSource::ReadDayFile(const CivilDate& date, std::vector<s
     problem_ = SystemErrorText(error);
     return DayFileRead::kUnreadable;
   }
-  // Read until a read comes back short: no size query, so a day costs an open, usually one read
-  // and a close, the same as any reader of the file.
-  // A day of ten connections is about 1 KB; larger files are read in growing chunks.
-  std::size_t chunk = 4096;
-  std::size_t got = 0;
-  while (got < kMaxDayFileBytes) {
-    const std::size_t want = std::min(chunk, kMaxDayFileBytes - got);
-    chunk = std::min<std::size_t>(chunk * 2, 1 << 20);
-    bytes.resize(got + want);
+  // No size query: a day costs an open, usually one read and a close, as for any reader of the file.
+  const bool ok = ReadWholeFile(bytes, [&](std::uint8_t* into, std::size_t want) -> long long {
     DWORD n = 0;
-    if (!::ReadFile(file.Get(), bytes.data() + got, static_cast<DWORD>(want), &n, nullptr)) {
-      problem_ = SystemErrorText(::GetLastError());
-      break;
-    }
-    got += n;
-    if (n < want) break;
-  }
-  // What could be read is decoded; a file whose read failed part-way ends early there.
-  bytes.resize(got);
-  // Nothing at all read because the first read failed: the file is there but could not be read.
-  if (got == 0 && !problem_.empty()) return DayFileRead::kUnreadable;
+    if (!::ReadFile(file.Get(), into, static_cast<DWORD>(want), &n, nullptr)) return -1;
+    return n;
+  });
+  if (!ok) problem_ = SystemErrorText(::GetLastError());
+  // What could be read is decoded; nothing at all read because the first read failed: the file
+  // is there but could not be read.
+  if (bytes.empty() && !ok) return DayFileRead::kUnreadable;
   return DayFileRead::kRead;
 }
 

@@ -10,9 +10,6 @@
 
 namespace tral::win32 {
 
-// Larger files are read only this far; nothing the service writes comes near it.
-inline constexpr std::size_t kMaxDayFileBytes = 64u << 20;
-
 class Win32DayFileSource final : public DayFileSource {
  public:
   explicit Win32DayFileSource(std::string directory);  // ends in a backslash

@@ -14,6 +14,11 @@
 
 namespace tral::test {
 
+// A date written as the numbers it is read as.
+constexpr CivilDate D(int y, int m, int d) {
+  return CivilDate{static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(m), static_cast<std::uint16_t>(d)};
+}
+
 using Bytes = std::vector<std::uint8_t>;
 
 inline void Put32(Bytes& b, std::uint32_t v) {

@@ -15,6 +15,7 @@
 #include "monitor/options/win32/options_dialog_win32.h"
 #include "monitor/options/win32/service_keep_days_win32.h"
 #include "monitor/resources/resource.h"
+#include "monitor/ui/win32/gdi_win32.h"
 #include "monitor/statistics/win32/statistic_dialog_win32.h"
 #include "shared/names.h"
 
@@ -204,9 +205,7 @@ std::optional<LRESULT> CMainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM l
       return std::nullopt;
     case WM_CTLCOLORSTATIC:
       if (reinterpret_cast<HWND>(lParam) != Item(IDC_MAIN_STATUS)) return std::nullopt;
-      ::SetTextColor(reinterpret_cast<HDC>(wParam), kStatusTextColor);
-      ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-      return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+      return StatusLineColors(wParam, kStatusTextColor);
     case kTrayNotifyMessage:
       return tray_.HandleTrayMessage(wParam, lParam);
     case WM_MEASUREITEM:

@@ -133,9 +133,7 @@ std::optional<LRESULT> CStatisticDlg::OnMessage(UINT message, WPARAM wParam, LPA
     case WM_CTLCOLORSTATIC:
       // The line about day files not counted whole stands out in the status colour.
       if (reinterpret_cast<HWND>(lParam) != Item(IDC_STAT_PROBLEM)) return std::nullopt;
-      ::SetTextColor(reinterpret_cast<HDC>(wParam), kProblemTextColor);
-      ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-      return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+      return StatusLineColors(wParam, kProblemTextColor);
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->idFrom == IDC_STAT_FIRST_DAY && header->code == DTN_DATETIMECHANGE && dayView_ &&
