@@ -1,6 +1,8 @@
 // Today's local date, and the date pickers' SYSTEMTIME as the core's calendar date and back.
 #include "history/win32/local_date_win32.h"
 
+#include <chrono>
+
 namespace tral::win32 {
 
 CivilDate TodayLocalDate() {
@@ -16,9 +18,8 @@ SYSTEMTIME SystemTimeFromCivil(const CivilDate& date) {
   time.wYear = date.year;
   time.wMonth = date.month;
   time.wDay = date.day;
-  // 1 January 1970 was a Thursday (4, counting from Sunday = 0).
-  const std::int64_t days = DaysFromCivil(date);
-  time.wDayOfWeek = static_cast<WORD>(((days % 7) + 7 + 4) % 7);
+  const std::chrono::weekday weekday{std::chrono::sys_days{std::chrono::days{DaysFromCivil(date)}}};
+  time.wDayOfWeek = static_cast<WORD>(weekday.c_encoding());  // Sunday = 0, as SYSTEMTIME counts
   return time;
 }
 
