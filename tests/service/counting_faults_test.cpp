@@ -112,7 +112,7 @@ TEST(DamagedDayFile, EveryTruncationStartsAndCounts) {
     EXPECT_EQ(f.Head(kKeyB).rxTotal, savedB + 20);
     EXPECT_EQ(f.state.savedUptimeMs, length == whole.size() ? 7000u : 0u);
 
-    FinishCounting(f.state, f.loop);
+    EXPECT_TRUE(FinishCounting(f.state, f.loop));
     const DayFileContents saved = DecodeDayFile(f.store.files["20090313.bin"]);
     EXPECT_TRUE(saved.complete);
     EXPECT_TRUE(saved.uptimeMs.has_value());
@@ -143,7 +143,7 @@ TEST(DamagedDayFile, RandomBytesStartAndCount) {
     std::uint64_t afterA = 0;
     for (const auto& r : f.Entry(kKeyA).chain) afterA += r->rxTotal;
     EXPECT_EQ(afterA, beforeA + 10);
-    FinishCounting(f.state, f.loop);
+    EXPECT_TRUE(FinishCounting(f.state, f.loop));
     EXPECT_TRUE(DecodeDayFile(f.store.files["20090313.bin"]).complete);
   }
 }
@@ -185,11 +185,15 @@ TEST(UnreadableDayFile, IsMergedOrKeptAsideButNeverOverwritten) {
     EXPECT_EQ(f.Received("20090313.bin"), c.received);
     const bool keptAside = !c.readableBySave && c.renamable;
     EXPECT_EQ(f.store.files.contains("20090313.bin.unreadable"), keptAside);
-    if (keptAside) EXPECT_EQ(f.store.files["20090313.bin.unreadable"], held);
+    if (keptAside) {
+      EXPECT_EQ(f.store.files["20090313.bin.unreadable"], held);
+    }
     EXPECT_EQ(f.incidents.Count(Incident::kFileKeptAside), keptAside ? 1 : 0);
     EXPECT_EQ(f.incidents.Count(Incident::kCannotSave), c.saved ? 0 : 2);  // the file, then the stop
     // The merged file's running time: 7,000 ms saved and this run's first wake-up (one period).
-    if (c.readableBySave) EXPECT_EQ(DecodeDayFile(f.store.files["20090313.bin"]).uptimeMs, 7995u);
+    if (c.readableBySave) {
+      EXPECT_EQ(DecodeDayFile(f.store.files["20090313.bin"]).uptimeMs, 7995u);
+    }
   }
 }
 
@@ -386,7 +390,7 @@ TEST(LongRun, SixtyDaysOfPassesStayExact) {
   wake(3 * 60000, 8888);  // a stall across midnight
   runUntil(60, 10);
   BeginIteration(f.state, f.loop);
-  FinishCounting(f.state, f.loop);
+  EXPECT_TRUE(FinishCounting(f.state, f.loop));
 
   EXPECT_EQ(wraps, 2u);
   EXPECT_GT(passes, 500000u);

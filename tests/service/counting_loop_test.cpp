@@ -115,7 +115,7 @@ TEST(CountingLoop, StartPrunesRemovesTemporariesAndContinuesTodaysTotals) {
   f.Wake(WakeReason::kTimeout);
   EXPECT_EQ(f.Head(kKeyA).rxTotal, 4100u);
   EXPECT_EQ(f.Head(kKeyA).txTotal, 310u);
-  FinishCounting(f.state, f.loop);
+  EXPECT_TRUE(FinishCounting(f.state, f.loop));
   DayFileContents saved = f.File("20090313.bin");
   ASSERT_EQ(saved.groups.size(), 1u);
   EXPECT_EQ(saved.groups[0].entries[0].rxBytes, 4100u);
@@ -143,7 +143,7 @@ TEST(CountingLoop, YearChangeSavesUnderTheOldDateAndStartsFromZero) {
   EXPECT_EQ(f.Head(kKeyA).rxTotal, 0u);
   f.Wake(WakeReason::kTimeout, 1000, true, 40, 4);
   EXPECT_EQ(f.Head(kKeyA).rxTotal, 40u);
-  FinishCounting(f.state, f.loop);
+  EXPECT_TRUE(FinishCounting(f.state, f.loop));
   DayFileContents fresh = f.File("20100101.bin");
   ASSERT_EQ(fresh.groups.size(), 1u);
   EXPECT_EQ(fresh.groups[0].entries[0].rxBytes, 40u);
@@ -180,7 +180,7 @@ TEST(CountingLoop, UnsavedDayIsWrittenAtStop) {
   f.store.replaceFails = false;
   f.Wake(WakeReason::kTimeout);
   EXPECT_FALSE(f.Wake(WakeReason::kStop));
-  FinishCounting(f.state, f.loop);
+  EXPECT_TRUE(FinishCounting(f.state, f.loop));
   EXPECT_EQ(f.File("20090313.bin").groups[0].entries[0].rxBytes, 100u);
   EXPECT_EQ(f.File("20090314.bin").groups[0].entries[0].rxBytes, 100u);
 }
