@@ -1,6 +1,6 @@
 # TraldenMeter.exe "debug" in a private namespace: pruning at start, exact counting of the veth's
 # traffic, answers through the real named objects, bad neighbours, Ctrl+C with the final save,
-# continuity across a restart, and a second instance that ends at once.
+# continuity across a restart, a second instance that ends at once, and the pair made IPv6-only.
 import json
 import os
 import sys
