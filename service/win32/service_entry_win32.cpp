@@ -65,8 +65,6 @@ constexpr DWORD kSleepSaveWaitMs = 2000;  // how long a sleep notice waits for t
 constexpr DWORD kServiceStopSaveFailed = 1;  // service-specific exit code: the final save failed
 constexpr DWORD kServiceStopWorkerHung = 2;  // the worker had not ended within the stop's time
 
-std::string ModulePath() { return ExecutablePath(); }
-
 bool StartThroughManager(SC_HANDLE manager, const char* name) {
   UniqueServiceHandle service(::OpenServiceA(manager, name, SERVICE_ALL_ACCESS));
   if (!service) return false;
@@ -115,7 +113,7 @@ bool MendRegistrationAndAskPreshutdown() {
   ::QueryServiceConfigA(service.Get(), nullptr, 0, &needed);
   std::vector<std::uint8_t> buffer(needed);
   auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-  const std::string module = ModulePath();
+  const std::string module = ExecutablePath();
   if (canChange && needed != 0 && ::QueryServiceConfigA(service.Get(), config, needed, &needed) &&
       config->lpBinaryPathName != nullptr && module == config->lpBinaryPathName) {
     const std::string quoted = ServiceImagePath(module);
@@ -384,7 +382,7 @@ int RunServiceProgram(std::string_view commandTail) {
       CreateMarker(kInstallMarker);
       // A path that could not be read whole, or that names no file (characters the ANSI code page
       // lacks), would register a service that never starts.
-      const std::string module = ModulePath();
+      const std::string module = ExecutablePath();
       if (module.empty() || ::GetFileAttributesA(module.c_str()) == INVALID_FILE_ATTRIBUTES) return 1;
       RegisterAsEventSource(module);
       const std::string path = ServiceImagePath(module);
