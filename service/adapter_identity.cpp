@@ -71,7 +71,7 @@ void FormatMacText(const std::uint8_t* bytes, std::size_t length, char* out) {
 }
 
 std::string_view ConnectionIpText(std::string_view firstIp) {
-  return firstIp == "0.0.0.0" ? std::string_view() : firstIp;
+  return firstIp == "0.0.0.0" ? firstIp.substr(0, 0) : firstIp;  // empty, but pointing into the text
 }
 
 bool EnumerateAdapters(NetworkSource& net, std::vector<AdapterEntry>& out) {
