@@ -50,7 +50,7 @@ def main():
                 "tag": 0, "dependencies": "", "account": "LocalSystem", "displayName": "QTraldenMeterService",
                 "description": "Network data counter service", "preshutdownMs": 15000})
         checks.true("the service runs", client.wait_for_state(SERVICE_RUNNING))
-        for _ in range(3):  # Wine's reg.exe now and then ends without a word while the server is busy
+        for _ in range(3):  # reg.exe is asked again when it gives no answer (seen once here, on a busy machine)
             source = lab.wine("reg", "query", EVENT_SOURCE_KEY, "/v", "EventMessageFile")
             if source.returncode == 0 and source.stdout.strip():
                 break
