@@ -175,7 +175,8 @@ def check_tables(msi, version, with_view):
     # point of no return; 0x800: with the system's rights; 0x40: its exit code ignored.
     check(action[1:4] == ["3650", "HistoryRemover", 'removehistory "[INSTALLDIR]"'],
           "history removed by the stored service program once the removal is committed", action)
-    check("HistoryRemover" in [row[0] for row in msi_table(msi, "Binary")], "the service program stored for it")
+    streams = subprocess.run(["msiinfo", "streams", msi], capture_output=True, text=True, check=True).stdout.split()
+    check("Binary.HistoryRemover" in streams, "the service program stored for it", streams)
     registry = sorted((row[2], row[3], row[4]) for row in msi_table(msi, "Registry"))
     key = EVENT_SOURCE.split("\\", 1)[1]
     check(registry == [(key, "-", ""), (key, "EventMessageFile", "#%[#TraldenMeterExe]"), (key, "TypesSupported", "#7")],

@@ -50,18 +50,6 @@ TEST(RemoveHistoryFolder, TheFolderAfterTheWord) {
   }
 }
 
-TEST(DecidePowerEvent, SleepSavesEveryWakeReadsTheAdaptersAgain) {
-  const std::pair<std::uint32_t, PowerAction> cases[] = {
-      {4, PowerAction::kSuspend},  // PBT_APMSUSPEND
-      {7, PowerAction::kResume},  // PBT_APMRESUMESUSPEND
-      {18, PowerAction::kResume},  // PBT_APMRESUMEAUTOMATIC
-      {6, PowerAction::kResume},  // PBT_APMRESUMECRITICAL
-      {10, PowerAction::kNone},  // PBT_APMPOWERSTATUSCHANGE
-      {0x8013, PowerAction::kNone},  // PBT_POWERSETTINGCHANGE
-  };
-  for (const auto& [type, action] : cases) EXPECT_EQ(DecidePowerEvent(type), action) << type;
-}
-
 // A module path longer than the first buffer is read whole; one that is still cut at the longest
 // path there is, or a failing call, gives nothing.
 TEST(ReadWholePath, GrowsUntilThePathFitsAndRefusesACutOne) {
