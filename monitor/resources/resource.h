@@ -105,25 +105,30 @@
 #define ID_TRAY_HOMEPAGE 32774
 
 #ifndef RC_INVOKED
-#include <windows.h>
+#include <cstdint>
 
 namespace tral::win32 {
 
+// The system's bases of private message numbers, spelled out so that portable code that names
+// the ids (the views, the forms) builds without the system headers.
+inline constexpr unsigned kWmUser = 0x0400;  // WM_USER
+inline constexpr unsigned kWmApp = 0x8000;  // WM_APP
+
 // ---- Private window messages ----
 // Asks the running main window to save its position and close (sent by "uninstallme").
-inline constexpr UINT kCloseRequestMessage = WM_USER + 3;
+inline constexpr unsigned kCloseRequestMessage = kWmUser + 3;
 // Sent to the statistics window whenever a check mark flips; it shows the totals again.
-inline constexpr UINT kStatisticTotalsMessage = WM_USER + 32;
+inline constexpr unsigned kStatisticTotalsMessage = kWmUser + 32;
 // The notification-area icon's callback.
-inline constexpr UINT kTrayNotifyMessage = WM_APP + 11;
+inline constexpr unsigned kTrayNotifyMessage = kWmApp + 11;
 // Posted by the poll thread when a poll has finished.
-inline constexpr UINT kPollDoneMessage = WM_APP + 20;
+inline constexpr unsigned kPollDoneMessage = kWmApp + 20;
 
 // ---- Timers of the main window, and the icon in the notification area ----
-inline constexpr UINT_PTR kClickTimerId = 22;  // tells a single click on the tray icon from a double click
-inline constexpr UINT_PTR kRefreshTimerId = 45;  // the poll, every `refresh` seconds
-inline constexpr UINT_PTR kHideTimerId = 46;  // hides the window after it was minimised to the tray
-inline constexpr UINT kTrayIconId = IDR_TRAYMENU;  // the icon's id is the id of its menu
+inline constexpr std::uintptr_t kClickTimerId = 22;  // tells a single click on the tray icon from a double click
+inline constexpr std::uintptr_t kRefreshTimerId = 45;  // the poll, every `refresh` seconds
+inline constexpr std::uintptr_t kHideTimerId = 46;  // hides the window after it was minimised to the tray
+inline constexpr unsigned kTrayIconId = IDR_TRAYMENU;  // the icon's id is the id of its menu
 
 }  // namespace tral::win32
 #endif  // RC_INVOKED
