@@ -83,6 +83,10 @@ ValueAxis LayOutValueAxis(int areaLeft, int plotTop, int plotBottom, double maxV
   return axis;
 }
 
+int LegendLeft(const PixelRect& plot, const TextBox& unit, int dpi) {
+  return std::max(plot.left, unit.box.right + ScaleForDpi(kLegendGap, dpi));
+}
+
 std::vector<LegendEntry> LayOutLegend(const std::vector<LegendItem>& items, int left, int top,
                                       const TextMeasure& measure, int dpi) {
   std::vector<LegendEntry> legend;

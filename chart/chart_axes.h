@@ -86,6 +86,10 @@ struct LegendItem {
   Rgb color;
   std::string text;
 };
+// Where the legend's line begins: over the plot's left edge, or right of the unit's text when that
+// reaches further.
+int LegendLeft(const PixelRect& plot, const TextBox& unit, int dpi);
+
 // The legend in one line from (`left`, `top`): a coloured square and its text per item.
 std::vector<LegendEntry> LayOutLegend(const std::vector<LegendItem>& items, int left, int top,
                                       const TextMeasure& measure, int dpi);

@@ -136,7 +136,7 @@ DailyChartLayout LayOutDailyChart(const DailyChartInput& input, const TextMeasur
 
   std::vector<LegendItem> items{{kDownloadColor, "Downloaded"}, {kUploadColor, "Uploaded"}};
   if (damaged) items.push_back({kDamagedColor, "Damaged file"});
-  layout.legend = LayOutLegend(items, plot.left, legendTop, measure, dpi);
+  layout.legend = LayOutLegend(items, LegendLeft(plot, layout.unit, dpi), legendTop, measure, dpi);
   return layout;
 }
 

@@ -98,8 +98,8 @@ SpeedGraphLayout LayOutSpeedGraph(const SpeedGraphInput& input, const TextMeasur
   layout.timeLabels = KeepApart(offered, plotBottom + timeOffset, input.area.left + margin,
                                 input.area.right - margin, ScaleForDpi(kLabelSpacing, dpi), measure);
 
-  layout.legend = LayOutLegend({{kDownloadColor, "Download"}, {kUploadColor, "Upload"}}, plot.left, legendTop,
-                               measure, dpi);
+  layout.legend = LayOutLegend({{kDownloadColor, "Download"}, {kUploadColor, "Upload"}},
+                               LegendLeft(plot, layout.unit, dpi), legendTop, measure, dpi);
   return layout;
 }
 

@@ -13,6 +13,14 @@ std::string DecimalText(std::uint64_t value) {
   return std::string(buffer, result.ptr);
 }
 
+void ClipToRowWidths(std::string_view& adapterKey, std::string_view& ipText, std::string_view& bssid,
+                     std::string_view& ssid) {
+  adapterKey = adapterKey.substr(0, kRowKeyChars);
+  ipText = ipText.substr(0, kRowIpChars);
+  bssid = bssid.substr(0, kRowBssidChars);
+  ssid = ssid.substr(0, kRowSsidChars);
+}
+
 }  // namespace
 
 void CStatisticData::Clear() {
@@ -41,27 +49,24 @@ void CStatisticData::AddEntry(std::string_view adapterKey, std::string_view ipTe
   Merge(adapterKey, ipText, bssid, ssid, rxBytes >> 10, txBytes >> 10, rxBytes, txBytes);
 }
 
+std::size_t CStatisticData::FindRow(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
+                                    std::string_view ssid, std::size_t from) const {
+  // Rows keep texts cut to their widths, so an entry's texts are compared cut the same way.
+  ClipToRowWidths(adapterKey, ipText, bssid, ssid);
+  // No two rows are equal (a row is added only when none matches), so the one matching row may be
+  // looked for anywhere first.
+  if (from < rows_.size() && Matches(rows_[from], adapterKey, ipText, bssid, ssid)) return from;
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    if (Matches(rows_[i], adapterKey, ipText, bssid, ssid)) return i;
+  }
+  return rows_.size();
+}
+
 void CStatisticData::Merge(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
                            std::string_view ssid, std::uint64_t downloadedKb, std::uint64_t uploadedKb,
                            std::uint64_t downloadedBytes, std::uint64_t uploadedBytes) {
-  adapterKey = adapterKey.substr(0, kRowKeyChars);
-  ipText = ipText.substr(0, kRowIpChars);
-  bssid = bssid.substr(0, kRowBssidChars);
-  ssid = ssid.substr(0, kRowSsidChars);
-  // No two rows are equal (a row is added only when none matches), so the one matching row may be
-  // looked for anywhere first: day files list their connections in the same order day after day,
-  // so the row after the last one matched is tried before the search from the top.
-  std::size_t found = rows_.size();
-  if (nextRowHint_ < rows_.size() && Matches(rows_[nextRowHint_], adapterKey, ipText, bssid, ssid)) {
-    found = nextRowHint_;
-  } else {
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-      if (Matches(rows_[i], adapterKey, ipText, bssid, ssid)) {
-        found = i;
-        break;
-      }
-    }
-  }
+  ClipToRowWidths(adapterKey, ipText, bssid, ssid);
+  const std::size_t found = FindRow(adapterKey, ipText, bssid, ssid, nextRowHint_);
   if (found < rows_.size()) {
     rows_[found].downloadedKb += downloadedKb;
     rows_[found].uploadedKb += uploadedKb;

@@ -81,6 +81,12 @@ class CStatisticData {
 
   StatisticSums SumChecked() const;
 
+  // The row an entry of a day file is merged into (same four texts, ignoring case), or RowCount()
+  // when there is none. Row `from` is tried first: a reader walking day files in order passes the
+  // index after the row found last, since files list their connections in the same order.
+  std::size_t FindRow(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
+                      std::string_view ssid, std::size_t from = 0) const;
+
  private:
   void AddEntryView(const DayEntryView& entry);
   void Merge(std::string_view adapterKey, std::string_view ipText, std::string_view bssid, std::string_view ssid,

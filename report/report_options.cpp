@@ -4,7 +4,6 @@
 #include <CLI/CLI.hpp>
 
 #include <chrono>
-#include <cstdio>
 
 #include "tm_version.h"
 
@@ -165,13 +164,6 @@ std::optional<CivilDate> ParseDate(std::string_view text) {
   month->day = static_cast<std::uint16_t>(day);
   if (!IsRealDate(*month)) return std::nullopt;
   return month;
-}
-
-std::string DateText(const CivilDate& date) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u", static_cast<unsigned>(date.year),
-                static_cast<unsigned>(date.month), static_cast<unsigned>(date.day));
-  return text;
 }
 
 CivilDate LastDayOfMonth(const CivilDate& date) {

@@ -34,7 +34,6 @@ struct ReportOptions {
 std::optional<CivilDate> ParseDate(std::string_view text);
 // "YYYY-MM": the first day of that month.
 std::optional<CivilDate> ParseMonth(std::string_view text);
-std::string DateText(const CivilDate& date);  // "YYYY-MM-DD"
 CivilDate LastDayOfMonth(const CivilDate& date);
 
 enum class ParseOutcome { kRun, kHelp, kError };

@@ -96,7 +96,8 @@ TEST(DailyChart, GapsAndDamagedDaysAndTheLegend) {
   EXPECT_EQ(layout.columns[0].markBox, PixelRect{});
   ASSERT_EQ(layout.legend.size(), 3u);
   EXPECT_EQ(layout.legend[2].label.text, "Damaged file");
-  EXPECT_EQ(layout.legend[0].swatch, (PixelRect{26, 10, 36, 20}));  // 10 square, centred on the line 8..22
+  // Right of the unit "MB" (8..20) and 14 more; a 10 square, centred on the line 8..22.
+  EXPECT_EQ(layout.legend[0].swatch, (PixelRect{34, 10, 44, 20}));
   EXPECT_EQ(LayOutDailyChart(Days(7, 1, 1), kMeasure).legend.size(), 2u);
 }
 
