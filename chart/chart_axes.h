@@ -29,6 +29,14 @@ inline constexpr Rgb kAxisColor{120, 120, 120};
 inline constexpr Rgb kTextColor{40, 40, 40};
 inline constexpr Rgb kHighlightColor{255, 238, 180};  // behind the day the keys or the pointer chose
 
+// A line through points, drawn from the first to the last.
+struct LinePoint {
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const LinePoint&, const LinePoint&) = default;
+};
+using LinePath = std::vector<LinePoint>;
+
 // How the picture's text measures: the window asks its font, the SVG estimates from its size.
 struct TextMeasure {
   int lineHeight = 14;  // pixels

@@ -57,21 +57,14 @@ struct SpeedGraphInput {
   int dpi = 96;
 };
 
-struct LinePoint {
-  int x = 0;
-  int y = 0;
-  friend bool operator==(const LinePoint&, const LinePoint&) = default;
-};
-using Polyline = std::vector<LinePoint>;
-
 struct SpeedGraphLayout {
   PixelRect area;
   PixelRect plot;  // its bottom is the zero line, its right edge now
   ValueAxis axis;  // scaled to the largest value shown
   TextBox unit;
   std::vector<PlacedLabel> timeLabels;  // index: minutes before now
-  std::vector<Polyline> rxLines;  // one per run of samples without a gap
-  std::vector<Polyline> txLines;
+  std::vector<LinePath> rxLines;  // one per run of samples without a gap
+  std::vector<LinePath> txLines;
   std::vector<LegendEntry> legend;
 };
 

@@ -17,6 +17,8 @@
 #define IDB_MENU_ABOUT 132
 #define IDB_MENU_HOMEPAGE 133
 #define IDD_STATISTIC 135
+#define IDD_DAILY_CHART 150
+#define IDD_SPEED_GRAPH 151
 
 // ---- Main window (dialog 102) ----
 #define IDC_MAIN_PREVIOUS 1000
@@ -96,6 +98,13 @@
 #define IDC_STAT_DOWNLOAD_LABEL 1058
 #define IDC_STAT_UPLOAD_LABEL 1059
 #define IDC_STAT_UPTIME_LABEL 1060
+#define IDC_STAT_CHART 1100
+
+// ---- Daily traffic (dialog 150) and Speed graph (dialog 151) ----
+#define IDC_CHART_CANVAS 1101
+#define IDC_CHART_STATUS 1102
+#define IDC_SPEED_CANVAS 1103
+#define IDC_SPEED_FIGURES 1104
 
 // ---- Commands of the main window: system menu and tray menu ----
 #define IDM_ABOUTBOX 0x0010
@@ -103,6 +112,8 @@
 #define ID_TRAY_EXIT 32772
 #define ID_TRAY_ABOUT 32773
 #define ID_TRAY_HOMEPAGE 32774
+#define ID_TRAY_SPEEDGRAPH 32776
+#define IDM_SPEEDGRAPH 0x0030
 
 #ifndef RC_INVOKED
 #include <cstdint>

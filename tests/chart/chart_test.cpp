@@ -212,9 +212,9 @@ TEST(SpeedGraph, SamplesBecomeLinesBrokenWhereSamplesAreMissing) {
   EXPECT_EQ(layout.plot, (PixelRect{26, 28, 392, 169}));
   ASSERT_EQ(layout.rxLines.size(), 2u);
   // x: 26 + 1000 / 300000 x 366 = 27.2 -> 27; y: 5 of 10 on 141 pixels is 70.5 -> 71 up from 169.
-  EXPECT_EQ(layout.rxLines[0], (Polyline{{26, 169}, {27, 98}}));
-  EXPECT_EQ(layout.rxLines[1], (Polyline{{392, 28}}));
-  EXPECT_EQ(layout.txLines[0], (Polyline{{26, 155}, {27, 141}}));  // 1 -> 14.1, 2 -> 28.2
+  EXPECT_EQ(layout.rxLines[0], (LinePath{{26, 169}, {27, 98}}));
+  EXPECT_EQ(layout.rxLines[1], (LinePath{{392, 28}}));
+  EXPECT_EQ(layout.txLines[0], (LinePath{{26, 155}, {27, 141}}));  // 1 -> 14.1, 2 -> 28.2
   // A label a minute: "now" at 392, moved inside the picture; "-5 min" at 26, moved right to 8.
   ASSERT_EQ(layout.timeLabels.size(), 6u);
   EXPECT_EQ(layout.timeLabels.back().label.text, "now");

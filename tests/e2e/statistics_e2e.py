@@ -23,7 +23,7 @@ VK_SPACE = 0x20
 STAT_TITLE = "Statistics"
 LABELS = {1056: "From", 1055: "To", 1052: "&Refresh", 1058: "Total download:", 1059: "Total upload:",
           1060: "Windows uptime:", 1022: "&Day view", 2: "&Close"}
-TOOLS = 9  # every control of the window with a tooltip
+TOOLS = 10  # every control of the window with a tooltip
 
 
 # ---- day files, laid out field by field ----

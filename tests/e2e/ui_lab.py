@@ -145,6 +145,15 @@ class UiLab(Lab):
         subprocess.run(cmd + [path], check=True, timeout=30, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return path
 
+    def pixels(self, rect):
+        """The screen's pixels in [left, top, right, bottom]: {(x, y): (r, g, b)} in those coordinates."""
+        left, top, right, bottom = (max(0, v) for v in rect)
+        width, height = right - left, bottom - top
+        raw = subprocess.run(["import", "-display", self.display, "-window", "root", "-crop",
+                              f"{width}x{height}+{left}+{top}", "+repage", "-depth", "8", "rgb:-"],
+                             check=True, timeout=30, capture_output=True).stdout
+        return {(left + i % width, top + i // width): tuple(raw[3 * i:3 * i + 3]) for i in range(width * height)}
+
     # ---- the programs ----
     def start_monitor(self, *args):
         """Starts TraldenView.exe (with arguments, e.g. an installer word) without waiting for it."""
