@@ -16,29 +16,27 @@ std::string Figure(const char* what, std::uint64_t bytes, const MonitorSettings&
 
 }  // namespace
 
-EntryFilter CheckedRowsFilter(const CStatisticData& rows) {
-  return [&rows, next = std::size_t{0}](const DayEntryView& entry) mutable {
-    const std::size_t row = rows.FindRow(entry.adapterKey, entry.ipText, entry.bssid, entry.ssid, next);
-    next = row + 1;
-    return row < rows.RowCount() && rows.IsChecked(row);
-  };
-}
-
-DailyTraffic CountDailyTraffic(SpanReader& reader, const CivilDate& first, const CivilDate& last,
-                               const CStatisticData& rows) {
-  const std::vector<DaySum> found = SumDays(reader, first, last, CheckedRowsFilter(rows));
+DailyTraffic DailyTrafficOf(const CStatisticData& data, const CivilDate& first, const CivilDate& last) {
+  const std::vector<CountedDay>& counted = data.Days();
   std::optional<CivilDate> firstFile;
   std::optional<CivilDate> lastFile;
-  if (!found.empty()) {
-    firstFile = found.front().date;
-    lastFile = found.back().date;
+  for (const CountedDay& day : counted) {
+    if (day.date < first || std::max(first, last) < day.date) continue;
+    if (!firstFile) firstFile = day.date;
+    lastFile = day.date;
   }
   const chart::ShownSpan shown = chart::ChartSpan(first, last, firstFile, lastFile);
   DailyTraffic traffic{shown.first, shown.last, {}};
-  auto next = found.begin();
-  for (CivilDate date = shown.first; !(shown.last < date); date = AddDays(date, 1)) {
-    while (next != found.end() && next->date < date) ++next;
-    traffic.days.push_back(next != found.end() && next->date == date ? *next : DaySum{date});
+  for (CivilDate date = shown.first; !(shown.last < date); date = AddDays(date, 1)) traffic.days.push_back(DaySum{date});
+  for (const CountedDay& day : counted) {
+    if (day.date < shown.first || shown.last < day.date) continue;
+    DaySum& sum = traffic.days[static_cast<std::size_t>(DaysFromCivil(day.date) - DaysFromCivil(shown.first))];
+    sum.outcome = day.outcome;
+    for (const RowBytes& row : day.rows) {
+      if (!data.IsChecked(row.row)) continue;
+      sum.rxBytes += row.rxBytes;
+      sum.txBytes += row.txBytes;
+    }
   }
   return traffic;
 }

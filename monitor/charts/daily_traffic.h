@@ -13,10 +13,6 @@
 
 namespace tral {
 
-// Accepts the entries that belong to a checked row of `rows`, matched as the statistics merge
-// them; entries of no row (a file written after the rows were counted) are left out.
-EntryFilter CheckedRowsFilter(const CStatisticData& rows);
-
 // One sum per date of the shown span (chart::ChartSpan of the one asked for), days without a file
 // included as kMissing.
 struct DailyTraffic {
@@ -24,8 +20,9 @@ struct DailyTraffic {
   CivilDate last;
   std::vector<DaySum> days;
 };
-DailyTraffic CountDailyTraffic(SpanReader& reader, const CivilDate& first, const CivilDate& last,
-                               const CStatisticData& rows);
+// The days `data` counted from `first` to `last`, each summed over the rows checked now: no file
+// is read again, so a flipped check mark costs a sum, not a count.
+DailyTraffic DailyTrafficOf(const CStatisticData& data, const CivilDate& first, const CivilDate& last);
 
 // The chart's bars in the `quantity` unit of the settings.
 chart::DailyChartInput DailyChartOf(const DailyTraffic& traffic, const MonitorSettings& settings,

@@ -11,7 +11,7 @@ namespace {
 
 using test::DayFileBytes;
 
-TEST(DailyTraffic, DaysAreSummedOverTheCheckedRowsWithGapsForDaysWithoutAFile) {
+TEST(DailyTraffic, CountedDaysAreSummedOverTheCheckedRowsWithGapsForDaysWithoutAFile) {
   test::MemoryDayFiles files;
   files.files[{2026, 2, 1}] = DayFileBytes({{"K1", {{"10.0.0.1", "", "", 1000, 10}, {"10.0.0.2", "", "", 200, 20}}}}, 5);
   test::Bytes cut = DayFileBytes({{"K1", {{"10.0.0.2", "", "", 300, 30}, {"10.0.0.1", "", "", 4000, 40}}}}, 5);
@@ -20,9 +20,8 @@ TEST(DailyTraffic, DaysAreSummedOverTheCheckedRowsWithGapsForDaysWithoutAFile) {
   CStatisticData rows(files);
   rows.CountSpan({2026, 2, 1}, {2026, 2, 4});
   ASSERT_EQ(rows.RowCount(), 2u);  // 10.0.0.1 (row 0), 10.0.0.2 (row 1)
-  SpanReader reader(files);
 
-  DailyTraffic traffic = CountDailyTraffic(reader, {2026, 2, 1}, {2026, 2, 4}, rows);
+  DailyTraffic traffic = DailyTrafficOf(rows, {2026, 2, 1}, {2026, 2, 4});
   ASSERT_EQ(traffic.days.size(), 4u);
   const struct {
     DayReadOutcome outcome;
@@ -36,7 +35,9 @@ TEST(DailyTraffic, DaysAreSummedOverTheCheckedRowsWithGapsForDaysWithoutAFile) {
     EXPECT_EQ(traffic.days[i].txBytes, all[i].tx) << i;
   }
   rows.SetChecked(1, false);
-  traffic = CountDailyTraffic(reader, {2026, 2, 1}, {2026, 2, 4}, rows);
+  const std::size_t opened = files.opened.size();
+  traffic = DailyTrafficOf(rows, {2026, 2, 1}, {2026, 2, 4});
+  EXPECT_EQ(files.opened.size(), opened);  // summed again from what was counted
   EXPECT_EQ(traffic.days[0].rxBytes, 1000u);
   EXPECT_EQ(traffic.days[2].rxBytes, 0u);  // its one complete entry is the unchecked row's
   EXPECT_EQ(JoinLines(SpanFigureLines(traffic, MonitorSettings{}), " | "),

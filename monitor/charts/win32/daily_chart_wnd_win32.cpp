@@ -10,8 +10,8 @@ constexpr char kCaption[] = "Daily traffic";
 constexpr int kStatusGap = 2;  // dialog pixels at 96 DPI around the status line
 }  // namespace
 
-CDailyChartWnd::CDailyChartWnd(DayFileSource& files, const CStatisticData& rows, const MonitorSettings& settings)
-    : ui::Dialog(IDD_DAILY_CHART), reader_(files), rows_(rows), settings_(settings), canvas_(*this) {}
+CDailyChartWnd::CDailyChartWnd(const CStatisticData& rows, const MonitorSettings& settings)
+    : ui::Dialog(IDD_DAILY_CHART), rows_(rows), settings_(settings), canvas_(*this) {}
 
 bool CDailyChartWnd::OnInitDialog() {
   ::SetWindowTextA(Handle(), kCaption);
@@ -47,7 +47,7 @@ void CDailyChartWnd::LayOutControls() {
 void CDailyChartWnd::ShowSpan(const CivilDate& first, const CivilDate& last) {
   const std::optional<CivilDate> highlighted =
       highlight_ && *highlight_ < traffic_.days.size() ? std::optional(traffic_.days[*highlight_].date) : std::nullopt;
-  traffic_ = CountDailyTraffic(reader_, first, last, rows_);
+  traffic_ = DailyTrafficOf(rows_, first, last);
   // The day picked before stays picked while the new span holds it.
   highlight_.reset();
   if (highlighted && !(*highlighted < traffic_.first) && !(traffic_.last < *highlighted)) {

@@ -16,11 +16,11 @@ namespace tral::win32 {
 
 class CDailyChartWnd : public ui::Dialog, private ChartCanvas::Listener {
  public:
-  // Reads `files` for the days and sums them over the rows of `rows` that are checked; both
+  // Shows the days `rows` counted, summed over its checked rows; the data and the settings
   // outlive the window (the Statistics window owns all three).
-  CDailyChartWnd(DayFileSource& files, const CStatisticData& rows, const MonitorSettings& settings);
+  CDailyChartWnd(const CStatisticData& rows, const MonitorSettings& settings);
 
-  // Shows the days from `first` to `last`, read again (the rows or their checks may have changed).
+  // Shows the days from `first` to `last` of the last count, over the rows checked now.
   void ShowSpan(const CivilDate& first, const CivilDate& last);
   const DailyTraffic& Traffic() const { return traffic_; }
 
@@ -38,7 +38,6 @@ class CDailyChartWnd : public ui::Dialog, private ChartCanvas::Listener {
   void Highlight(std::optional<std::size_t> day, std::optional<POINT> tipAt);
   void ShowStatus();
 
-  SpanReader reader_;
   const CStatisticData& rows_;
   const MonitorSettings& settings_;
   ChartCanvas canvas_;

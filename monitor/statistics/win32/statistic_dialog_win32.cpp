@@ -210,7 +210,8 @@ void CStatisticDlg::ShowTotals() {
   SetItemText(IDC_STAT_DOWNLOAD_TOTAL, FormatSize(sums.downloadedKb));
   SetItemText(IDC_STAT_UPLOAD_TOTAL, FormatSize(sums.uploadedKb));
   SetItemText(IDC_STAT_UPTIME, FormatUptime(data.UptimeMs()));
-  // After every recount and every flipped check mark: the chart shows what the totals count.
+  // After every recount and every flipped check mark: the chart shows what the totals count, from
+  // the days the recount kept.
   if (Chart() != nullptr) chart_->ShowSpan(countedFirst_, countedLast_);
 }
 
@@ -219,7 +220,7 @@ void CStatisticDlg::OpenChart() {
     ::SetForegroundWindow(chart_->Handle());
     return;
   }
-  chart_ = std::make_unique<CDailyChartWnd>(files_, list_.Data(), settings_);
+  chart_ = std::make_unique<CDailyChartWnd>(list_.Data(), settings_);
   if (chart_->Create(Handle())) chart_->ShowSpan(countedFirst_, countedLast_);
 }
 
