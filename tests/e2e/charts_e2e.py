@@ -16,7 +16,7 @@ from ui_lab import MAIN_CLASS, UiLab, eventually, ui_test_args
 from wine_lab import IP_SERVICE, Checks, Client, day_file_bytes
 
 WM_KEYDOWN, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_SYSCOMMAND = 0x0100, 0x0201, 0x0202, 0x0112
-VK_ESCAPE, VK_HOME, VK_LEFT, VK_RIGHT = 0x1B, 0x24, 0x25, 0x27
+VK_ESCAPE, VK_HOME, VK_LEFT, VK_RIGHT, VK_DOWN = 0x1B, 0x24, 0x25, 0x27, 0x28
 SC_MAXIMIZE, SC_RESTORE = 0xF030, 0xF120
 LB_GETITEMHEIGHT = 0x01A1
 IDM_SPEEDGRAPH, ID_TRAY_SPEEDGRAPH = 0x0030, 32776
@@ -154,11 +154,28 @@ def daily_chart(checks, lab, main_hwnd, written, today):
     d("post", chart, WM_SYSCOMMAND, SC_RESTORE, 0)
     time.sleep(0.5)
 
-    d("click", stats, 1022)  # day view: today alone, every row checked again
+    # ---- a wider span: the first day's month one down with the keyboard, then Refresh ----
+    picker = d("child", stats, 1047)["hwnd"]
+    middle = (d("window", picker)["client"][3] // 2) << 16
+    d("post", picker, WM_LBUTTONDOWN, 1, middle | 8)  # on the month of the short date (the chart covers it)
+    d("post", picker, WM_LBUTTONUP, 0, middle | 8)
+    time.sleep(0.3)
+    d("input", stats, VK_DOWN)
+    picked = re.fullmatch(r"(\d+)/(\d+)/(\d{4})", d("text", stats, 1047).get("text", "").replace(" ", ""))
+    if checks.true("the first day moved a month back (month/day/year)", picked is not None and
+                   datetime.date(int(picked[3]), int(picked[1]), int(picked[2])) < span[0], str(picked)):
+        first = datetime.date(int(picked[3]), int(picked[1]), int(picked[2]))
+        d("click", stats, 1052)
+        want = "   ".join(day_lines(written, today - datetime.timedelta(days=1)))
+        checks.eq("Refresh: the picked day stays picked in the new span, every row checked again",
+                  eventually(status, lambda t: t == want), want)
+        print("screenshot:", lab.screenshot("daily_chart", d("window", chart)["rect"]))
+        key(VK_HOME)
+        checks.eq("Home: the new span's first day", status(), "   ".join(day_lines(written, first)))
+
+    d("click", stats, 1022)  # day view: today alone
     want = "   ".join(span_lines(written, today, today))
     checks.eq("day view in the Statistics window: the chart shows today", eventually(status, lambda t: t == want), want)
-    print("screenshot:", lab.screenshot("daily_chart", d("window", chart)["rect"]))
-    d("click", stats, 1022)  # back to the four days
     d("click", stats, 2)
     checks.true("closing the Statistics window closes the chart", d("gone", chart, 5000)["gone"])
 
