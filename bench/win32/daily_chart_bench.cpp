@@ -13,12 +13,10 @@
 #include <vector>
 
 #include "bench/win32/bench_clock_win32.h"
-#include "bench/win32/year_folder_win32.h"
+#include "bench/win32/statistics_window_run_win32.h"
 #include "history/win32/ansi_text_win32.h"
 #include "history/win32/local_date_win32.h"
-#include "monitor/framework/application.h"
 #include "monitor/resources/resource.h"
-#include "monitor/statistics/win32/statistic_dialog_win32.h"
 
 namespace {
 
@@ -90,18 +88,8 @@ void CALLBACK Measure(HWND, UINT, UINT_PTR id, DWORD) {
 
 int main(int argc, char** argv) {
   run.repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
-  {
-    tral::bench::YearFolder folder("tm-chart-bench");
-    if (!folder.Ok()) return 1;
-    run.dir = folder.Dir();
-    tral::ui::InitCommonControlClasses();
-    tral::win32::CStatisticDlg dialog(run.dir, folder.Other("bench.ini"));
-    run.dialog = &dialog;
-    ::SetTimer(nullptr, 0, 200, Measure);
-    if (dialog.DoModal(nullptr) == -1) {
-      std::fprintf(stderr, "the window could not be created (no display?)\n");
-      return 77;
-    }
+  if (const int status = tral::bench::RunStatisticsWindow("tm-chart-bench", run.dialog, run.dir, Measure); status != 0) {
+    return status;
   }
   const double open = Median(run.open);
   const double span = Median(run.countSpan);

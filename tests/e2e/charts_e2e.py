@@ -229,9 +229,8 @@ def main():
         today = datetime.date.today()
         written = prepare_days(lab.app_dir, today)
         lab.update_ini({"mintray": "NO"})
-        monitor = lab.start_monitor()
-        main_hwnd = lab.wait_main_window()
-        if not checks.true("the main window opens", main_hwnd != 0):
+        monitor, main_hwnd = lab.start_main_window(checks)
+        if not main_hwnd:
             return checks.finish()
         started = time.time()
         daily_chart(checks, lab, main_hwnd, written, today)

@@ -142,9 +142,8 @@ def main():
             time.sleep(0.5)
 
         lab.update_ini({"mintray": "NO"})
-        monitor = lab.start_monitor()
-        main_hwnd = lab.wait_main_window()
-        if not checks.true("the main window opens", main_hwnd != 0):
+        monitor, main_hwnd = lab.start_main_window(checks)
+        if not main_hwnd:
             return checks.finish()
         started = time.time()
 

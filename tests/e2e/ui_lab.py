@@ -162,6 +162,13 @@ class UiLab(Lab):
         self.monitor_procs.append(p)
         return p
 
+    def start_main_window(self, checks, what="the main window opens"):
+        """Starts the monitor and waits for its window: (process, window), the window 0 when it did not come."""
+        proc = self.start_monitor()
+        hwnd = self.wait_main_window()
+        checks.true(what, hwnd != 0)
+        return proc, hwnd
+
     def wait_main_window(self, timeout_ms=15000):
         """The main window once it is visible, or 0."""
         return self.driver("wait", MAIN_CLASS, MAIN_TITLE, timeout_ms)["hwnd"]

@@ -3,11 +3,29 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "monitor/ui/win32/gdi_win32.h"
 
 namespace tral::win32 {
 
 COLORREF ColourRef(const chart::Rgb& colour) { return RGB(colour.r, colour.g, colour.b); }
+
+int ControlHeight(HWND dialog, int id) {
+  RECT rect{};
+  ::GetWindowRect(::GetDlgItem(dialog, id), &rect);
+  return rect.bottom - rect.top;
+}
+
+void LayOutCanvasAndLine(HWND dialog, int canvasId, int lineId, int lineHeight, int dpi) {
+  RECT client{};
+  ::GetClientRect(dialog, &client);
+  const int gap = ScaleForDpi(2, dpi);
+  const int lineTop = std::max(0, static_cast<int>(client.bottom) - lineHeight - gap);
+  ::MoveWindow(::GetDlgItem(dialog, canvasId), 0, 0, client.right, std::max(0, lineTop - gap), TRUE);
+  ::MoveWindow(::GetDlgItem(dialog, lineId), 2 * gap, lineTop, std::max(0, static_cast<int>(client.right) - 4 * gap),
+               lineHeight, TRUE);
+}
 
 int WindowDpi(HWND window) {
   WindowDc dc(window);

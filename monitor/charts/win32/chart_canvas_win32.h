@@ -72,6 +72,11 @@ class ChartPainter {
   std::map<COLORREF, UniqueGdiObject> brushes_;
 };
 
+// The chart windows' two controls: the canvas fills the client area above a line of text that
+// keeps its template height at the bottom, a few pixels from the edges.
+int ControlHeight(HWND dialog, int id);
+void LayOutCanvasAndLine(HWND dialog, int canvasId, int lineId, int lineHeight, int dpi);
+
 COLORREF ColourRef(const chart::Rgb& colour);
 // The resolution of the window's display, in dots per inch (96 when it cannot be told).
 int WindowDpi(HWND window);

@@ -7,7 +7,6 @@ namespace tral::win32 {
 
 namespace {
 constexpr char kCaption[] = "Daily traffic";
-constexpr int kStatusGap = 2;  // dialog pixels at 96 DPI around the status line
 }  // namespace
 
 CDailyChartWnd::CDailyChartWnd(const CStatisticData& rows, const MonitorSettings& settings)
@@ -16,9 +15,7 @@ CDailyChartWnd::CDailyChartWnd(const CStatisticData& rows, const MonitorSettings
 bool CDailyChartWnd::OnInitDialog() {
   ::SetWindowTextA(Handle(), kCaption);
   dpi_ = WindowDpi(Handle());
-  RECT status{};
-  ::GetWindowRect(Item(IDC_CHART_STATUS), &status);
-  statusHeight_ = status.bottom - status.top;
+  statusHeight_ = ControlHeight(Handle(), IDC_CHART_STATUS);
   canvas_.Subclass(Handle(), IDC_CHART_CANVAS);
   CreateTooltips({});
   Tooltips().AddTrackingTool(Handle(), IDC_CHART_CANVAS);
@@ -35,13 +32,7 @@ std::optional<LRESULT> CDailyChartWnd::OnMessage(UINT message, WPARAM, LPARAM) {
 }
 
 void CDailyChartWnd::LayOutControls() {
-  RECT client{};
-  ::GetClientRect(Handle(), &client);
-  const int gap = ScaleForDpi(kStatusGap, dpi_);
-  const int statusTop = std::max(0, static_cast<int>(client.bottom) - statusHeight_ - gap);
-  ::MoveWindow(Item(IDC_CHART_CANVAS), 0, 0, client.right, std::max(0, statusTop - gap), TRUE);
-  ::MoveWindow(Item(IDC_CHART_STATUS), 2 * gap, statusTop, std::max(0, static_cast<int>(client.right) - 4 * gap),
-               statusHeight_, TRUE);
+  LayOutCanvasAndLine(Handle(), IDC_CHART_CANVAS, IDC_CHART_STATUS, statusHeight_, dpi_);
 }
 
 void CDailyChartWnd::ShowSpan(const CivilDate& first, const CivilDate& last) {

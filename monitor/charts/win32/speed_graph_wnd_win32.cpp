@@ -9,7 +9,6 @@ namespace tral::win32 {
 namespace {
 constexpr char kCaption[] = "Speed graph";
 constexpr char kWaiting[] = "Waiting for the first figures";
-constexpr int kFiguresGap = 2;  // pixels at 96 DPI around the figures line
 constexpr int kLineWidth = 2;
 }  // namespace
 
@@ -19,9 +18,7 @@ CSpeedGraphWnd::CSpeedGraphWnd(const chart::SpeedRing& ring, const MonitorSettin
 bool CSpeedGraphWnd::OnInitDialog() {
   ::SetWindowTextA(Handle(), kCaption);
   dpi_ = WindowDpi(Handle());
-  RECT figures{};
-  ::GetWindowRect(Item(IDC_SPEED_FIGURES), &figures);
-  figuresHeight_ = figures.bottom - figures.top;
+  figuresHeight_ = ControlHeight(Handle(), IDC_SPEED_FIGURES);
   canvas_.Subclass(Handle(), IDC_SPEED_CANVAS);
   SetItemText(IDC_SPEED_FIGURES, kWaiting);
   KeepMinimumSize();
@@ -36,13 +33,7 @@ std::optional<LRESULT> CSpeedGraphWnd::OnMessage(UINT message, WPARAM, LPARAM) {
 }
 
 void CSpeedGraphWnd::LayOutControls() {
-  RECT client{};
-  ::GetClientRect(Handle(), &client);
-  const int gap = ScaleForDpi(kFiguresGap, dpi_);
-  const int figuresTop = std::max(0, static_cast<int>(client.bottom) - figuresHeight_ - gap);
-  ::MoveWindow(Item(IDC_SPEED_CANVAS), 0, 0, client.right, std::max(0, figuresTop - gap), TRUE);
-  ::MoveWindow(Item(IDC_SPEED_FIGURES), 2 * gap, figuresTop, std::max(0, static_cast<int>(client.right) - 4 * gap),
-               figuresHeight_, TRUE);
+  LayOutCanvasAndLine(Handle(), IDC_SPEED_CANVAS, IDC_SPEED_FIGURES, figuresHeight_, dpi_);
 }
 
 void CSpeedGraphWnd::Update(const MainView& view) {
@@ -58,9 +49,9 @@ void CSpeedGraphWnd::PaintChart(HDC dc, const PixelRect& area) {
   paint.Fill(area, chart::kBackgroundColor);
   paint.Axis(layout.axis, layout.plot);
   paint.Text(layout.unit, chart::kTextColor);
-  const int width = ScaleForDpi(kLineWidth, dpi_);
-  paint.Lines(layout.txLines, chart::kUploadColor, width);
-  paint.Lines(layout.rxLines, chart::kDownloadColor, width);  // in front: the figure most people watch
+  // The upload line thinner and in front: where both speeds are equal (ping) both stay visible.
+  paint.Lines(layout.rxLines, chart::kDownloadColor, ScaleForDpi(kLineWidth, dpi_));
+  paint.Lines(layout.txLines, chart::kUploadColor, ScaleForDpi(1, dpi_));
   if (ring_.Size() > 0) {
     for (const chart::PlacedLabel& label : layout.timeLabels) paint.Text(label.label, chart::kTextColor, true);
   }
