@@ -88,7 +88,6 @@ DailyChartLayout LayOutDailyChart(const DailyChartInput& input, const TextMeasur
   const int markBand = ScaleForDpi(kMarkBand, dpi);
   const int lineHeight = measure.lineHeight;
   DailyChartLayout layout;
-  layout.area = input.area;
 
   // The vertical extent first: the value axis' labels decide how far the plot starts from the left.
   const int legendTop = input.area.top + margin;

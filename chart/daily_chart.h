@@ -44,7 +44,6 @@ struct DayColumn {
 inline constexpr int kSideBySideWidth = 3;
 
 struct DailyChartLayout {
-  PixelRect area;
   PixelRect plot;  // the bars' area; its bottom is the zero line
   ValueAxis axis;
   TextBox unit;  // above the value labels

@@ -49,7 +49,6 @@ SpeedGraphLayout LayOutSpeedGraph(const SpeedGraphInput& input, const TextMeasur
   const int margin = ScaleForDpi(kMargin, dpi);
   const int lineHeight = measure.lineHeight;
   SpeedGraphLayout layout;
-  layout.area = input.area;
   const std::uint64_t spanMs = std::max<std::uint64_t>(1, input.spanMs);
   const std::uint64_t startMs = input.nowMs > spanMs ? input.nowMs - spanMs : 0;
 

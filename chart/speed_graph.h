@@ -25,7 +25,6 @@ class SpeedRing {
 
   void Push(const SpeedSample& sample);
   std::size_t Size() const { return size_; }
-  std::size_t Capacity() const { return samples_.size(); }
   // 0 is the oldest sample held.
   const SpeedSample& At(std::size_t i) const { return samples_[(start_ + i) % samples_.size()]; }
   // The samples taken at `fromMs` or later, oldest first.
@@ -58,7 +57,6 @@ struct SpeedGraphInput {
 };
 
 struct SpeedGraphLayout {
-  PixelRect area;
   PixelRect plot;  // its bottom is the zero line, its right edge now
   ValueAxis axis;  // scaled to the largest value shown
   TextBox unit;

@@ -12,7 +12,6 @@ struct PixelRect {
 
   int Width() const { return right - left; }
   int Height() const { return bottom - top; }
-  bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
 
   friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
