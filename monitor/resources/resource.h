@@ -104,7 +104,8 @@
 #define ID_TRAY_ABOUT 32773
 #define ID_TRAY_HOMEPAGE 32774
 
-#ifndef RC_INVOKED
+// The window messages and timers are for the Windows layer; the portable core sees the ids only.
+#if !defined(RC_INVOKED) && defined(_WIN32)
 #include <windows.h>
 
 namespace tral::win32 {
@@ -126,6 +127,6 @@ inline constexpr UINT_PTR kHideTimerId = 46;  // hides the window after it was m
 inline constexpr UINT kTrayIconId = IDR_TRAYMENU;  // the icon's id is the id of its menu
 
 }  // namespace tral::win32
-#endif  // RC_INVOKED
+#endif  // !RC_INVOKED && _WIN32
 
 #endif  // TRALDENVIEW_RESOURCE_H
