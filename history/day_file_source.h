@@ -14,6 +14,16 @@ namespace tral {
 // and must be named, not counted as a day without traffic.
 enum class DayFileRead { kRead, kAbsent, kUnreadable };
 
+// A day file as a listing sees it: what tells a file that changed from the same file, without
+// opening it.
+struct DayFileStamp {
+  CivilDate date;
+  std::uint64_t size = 0;  // bytes
+  std::uint64_t writeTime = 0;  // the file system's last-write time, in its own units
+
+  friend bool operator==(const DayFileStamp&, const DayFileStamp&) = default;
+};
+
 class DayFileSource {
  public:
   virtual ~DayFileSource() = default;
@@ -26,6 +36,12 @@ class DayFileSource {
   // cannot list its files; a span is then read date by date.
   [[nodiscard]] virtual bool ListDayFiles(std::vector<CivilDate>& dates) {
     dates.clear();
+    return false;
+  }
+  // Replaces `stamps` with the day files present and their stamps, in any order. False when the
+  // source cannot tell; a reader then cannot notice a changed file and reads again when asked.
+  [[nodiscard]] virtual bool ListDayFileStamps(std::vector<DayFileStamp>& stamps) {
+    stamps.clear();
     return false;
   }
 };

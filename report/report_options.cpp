@@ -3,8 +3,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <chrono>
-#include <cstdio>
 
 #include "tm_version.h"
 
@@ -13,16 +11,6 @@ namespace tral::report {
 namespace {
 
 constexpr int kMaxDays = 100'000;  // a few centuries: far more than any history kept
-
-bool ReadDigits(std::string_view text, int& value) {
-  value = 0;
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
-  }
-  return true;
-}
 
 // What the command line gave, before it is checked and turned into options.
 struct Given {
@@ -127,38 +115,6 @@ bool ReadName(const CLI::Option* option, const std::string& value, const char* w
 }
 
 }  // namespace
-
-std::optional<CivilDate> ParseMonth(std::string_view text) {
-  int year = 0;
-  int month = 0;
-  if (text.size() != 7 || text[4] != '-') return std::nullopt;
-  if (!ReadDigits(text.substr(0, 4), year) || !ReadDigits(text.substr(5, 2), month)) return std::nullopt;
-  if (year < 1601 || month < 1 || month > 12) return std::nullopt;
-  return CivilDate{static_cast<std::uint16_t>(year), static_cast<std::uint16_t>(month), 1};
-}
-
-std::optional<CivilDate> ParseDate(std::string_view text) {
-  if (text.size() != 10 || text[7] != '-') return std::nullopt;
-  std::optional<CivilDate> month = ParseMonth(text.substr(0, 7));
-  int day = 0;
-  if (!month || !ReadDigits(text.substr(8, 2), day) || day < 1 || day > 31) return std::nullopt;
-  month->day = static_cast<std::uint16_t>(day);
-  if (!IsRealDate(*month)) return std::nullopt;
-  return month;
-}
-
-std::string DateText(const CivilDate& date) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u", static_cast<unsigned>(date.year),
-                static_cast<unsigned>(date.month), static_cast<unsigned>(date.day));
-  return text;
-}
-
-CivilDate LastDayOfMonth(const CivilDate& date) {
-  using namespace std::chrono;
-  const year_month_day_last last{year{date.year} / month{date.month} / std::chrono::last};
-  return CivilDate{date.year, date.month, static_cast<std::uint16_t>(static_cast<unsigned>(last.day()))};
-}
 
 ParseResult ParseReportOptions(const std::vector<std::string>& arguments, const CivilDate& today) {
   ParseResult result;

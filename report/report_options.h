@@ -26,14 +26,6 @@ struct ReportOptions {
   std::optional<std::string> output;  // written atomically instead of standard output
 };
 
-// "YYYY-MM-DD" of a date that exists (years 1601 to 9999, the day checked against its month and
-// leap years); anything else gives nothing.
-std::optional<CivilDate> ParseDate(std::string_view text);
-// "YYYY-MM": the first day of that month.
-std::optional<CivilDate> ParseMonth(std::string_view text);
-std::string DateText(const CivilDate& date);  // "YYYY-MM-DD"
-CivilDate LastDayOfMonth(const CivilDate& date);
-
 enum class ParseOutcome { kRun, kHelp, kError };
 
 struct ParseResult {

@@ -16,9 +16,7 @@ SYSTEMTIME SystemTimeFromCivil(const CivilDate& date) {
   time.wYear = date.year;
   time.wMonth = date.month;
   time.wDay = date.day;
-  // 1 January 1970 was a Thursday (4, counting from Sunday = 0).
-  const std::int64_t days = DaysFromCivil(date);
-  time.wDayOfWeek = static_cast<WORD>(((days % 7) + 7 + 4) % 7);
+  time.wDayOfWeek = static_cast<WORD>(DayOfWeek(date));
   return time;
 }
 

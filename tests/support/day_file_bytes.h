@@ -47,8 +47,21 @@ class MemoryDayFiles final : public DayFileSource {
   bool listable = false;
   std::vector<CivilDate> extraListed;
   std::set<CivilDate> unreadable;  // there, but cannot be read
+  // With `stampable` the listing gives stamps: each file's size and its entry in `writeTimes`.
+  bool stampable = false;
+  std::map<CivilDate, std::uint64_t> writeTimes;
+  int listings = 0;
+
+  bool ListDayFileStamps(std::vector<DayFileStamp>& stamps) override {
+    ++listings;
+    stamps.clear();
+    if (!stampable) return false;
+    for (const auto& [date, bytes] : files) stamps.push_back(DayFileStamp{date, bytes.size(), writeTimes[date]});
+    return true;
+  }
 
   bool ListDayFiles(std::vector<CivilDate>& dates) override {
+    ++listings;
     dates = extraListed;
     if (!listable) return false;
     for (const auto& file : files) dates.push_back(file.first);
