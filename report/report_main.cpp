@@ -1,6 +1,7 @@
 // traldenreport: sums the counting service's day files over a span of days, per connection, as a
 // table, CSV, JSON or Prometheus text.
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,45 @@ constexpr int kIncompleteHistory = 3;  // with --strict: a day file could not be
 
 void Complain(const std::string& message) {
   std::fprintf(stderr, "traldenreport: %s\n", message.c_str());
+}
+
+// The data plans of the --plans file as of the span's last day, in the form asked for; the status
+// to end with when the file cannot be read. Sections with bad values are named, not fatal.
+std::optional<int> WritePlans(const tral::report::ReportOptions& options, tral::DayFileSource& files,
+                              std::string& text) {
+  using namespace tral::report;
+  std::string error;
+  const std::optional<std::string> ini = ReadPlansFile(*options.plans, error);
+  if (!ini) {
+    Complain("cannot read the plans file \"" + *options.plans + "\": " + error);
+    return kCannotRun;
+  }
+  const PlanReport report = CountPlans(files, TextComparison(), *ini, options.span.last);
+  for (const tral::PlanReading& reading : report.unused) Complain(UnusedPlanText(reading));
+  switch (options.form) {
+    case OutputForm::kTable: text = WritePlansTable(report, TextToConsole); break;
+    case OutputForm::kCsv: text = WritePlansCsv(report, TextToUtf8); break;
+    case OutputForm::kJson: text = WritePlansJson(report, TextToUtf8); break;
+    case OutputForm::kPrometheus: text = WritePlansPrometheus(report, TextToUtf8); break;
+  }
+  return std::nullopt;
+}
+
+// Writes the text where it was asked for; `done` is the status of a run that wrote it.
+int Deliver(const tral::report::ReportOptions& options, const std::string& text, int done) {
+  if (options.output) {
+    std::string error;
+    if (!tral::report::WriteAtomically(*options.output, text, error)) {
+      Complain("cannot write \"" + *options.output + "\": " + error);
+      return kCannotRun;
+    }
+    return done;
+  }
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+    Complain("cannot write to standard output");
+    return kCannotRun;
+  }
+  return done;
 }
 
 }  // namespace
@@ -42,6 +82,11 @@ int main(int argc, char** argv) {
     return kCannotRun;
   }
   const auto files = OpenDayFiles(folder);
+  std::string text;
+  if (options.plans) {
+    if (const std::optional<int> failed = WritePlans(options, *files, text)) return *failed;
+    return Deliver(options, text, 0);
+  }
   const ReportFigures figures = CountReport(*files, TextComparison(), options.span, options.daily,
                                             options.form == OutputForm::kPrometheus ? &today : nullptr);
   auto why = [&](const tral::CivilDate& date) {
@@ -58,24 +103,11 @@ int main(int argc, char** argv) {
   const bool incomplete = !figures.damaged.empty() || !figures.unreadable.empty();
   const int done = options.strict && incomplete ? kIncompleteHistory : 0;
 
-  std::string text;
   switch (options.form) {
     case OutputForm::kTable: text = WriteTable(figures, TextToConsole); break;
     case OutputForm::kCsv: text = WriteCsv(figures, TextToUtf8); break;
     case OutputForm::kJson: text = WriteJson(figures, TextToUtf8); break;
     case OutputForm::kPrometheus: text = WritePrometheus(figures, TextToUtf8); break;
   }
-  if (options.output) {
-    std::string error;
-    if (!WriteAtomically(*options.output, text, error)) {
-      Complain("cannot write \"" + *options.output + "\": " + error);
-      return kCannotRun;
-    }
-    return done;
-  }
-  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
-    Complain("cannot write to standard output");
-    return kCannotRun;
-  }
-  return done;
+  return Deliver(options, text, done);
 }

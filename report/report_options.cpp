@@ -3,7 +3,6 @@
 
 #include <CLI/CLI.hpp>
 
-
 #include "tm_version.h"
 
 namespace tral::report {
@@ -14,7 +13,7 @@ constexpr int kMaxDays = 100'000;  // a few centuries: far more than any history
 
 // What the command line gave, before it is checked and turned into options.
 struct Given {
-  std::string from, to, month, folder, output;
+  std::string from, to, month, folder, output, plans;
   int days = 0;
   bool csv = false, json = false, prometheus = false, daily = false, strict = false;
   CLI::Option* fromOpt = nullptr;
@@ -23,6 +22,7 @@ struct Given {
   CLI::Option* monthOpt = nullptr;
   CLI::Option* folderOpt = nullptr;
   CLI::Option* outputOpt = nullptr;
+  CLI::Option* plansOpt = nullptr;
 };
 
 void DeclareOptions(CLI::App& app, Given& g) {
@@ -44,6 +44,10 @@ void DeclareOptions(CLI::App& app, Given& g) {
   CLI::Option* jsonOpt = app.add_flag("--json", g.json, "One JSON document");
   CLI::Option* promOpt = app.add_flag("--prometheus", g.prometheus, "Prometheus text exposition format");
   CLI::Option* dailyOpt = app.add_flag("--daily", g.daily, "One line per connection and day as well");
+  g.plansOpt = app.add_option("--plans", g.plans,
+                              "The data plans of this INI file as of --to (default today) instead of the "
+                              "connections")
+                   ->type_name("FILE");
   app.add_flag("--strict", g.strict,
                "Exit with status 3 when a day file of the span could not be read or ended early");
   g.daysOpt->excludes(g.fromOpt);
@@ -51,6 +55,8 @@ void DeclareOptions(CLI::App& app, Given& g) {
   csvOpt->excludes(jsonOpt)->excludes(promOpt);
   jsonOpt->excludes(promOpt);
   dailyOpt->excludes(promOpt);
+  // A plan brings its own period: only the day it is seen on can be given.
+  g.plansOpt->excludes(g.fromOpt)->excludes(g.daysOpt)->excludes(g.monthOpt)->excludes(dailyOpt);
 }
 
 std::string NotADate(const char* option, const std::string& text) {
@@ -152,7 +158,8 @@ ParseResult ParseReportOptions(const std::vector<std::string>& arguments, const 
   o.daily = given.daily;
   o.strict = given.strict;
   if (!ReadName(given.folderOpt, given.folder, "folder", o.folder, result.message) ||
-      !ReadName(given.outputOpt, given.output, "file", o.output, result.message)) {
+      !ReadName(given.outputOpt, given.output, "file", o.output, result.message) ||
+      !ReadName(given.plansOpt, given.plans, "file", o.plans, result.message)) {
     return result;
   }
   result.outcome = ParseOutcome::kRun;

@@ -24,6 +24,8 @@ struct ReportOptions {
   bool strict = false;  // a day file that could not be read whole makes the run fail
   std::optional<std::string> folder;  // the folder of the day files, when given
   std::optional<std::string> output;  // written atomically instead of standard output
+  // The INI file of data plans to report on as of `span.last`, instead of the connections.
+  std::optional<std::string> plans;
 };
 
 enum class ParseOutcome { kRun, kHelp, kError };
