@@ -109,6 +109,12 @@ std::optional<std::vector<std::uint32_t>> ParseThresholds(std::string_view text)
   return thresholds;
 }
 
+std::optional<std::uint64_t> ParseLimitBytes(std::string_view text) {
+  const std::optional<std::uint64_t> bytes = ParseWhole(text);
+  if (!bytes || *bytes == 0) return std::nullopt;
+  return bytes;
+}
+
 std::string ThresholdsText(const std::vector<std::uint32_t>& thresholds) {
   std::string text;
   for (const std::uint32_t t : thresholds) text += (text.empty() ? "" : ",") + std::to_string(t);
@@ -185,10 +191,10 @@ PlanReading ReadPlan(ProfileLookup& file, const std::string& section) {
   }
 
   const auto limit = value(kPlanLimitKey);
-  const std::optional<std::uint64_t> limitBytes = limit ? ParseWhole(*limit) : std::nullopt;
+  const std::optional<std::uint64_t> limitBytes = limit ? ParseLimitBytes(*limit) : std::nullopt;
   if (!limit) {
     bad(kPlanLimitKey, "no limit");
-  } else if (!limitBytes || *limitBytes == 0) {
+  } else if (!limitBytes) {
     bad(kPlanLimitKey, "limit " + Quoted(*limit) + " is not a positive whole number of bytes");
   } else {
     plan.limitBytes = *limitBytes;
@@ -225,6 +231,16 @@ std::vector<PlanReading> ReadPlans(ProfileLookup& file) {
     if (!reading.values.empty()) readings.push_back(std::move(reading));
   }
   return readings;
+}
+
+std::string UnusedPlanText(const PlanReading& reading) {
+  std::string text = "the data plan " + reading.section;
+  for (const auto& [key, value] : reading.values) {
+    if (key == kPlanNameKey && !value.empty()) text += " (\"" + value + "\")";
+  }
+  text += " is not used: ";
+  for (std::size_t i = 0; i < reading.problems.size(); ++i) text += (i > 0 ? "; " : "") + reading.problems[i].reason;
+  return text;
 }
 
 std::vector<std::pair<std::string, std::string>> PlanValues(const DataPlan& plan) {

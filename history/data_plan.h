@@ -82,6 +82,9 @@ PlanReading ReadPlan(ProfileLookup& file, const std::string& section);
 // The sections "[PLAN1]" to "[PLAN16]" that hold any key of a plan, in that order.
 std::vector<PlanReading> ReadPlans(ProfileLookup& file);
 
+// Why a section is not used: "the data plan PLAN3 ("Broken") is not used: <reason>; <reason>".
+std::string UnusedPlanText(const PlanReading& reading);
+
 // The texts of the period, count and alerted keys, and a whole plan as the keys and texts it is
 // written as (in key order; `end` for "once" only, `alerted` when there is one).
 const char* PlanRenewalText(PlanRenewal period);
@@ -93,6 +96,8 @@ std::vector<std::pair<std::string, std::string>> PlanValues(const DataPlan& plan
 // them allowed, the empty text for none); ascending and each once after reading. Nothing when the
 // text is not such a list.
 std::optional<std::vector<std::uint32_t>> ParseThresholds(std::string_view text);
+// A `limit` text: a whole number of bytes above 0, digits only.
+std::optional<std::uint64_t> ParseLimitBytes(std::string_view text);
 std::string ThresholdsText(const std::vector<std::uint32_t>& thresholds);
 
 }  // namespace tral

@@ -52,14 +52,4 @@ PlanReport CountPlans(DayFileSource& files, TextEqualIgnoringCase equal, const s
   return report;
 }
 
-std::string UnusedPlanText(const PlanReading& reading) {
-  std::string text = "the data plan " + reading.section;
-  for (const auto& [key, value] : reading.values) {
-    if (key == kPlanNameKey && !value.empty()) text += " (\"" + value + "\")";
-  }
-  text += " is not used: ";
-  for (std::size_t i = 0; i < reading.problems.size(); ++i) text += (i > 0 ? "; " : "") + reading.problems[i].reason;
-  return text;
-}
-
 }  // namespace tral::report

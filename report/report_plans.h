@@ -29,7 +29,4 @@ std::optional<std::string> ReadPlansFile(const std::string& path, std::string& e
 PlanReport CountPlans(DayFileSource& files, TextEqualIgnoringCase equal, const std::string& iniText,
                       const CivilDate& day);
 
-// "the data plan PLAN3 (\"Broken\") is not used: <reason>; <reason>", with the texts as found.
-std::string UnusedPlanText(const PlanReading& reading);
-
 }  // namespace tral::report
