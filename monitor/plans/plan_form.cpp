@@ -148,6 +148,12 @@ std::string LimitText(std::uint64_t bytes, std::int32_t& unit) {
   return text;
 }
 
+ConnectionMatch SuggestedMatch(std::string_view adapterKey, std::string_view ssid) {
+  if (!ssid.empty()) return ConnectionMatch{ConnectionMatch::Kind::kSsid, std::string(ssid)};
+  if (!adapterKey.empty()) return ConnectionMatch{ConnectionMatch::Kind::kAdapter, std::string(adapterKey)};
+  return ConnectionMatch{};
+}
+
 PlanForm NewPlanForm(const CivilDate& today, const ConnectionMatch& suggested) {
   PlanForm form;
   switch (suggested.kind) {

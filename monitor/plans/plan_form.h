@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "history/data_plan.h"
 #include "monitor/framework/data_exchange.h"
@@ -45,6 +46,9 @@ struct PlanForm {
 // A new plan starting today, every month, 80 and 100 % alerts, counting `suggested` (the connection
 // on show, when there is one).
 PlanForm NewPlanForm(const CivilDate& today, const ConnectionMatch& suggested);
+// What a new plan counts at first: the network name of the connection on show when it has one,
+// else its adapter, else all connections.
+ConnectionMatch SuggestedMatch(std::string_view adapterKey, std::string_view ssid);
 // A plan that is used, or a section with bad values as its texts stand.
 PlanForm PlanFormOf(const DataPlan& plan);
 PlanForm PlanFormOf(const PlanReading& reading);

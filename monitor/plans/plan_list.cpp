@@ -22,8 +22,8 @@ const char* EveryText(PlanRenewal period) {
 
 }  // namespace
 
-bool PlanList::Add(DataPlan plan) {
-  if (!CanAdd()) return false;
+std::optional<std::size_t> PlanList::Add(DataPlan plan) {
+  if (!CanAdd()) return std::nullopt;
   for (int number = 1; number <= kMaxPlans; ++number) {
     const std::string section = PlanSectionName(number);
     const bool taken = std::any_of(entries_.begin(), entries_.end(),
@@ -38,10 +38,11 @@ bool PlanList::Add(DataPlan plan) {
     const auto at = std::find_if(entries_.begin(), entries_.end(), [&](const PlanReading& r) {
       return r.section.size() > section.size() || (r.section.size() == section.size() && r.section > section);
     });
+    const auto index = static_cast<std::size_t>(at - entries_.begin());
     entries_.insert(at, std::move(reading));
-    return true;
+    return index;
   }
-  return false;
+  return std::nullopt;
 }
 
 void PlanList::Replace(std::size_t index, DataPlan plan) {

@@ -2,6 +2,7 @@
 // section, editing, removing, each line's text, and what OK writes (Cancel writes nothing).
 #pragma once
 
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -24,8 +25,9 @@ class PlanList {
 
   const std::vector<PlanReading>& Entries() const { return entries_; }
   bool CanAdd() const { return entries_.size() < static_cast<std::size_t>(kMaxPlans); }
-  // Adds a plan in the first section number no plan holds; false when all sixteen are taken.
-  bool Add(DataPlan plan);
+  // Adds a plan in the first section number no plan holds; its place in the list, or nothing when
+  // all sixteen are taken.
+  std::optional<std::size_t> Add(DataPlan plan);
   void Replace(std::size_t index, DataPlan plan);
   void Remove(std::size_t index);
 

@@ -14,6 +14,12 @@
 #include "monitor/options/options_flow.h"
 #include "monitor/options/win32/options_dialog_win32.h"
 #include "monitor/options/win32/service_keep_days_win32.h"
+#include "monitor/plans/plan_form.h"
+#include "monitor/plans/win32/plan_store_win32.h"
+#include "monitor/plans/win32/plans_dialog_win32.h"
+#include "monitor/settings/ini_paths.h"
+#include "history/win32/ansi_text_win32.h"
+#include "history/win32/local_date_win32.h"
 #include "monitor/resources/resource.h"
 #include "monitor/statistics/win32/statistic_dialog_win32.h"
 #include "shared/names.h"
@@ -55,7 +61,8 @@ void OpenHomepage() {
   ::ShellExecuteExA(&info);
 }
 
-CMainDlg::CMainDlg() : ui::Dialog(IDD_MAIN) {
+CMainDlg::CMainDlg()
+    : ui::Dialog(IDD_MAIN), planFiles_(ModuleDirectory(GetModulePath())), plans_(planFiles_, EqualIgnoringCaseAnsi) {
   icon_ = ::LoadIconA(ui::Application::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
   smallIcon_ = static_cast<HICON>(::LoadImageA(ui::Application::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME),
                                                IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
@@ -72,6 +79,7 @@ bool CMainDlg::OnInitDialog() {
   RestoreWindowPosition(Handle());
   CreateMainTooltips();
   LoadSettings(settings_);
+  LoadPlans();
   StartPolling();
   if (ReadIniBool(kOptionsSection, kTopmostKey, false, GetIniPath(false))) {
     ::CheckDlgButton(Handle(), IDC_MAIN_TOPMOST, BST_CHECKED);
@@ -90,6 +98,7 @@ void CMainDlg::AddSystemMenuItems() {
   HMENU systemMenu = ::GetSystemMenu(Handle(), FALSE);
   if (systemMenu == nullptr) return;
   ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuA(systemMenu, MF_STRING, IDM_PLANS, "&Data plans...");
   ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
 }
 
@@ -103,6 +112,7 @@ void CMainDlg::SetTexts() {
   SetItemText(IDC_MAIN_BSSID_LABEL, "BSSID");
   SetItemText(IDC_MAIN_DOWNLOADED_LABEL, "Downloaded");
   SetItemText(IDC_MAIN_UPLOADED_LABEL, "Uploaded");
+  SetItemText(IDC_MAIN_PLAN_LABEL, "Data plan");
   SetItemText(IDC_MAIN_STATISTIC, "Statistic...");
   SetItemText(IDC_MAIN_OPTIONS, "Options...");
   SetItemText(IDC_MAIN_TOPMOST, "Topmost");
@@ -119,6 +129,8 @@ void CMainDlg::CreateMainTooltips() {
       {IDC_MAIN_UPLOADED, "The amount of data uploaded today."},
       {IDC_MAIN_DOWNLOAD_SPEED, "Average download speed."},
       {IDC_MAIN_UPLOAD_SPEED, "Average upload speed."},
+      {IDC_MAIN_PLAN, "The data plan of the connection shown: used of the limit, and what may be used per day "
+                      "until its period ends."},
       {IDC_MAIN_STATISTIC, "Show download and upload statistics."},
       {IDC_MAIN_OPTIONS, "Click to configure the settings of the application."},
       {IDC_MAIN_TOPMOST, "Keep window always on top."},
@@ -129,7 +141,7 @@ void CMainDlg::CreateMainTooltips() {
 
 void CMainDlg::StartPolling() {
   // The first poll: its figures arrive from the poll thread well before the first timer tick.
-  SetStatusText("");
+  ShowStatus();
   poller_.Start(Handle(), kPollDoneMessage);
   RequestPoll();
 }
@@ -180,6 +192,9 @@ void CMainDlg::OnCommand(int id, int code, HWND) {
     case ID_TRAY_HOMEPAGE:
       OpenHomepage();
       break;
+    case ID_TRAY_PLANS:
+      OnPlans();
+      break;
     default:  // IDOK and IDCANCEL (Enter, Esc, closing) leave the window open
       break;
   }
@@ -190,6 +205,8 @@ std::optional<LRESULT> CMainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM l
     case kPollDoneMessage:
       ApplyPollOutcome();
       return 0;
+    case kPlanAlertCountMessage:
+      return planAlerts_;
     case kCloseRequestMessage:
       // Dialogs open on top close first, storing what they store, before the sender goes on
       // (it deletes the settings file next).
@@ -235,6 +252,7 @@ void CMainDlg::OnTimer(WPARAM timer) {
     if (!tray_.IsHidden()) ::ShowWindow(Handle(), SW_HIDE);  // never hidden without its icon
   }
   if (timer == kClickTimerId) tray_.OnClickTimer(Handle(), view_.stateText);
+  if (timer == kAlertIconTimerId) tray_.OnAlertIconTimer(Handle());
 }
 
 bool CMainDlg::OnSysCommand(WPARAM command, LPARAM lParam) {
@@ -242,6 +260,10 @@ bool CMainDlg::OnSysCommand(WPARAM command, LPARAM lParam) {
   if (which == IDM_ABOUTBOX) {
     ShowAbout();
     return false;
+  }
+  if (which == IDM_PLANS) {
+    OnPlans();
+    return true;
   }
   if (which == SC_CLOSE) {
     RECT windowRect{};
@@ -284,22 +306,85 @@ void CMainDlg::RequestPoll() { poller_.Request(); }
 void CMainDlg::ApplyPollOutcome() {
   std::optional<PollOutcome> outcome = poller_.Take();
   if (!outcome) return;
-  SetStatusText(outcome->statusText);
+  serviceStatus_ = outcome->statusText;
+  ShowStatus();
   if (outcome->listReplaced) connections_ = std::move(outcome->list);
   if (outcome->rebuild) Rebuild(RebuildMode::kUpdate);
+  RefreshPlans();
 }
 
 void CMainDlg::Rebuild(RebuildMode mode) {
   view_ = RebuildDisplay(selection_, connections_, settings_, mode, ticks_);
   DialogViewTarget target(*this);
   ApplyMainView(view_, target);
+  ShowPlan();
   tray_.RefreshBalloon(view_.stateText);
 }
 
-void CMainDlg::SetStatusText(const std::string& text) {
-  if (text == statusText_ && ItemText(IDC_MAIN_STATUS) == text) return;
-  statusText_ = text;
-  SetItemText(IDC_MAIN_STATUS, text);
+void CMainDlg::ShowStatus() {
+  const std::string& text = serviceStatus_.empty() ? planProblem_ : serviceStatus_;
+  if (ItemText(IDC_MAIN_STATUS) != text) SetItemText(IDC_MAIN_STATUS, text);
+}
+
+void CMainDlg::LoadPlans() {
+  plans_.SetPlans(ReadPlanFile(GetIniPath(false)));
+  planProblem_ = PlanProblemText(plans_.Readings());
+  ShowStatus();
+}
+
+void CMainDlg::RefreshPlans() {
+  // Without plans a poll costs nothing more: not even the folder's listing.
+  if (!plans_.States().empty()) {
+    plans_.Update(TodayLocalDate(), connections_);
+    GiveDueAlert();
+  }
+  ShowPlan();
+}
+
+void CMainDlg::GiveDueAlert() {
+  // One balloon at a time: the shell would replace one that is up at once.
+  if (alertShowing_ && static_cast<std::int32_t>(alertEnds_ - ticks_.Now()) > 0) return;
+  alertShowing_ = false;
+  for (std::size_t i = 0; i < plans_.States().size(); ++i) {
+    const std::optional<PlanAlert> alert = plans_.DueAlert(i);
+    if (!alert) continue;
+    // Refused by the shell (no notification area yet): not noted, so a later poll tries again.
+    const std::string text = PlanAlertText(plans_.States()[i], *alert, settings_);
+    if (tray_.ShowAlertBalloon(Handle(), text, IsWarning(*alert)) == FALSE) return;
+    const std::string section = plans_.States()[i].plan.section;
+    const PlanAlerted alerted = plans_.NoteAlert(i, *alert);
+    // Remembered in the plan's section, so that a restart does not tell it again.
+    (void)WritePlanAlerted(GetIniPath(false), section, alerted);
+    ++planAlerts_;
+    alertShowing_ = true;
+    alertEnds_ = ticks_.Now() + kBalloonSeconds * 1000;
+    return;
+  }
+}
+
+void CMainDlg::ShowPlan() {
+  const PlanState* state = plans_.PlanOf(view_.hardwareAddress, view_.ipText, view_.ssid);
+  const std::string text = state != nullptr ? PlanFieldText(*state, settings_) : std::string();
+  if (ItemText(IDC_MAIN_PLAN) != text) SetItemText(IDC_MAIN_PLAN, text);
+  tray_.SetTip(state != nullptr ? (std::string(kTrayTip) + "\n" + PlanTipText(*state)).c_str() : kTrayTip);
+}
+
+void CMainDlg::OnPlans() {
+  // As with Options: a second command brings the open dialog forward.
+  if (openPlans_ != nullptr) {
+    if (openPlans_->Handle() != nullptr) ::SetForegroundWindow(openPlans_->Handle());
+    return;
+  }
+  const std::string ini = GetIniPath(false);
+  // The sections as the file holds them now, and a new plan counting the connection on show.
+  CPlansDialog dialog(ReadPlanFile(ini), settings_, TodayLocalDate(), SuggestedMatch(view_.hardwareAddress, view_.ssid));
+  openPlans_ = &dialog;
+  const INT_PTR result = dialog.DoModal(Handle());
+  openPlans_ = nullptr;
+  if (result != IDOK) return;
+  (void)WritePlanChanges(ini, dialog.Changes());
+  LoadPlans();
+  RefreshPlans();
 }
 
 void CMainDlg::UpdateUnitLabels() {
