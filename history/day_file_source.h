@@ -44,6 +44,14 @@ class DayFileSource {
     stamps.clear();
     return false;
   }
+  // A stamp of the folder itself, which changes whenever a file is added to it, removed from it or
+  // renamed in it: each save of the service renames its fresh file over the day file, so a reader
+  // that sees the same stamp needs no new listing to know the files are as they were (a file
+  // rewritten in place is the exception). False when the source has none.
+  [[nodiscard]] virtual bool FolderStamp(std::uint64_t& stamp) {
+    stamp = 0;
+    return false;
+  }
 };
 
 }  // namespace tral

@@ -14,12 +14,26 @@ std::uint64_t CountedBytes(PlanCount count, std::uint64_t rxBytes, std::uint64_t
   return rxBytes > UINT64_MAX - txBytes ? UINT64_MAX : rxBytes + txBytes;
 }
 
+bool PlanUsage::CurrentListing() {
+  // The folder's stamp first: a save between it and the listing shows as a new stamp next time.
+  std::uint64_t stamp = 0;
+  const bool folderStamped = files_.FolderStamp(stamp);
+  const bool same = listed_ && folderStamped && stamp == folderStamp_ && ++updatesSinceListing_ < kUpdatesPerListing;
+  if (same) return stamped_;
+  stamped_ = files_.ListDayFileStamps(listing_);
+  std::sort(listing_.begin(), listing_.end(), [](const DayFileStamp& a, const DayFileStamp& b) { return a.date < b.date; });
+  listed_ = true;
+  folderStamp_ = stamp;
+  updatesSinceListing_ = 0;
+  ++listings_;
+  return stamped_;
+}
+
 void PlanUsage::Update(const std::vector<DataPlan>& plans, const CivilDate& day, bool throughDay) {
   entries_.resize(plans.size());
   // One listing tells for every plan whether a file of its days was added, removed or rewritten.
-  const bool stamped = files_.ListDayFileStamps(listing_);
+  const bool stamped = CurrentListing();
   const auto byDate = [](const DayFileStamp& a, const DayFileStamp& b) { return a.date < b.date; };
-  std::sort(listing_.begin(), listing_.end(), byDate);
 
   std::vector<std::size_t> stale;
   for (std::size_t i = 0; i < plans.size(); ++i) {

@@ -1,6 +1,7 @@
 // What the day files say each data plan has used in its period: summed once, and again only for a
 // plan whose period, match or count changed, when the day moved on, or when a day file of those
-// days changed (seen through the stamps of one folder listing per update).
+// days changed (seen through the stamps of a folder listing, made again only when the folder's own
+// stamp moved, or after kUpdatesPerListing updates for a file rewritten in place).
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,9 @@ inline bool PlanCounts(const DataPlan& plan, std::string_view adapterKey, std::s
   return MatchesConnection(plan.match, adapterKey, ipText, ssid, equal);
 }
 
+// Updates between two listings while the folder's stamp stays: once a minute at one poll a second.
+inline constexpr int kUpdatesPerListing = 60;
+
 class PlanUsage {
  public:
   explicit PlanUsage(DayFileSource& files, TextEqualIgnoringCase equal = AsciiEqualIgnoringCase)
@@ -35,6 +39,7 @@ class PlanUsage {
   std::uint64_t FileBytes(std::size_t plan) const { return entries_[plan].bytes; }
   // How many times day files were read since construction (one read serves several plans).
   std::size_t Reads() const { return reads_; }
+  std::size_t Listings() const { return listings_; }
 
  private:
   struct Entry {
@@ -50,6 +55,8 @@ class PlanUsage {
   };
 
   void ReadStale(const std::vector<std::size_t>& stale, bool stamped);
+  // The stamps' listing, made again when the folder may have changed.
+  bool CurrentListing();
 
   DayFileSource& files_;
   SpanReader reader_;
@@ -58,7 +65,12 @@ class PlanUsage {
   std::vector<DayFileStamp> listing_;  // reused from update to update
   std::vector<DayFileStamp> inRange_;
   std::vector<CivilDate> listedDates_;
+  bool listed_ = false;  // listing_ holds a listing
+  bool stamped_ = false;  // the source gave stamps for it
+  std::uint64_t folderStamp_ = 0;  // the folder's stamp when it was made
+  int updatesSinceListing_ = 0;
   std::size_t reads_ = 0;
+  std::size_t listings_ = 0;
 };
 
 }  // namespace tral

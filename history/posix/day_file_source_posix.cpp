@@ -60,6 +60,22 @@ bool FolderDayFiles::ListDayFiles(std::vector<CivilDate>& dates) {
   return true;
 }
 
+namespace {
+
+std::uint64_t Nanoseconds(const struct timespec& time) {
+  return static_cast<std::uint64_t>(time.tv_sec) * 1'000'000'000u + static_cast<std::uint64_t>(time.tv_nsec);
+}
+
+}  // namespace
+
+bool FolderDayFiles::FolderStamp(std::uint64_t& stamp) {
+  struct stat info {};
+  stamp = 0;
+  if (::stat(folder_.c_str(), &info) != 0) return false;
+  stamp = Nanoseconds(info.st_mtim);
+  return true;
+}
+
 bool FolderDayFiles::ListDayFileStamps(std::vector<DayFileStamp>& stamps) {
   stamps.clear();
   DIR* dir = ::opendir(folder_.c_str());
@@ -72,9 +88,7 @@ bool FolderDayFiles::ListDayFileStamps(std::vector<DayFileStamp>& stamps) {
     if (::stat(InFolder(entry->d_name).c_str(), &info) != 0) info = {};
     // A folder of a day file's name is not a day file.
     if (S_ISDIR(info.st_mode)) continue;
-    const std::uint64_t nanoseconds =
-        static_cast<std::uint64_t>(info.st_mtim.tv_sec) * 1'000'000'000u + static_cast<std::uint64_t>(info.st_mtim.tv_nsec);
-    stamps.push_back(DayFileStamp{date, static_cast<std::uint64_t>(info.st_size), nanoseconds});
+    stamps.push_back(DayFileStamp{date, static_cast<std::uint64_t>(info.st_size), Nanoseconds(info.st_mtim)});
   }
   ::closedir(dir);
   return true;

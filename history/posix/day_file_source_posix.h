@@ -16,6 +16,8 @@ class FolderDayFiles final : public DayFileSource {
   [[nodiscard]] bool ListDayFiles(std::vector<CivilDate>& dates) override;
   // The same files with their sizes and modification times.
   [[nodiscard]] bool ListDayFileStamps(std::vector<DayFileStamp>& stamps) override;
+  // The folder's modification time, which moves with every file created, removed or renamed in it.
+  [[nodiscard]] bool FolderStamp(std::uint64_t& stamp) override;
   std::string LastReadProblem() const override { return problem_; }
 
  private:

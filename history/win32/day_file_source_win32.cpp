@@ -71,6 +71,16 @@ bool Win32DayFileSource::ListDayFiles(std::vector<CivilDate>& dates) {
   return true;
 }
 
+bool Win32DayFileSource::FolderStamp(std::uint64_t& stamp) {
+  stamp = 0;
+  // The folder without its closing backslash: the attributes are the folder's own.
+  const std::string folder = directory_.size() > 1 ? directory_.substr(0, directory_.size() - 1) : directory_;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExA(folder.c_str(), GetFileExInfoStandard, &data)) return false;
+  stamp = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+  return true;
+}
+
 bool Win32DayFileSource::ListDayFileStamps(std::vector<DayFileStamp>& stamps) {
   stamps.clear();
   const std::string search = directory_ + "*.bin";

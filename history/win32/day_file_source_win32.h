@@ -23,6 +23,8 @@ class Win32DayFileSource final : public DayFileSource {
   [[nodiscard]] bool ListDayFiles(std::vector<CivilDate>& dates) override;
   // The same files with their sizes and last-write times, from the same search.
   [[nodiscard]] bool ListDayFileStamps(std::vector<DayFileStamp>& stamps) override;
+  // The folder's last-write time, which moves with every file created, deleted or renamed in it.
+  [[nodiscard]] bool FolderStamp(std::uint64_t& stamp) override;
   std::string LastReadProblem() const override { return problem_; }
 
  private:

@@ -316,6 +316,24 @@ TEST_F(PlanUsageTest, ReadAgainOnlyWhenAFileOfThePeriodOrTheDayChanges) {
   EXPECT_EQ(usage.FileBytes(0), 3434u + 9999);
 }
 
+TEST_F(PlanUsageTest, TheFolderIsListedAgainOnlyWhenItsOwnStampMoves) {
+  files_.folderStamp = 100;
+  PlanUsage usage(files_);
+  usage.Update(plans_, D(2026, 3, 11), false);
+  usage.Update(plans_, D(2026, 3, 11), false);
+  EXPECT_EQ(usage.Listings(), 1u);
+  files_.files[D(2026, 3, 10)] = DayFileBytes({{"K1", {{"10.0.0.1", "", "", 400, 4}}}}, 2);
+  files_.writeTimes[D(2026, 3, 10)] = 1;
+  usage.Update(plans_, D(2026, 3, 11), false);
+  EXPECT_EQ(usage.FileBytes(0), 3333u) << "rewritten in place: not seen yet";
+  files_.folderStamp = 101;  // a save renamed a file into the folder
+  usage.Update(plans_, D(2026, 3, 11), false);
+  EXPECT_EQ(usage.Listings(), 2u);
+  EXPECT_EQ(usage.FileBytes(0), 3434u);
+  for (int i = 0; i < kUpdatesPerListing; ++i) usage.Update(plans_, D(2026, 3, 11), false);
+  EXPECT_EQ(usage.Listings(), 3u) << "a file rewritten in place is seen within a minute of polls";
+}
+
 TEST_F(PlanUsageTest, WithoutStampsTheDayStillMovesTheSumOn) {
   files_.stampable = false;
   PlanUsage usage(files_);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -50,7 +51,13 @@ class MemoryDayFiles final : public DayFileSource {
   // With `stampable` the listing gives stamps: each file's size and its entry in `writeTimes`.
   bool stampable = false;
   std::map<CivilDate, std::uint64_t> writeTimes;
+  std::optional<std::uint64_t> folderStamp;  // none: the folder has no stamp
   int listings = 0;
+
+  bool FolderStamp(std::uint64_t& stamp) override {
+    stamp = folderStamp.value_or(0);
+    return folderStamp.has_value();
+  }
 
   bool ListDayFileStamps(std::vector<DayFileStamp>& stamps) override {
     ++listings;
