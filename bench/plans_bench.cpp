@@ -7,7 +7,6 @@
 // Run under Wine:  cmake --build build/windows --target plans_bench &&
 //                  build/windows/wine-run.sh build/windows/bench/plans_bench.exe 41
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "bench/year_of_day_files.h"
 #include "monitor/mainwindow/connection_selection.h"
 #include "monitor/plans/plan_status.h"
@@ -27,24 +27,9 @@ using tral::CivilDate;
 using tral::ConnectionMatch;
 using tral::DataPlan;
 using tral::PlanRenewal;
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-double Mean(const std::vector<double>& v) {
-  double sum = 0;
-  for (const double x : v) sum += x;
-  return sum / static_cast<double>(v.size());
-}
-
-template <typename F>
-double TimeMs(F&& f) {
-  const auto start = std::chrono::steady_clock::now();
-  f();
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
+using tral::bench::Mean;
+using tral::bench::Median;
+using tral::bench::TimeMs;
 
 // Sixteen plans of every kind over the year's connections, all active on 13 March 2009.
 std::vector<tral::PlanReading> SixteenPlans() {

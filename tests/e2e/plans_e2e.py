@@ -5,12 +5,11 @@
 # restart; a section with a bad value named on the status line and never rewritten; and the Data
 # plans dialog: adding with each field's check, editing, removing, Cancel and OK.
 import os
-import re
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from ui_lab import MAIN_CLASS, MAIN_TITLE, UiLab, eventually, ui_test_args
+from ui_lab import UiLab, eventually, ok_expecting_message, ui_test_args
 from wine_lab import IP_SERVICE, Checks, Client, day_file_bytes, day_file_name, mac_key
 
 WM_APP, WM_COMMAND = 0x8000, 0x0111
@@ -115,17 +114,7 @@ class Plans:
         return editor
 
     def ok_expecting(self, editor, cid, message, what):
-        """OK with a wrong field: the message box owned by the editor, then that field has the focus."""
-        self.d("click", editor, 1)
-        box = self.d("owned", editor, MESSAGE_TITLE, 5000)["hwnd"]
-        if not self.checks.true(f"{what}: a message box", box != 0):
-            return
-        texts = [c["text"] for c in self.d("controls", box)["controls"] if c["class"] == "Static" and c["text"]]
-        self.checks.eq(f"{what}: its message", texts, [message])
-        self.d("click", box, 1)
-        self.d("gone", box, 5000)
-        focus = eventually(lambda: self.d("focus", editor)["id"], lambda f: f == cid, timeout=2)
-        self.checks.eq(f"{what}: the field has the focus", focus, cid)
+        ok_expecting_message(self.d, self.checks, editor, cid, message, MESSAGE_TITLE, what)
 
 
 def main():

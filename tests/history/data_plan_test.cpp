@@ -15,9 +15,7 @@ namespace {
 using test::DayFileBytes;
 using test::MemoryDayFiles;
 
-constexpr CivilDate D(int y, int m, int d) {
-  return CivilDate{static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(m), static_cast<std::uint16_t>(d)};
-}
+using test::D;
 
 constexpr std::uint64_t kGB = 1ull << 30;
 

@@ -10,9 +10,7 @@ namespace {
 using test::DayFileBytes;
 using test::MemoryDayFiles;
 
-constexpr CivilDate D(int y, int m, int d) {
-  return CivilDate{static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(m), static_cast<std::uint16_t>(d)};
-}
+using test::D;
 
 // Files over a year end and a leap day, connections that come and go, a damaged file, one far
 // outside every span, a file of running time only.

@@ -12,9 +12,7 @@ using test::DayFileBytes;
 using test::DayGroup;
 using test::MemoryDayFiles;
 
-constexpr CivilDate D(int y, int m, int d) {
-  return CivilDate{static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(m), static_cast<std::uint16_t>(d)};
-}
+using test::D;
 
 TEST(Statistics, AnEmptySpanGivesNoRowsAndZeroTexts) {
   MemoryDayFiles files;

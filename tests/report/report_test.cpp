@@ -17,9 +17,7 @@ using test::DayFileBytes;
 using test::DayGroup;
 using test::MemoryDayFiles;
 
-constexpr CivilDate D(int y, int m, int d) {
-  return CivilDate{static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(m), static_cast<std::uint16_t>(d)};
-}
+using test::D;
 
 TEST(ReportOptions, SpansAndFormsFromTheCommandLine) {
   const CivilDate today = D(2026, 3, 15);

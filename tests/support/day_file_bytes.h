@@ -17,6 +17,11 @@ namespace tral::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// A date written as three numbers.
+constexpr CivilDate D(int y, int m, int d) {
+  return CivilDate{static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(m), static_cast<std::uint16_t>(d)};
+}
+
 inline void Put32(Bytes& b, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
