@@ -31,6 +31,7 @@ bool PlanUsage::CurrentListing() {
 
 void PlanUsage::Update(const std::vector<DataPlan>& plans, const CivilDate& day, bool throughDay) {
   entries_.resize(plans.size());
+  incomplete_.clear();
   // One listing tells for every plan whether a file of its days was added, removed or rewritten.
   const bool stamped = CurrentListing();
   const auto byDate = [](const DayFileStamp& a, const DayFileStamp& b) { return a.date < b.date; };
@@ -87,15 +88,20 @@ void PlanUsage::ReadStale(const std::vector<std::size_t>& stale, bool stamped) {
       e.bytes = e.bytes > UINT64_MAX - counted ? UINT64_MAX : e.bytes + counted;
     }
   };
+  const auto onDay = [&](const CivilDate& date, const DayReadResult& result) {
+    if (result.outcome == DayReadOutcome::kDamaged || result.outcome == DayReadOutcome::kUnreadable) {
+      incomplete_.emplace_back(date, result);
+    }
+  };
   ++reads_;
   if (!stamped) {
-    reader_.Read(first, last, onStart, onEntry, nullptr);
+    reader_.Read(first, last, onStart, onEntry, onDay);
     return;
   }
   // The stamps' listing names the files already: the reader needs no second one.
   listedDates_.clear();
   for (const DayFileStamp& stamp : listing_) listedDates_.push_back(stamp.date);
-  reader_.ReadListed(listedDates_, first, last, onStart, onEntry, nullptr);
+  reader_.ReadListed(listedDates_, first, last, onStart, onEntry, onDay);
 }
 
 }  // namespace tral

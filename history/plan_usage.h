@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "history/plan_period.h"
@@ -40,6 +41,9 @@ class PlanUsage {
   // How many times day files were read since construction (one read serves several plans).
   std::size_t Reads() const { return reads_; }
   std::size_t Listings() const { return listings_; }
+  // The day files the last update read that ended early or could not be read, with the reason:
+  // counted as far as they could be read.
+  const std::vector<std::pair<CivilDate, DayReadResult>>& IncompleteDays() const { return incomplete_; }
 
  private:
   struct Entry {
@@ -71,6 +75,7 @@ class PlanUsage {
   int updatesSinceListing_ = 0;
   std::size_t reads_ = 0;
   std::size_t listings_ = 0;
+  std::vector<std::pair<CivilDate, DayReadResult>> incomplete_;
 };
 
 }  // namespace tral

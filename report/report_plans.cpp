@@ -46,6 +46,7 @@ PlanReport CountPlans(DayFileSource& files, TextEqualIgnoringCase equal, const s
   // All plans in one pass over the day files: each file is opened once, however many plans count it.
   PlanUsage usage(files, equal);
   usage.Update(plans, day, true);
+  report.incompleteDays = usage.IncompleteDays();
   for (std::size_t i = 0; i < plans.size(); ++i) {
     report.plans.push_back(PlanReportRow{plans[i].name, FiguresOf(plans[i], usage.Period(i), day, usage.FileBytes(i))});
   }

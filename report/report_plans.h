@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "history/data_plan.h"
@@ -20,6 +21,8 @@ struct PlanReport {
   CivilDate day;
   std::vector<PlanReportRow> plans;  // the plans used, in section order
   std::vector<PlanReading> unused;  // the sections with bad values
+  // The day files that ended early (counted as far as readable) or could not be read, with why.
+  std::vector<std::pair<CivilDate, DayReadResult>> incompleteDays;
 };
 
 // The whole text of the plans file, or the reason it cannot be read.

@@ -216,6 +216,7 @@ def main():
         check(b'the data plan PLAN4 ("Broken") is not used: period "fortnight" is not month, week, day or once; '
               b'start "2026-02-30" is not a date that exists (YYYY-MM-DD)' in res.stderr,
               f"{name}: the bad plan named with its reasons: {res.stderr!r}")
+        check(b"20260201.bin is damaged" in res.stderr, f"{name}: the damaged day of the periods named: {res.stderr!r}")
         plan_outputs[name] = res.stdout
         golden = os.path.join(a.golden, name)
         if a.update:
