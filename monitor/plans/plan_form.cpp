@@ -66,43 +66,47 @@ void SetShownLimit(PlanForm& form, std::uint64_t bytes) {
 
 // The checks in table order; the plan when every field holds.
 std::optional<DataPlan> CheckedPlan(ui::DataExchange& exchange, const PlanForm& form) {
+  const auto fail = [&](int id, const char* message) {
+    exchange.Reject(id, message);
+    return std::optional<DataPlan>();
+  };
   DataPlan plan;
   plan.section = form.section;
   plan.name = Trimmed(form.name);
-  if (plan.name.empty()) return exchange.Reject(IDC_PLAN_NAME, kNameMissing), std::nullopt;
-  if (plan.name.size() > kMaxPlanNameChars) return exchange.Reject(IDC_PLAN_NAME, kNameTooLong), std::nullopt;
+  if (plan.name.empty()) return fail(IDC_PLAN_NAME, kNameMissing);
+  if (plan.name.size() > kMaxPlanNameChars) return fail(IDC_PLAN_NAME, kNameTooLong);
 
-  if (form.matchKind < 0 || form.matchKind > 3) return exchange.Reject(IDC_PLAN_MATCH_KIND, kMatchKindMissing), std::nullopt;
+  if (form.matchKind < 0 || form.matchKind > 3) return fail(IDC_PLAN_MATCH_KIND, kMatchKindMissing);
   const std::string value = Trimmed(form.matchValue);
   const std::optional<ConnectionMatch> match =
       ParseConnectionMatch(form.matchKind == 0 ? std::string("all") : kMatchWords[form.matchKind] + value);
   if (!match) {
     const char* why = form.matchKind == 1 ? kAdapterMissing : form.matchKind == 2 ? kIpBad : kSsidMissing;
-    return exchange.Reject(IDC_PLAN_MATCH_VALUE, why), std::nullopt;
+    return fail(IDC_PLAN_MATCH_VALUE, why);
   }
   plan.match = *match;
 
-  if (form.period < 0 || form.period > 3) return exchange.Reject(IDC_PLAN_PERIOD, kPeriodMissing), std::nullopt;
+  if (form.period < 0 || form.period > 3) return fail(IDC_PLAN_PERIOD, kPeriodMissing);
   plan.period = kRenewalOfIndex[form.period];
   const std::optional<CivilDate> start = ParseDate(Trimmed(form.start));
-  if (!start) return exchange.Reject(IDC_PLAN_START, kStartBad), std::nullopt;
+  if (!start) return fail(IDC_PLAN_START, kStartBad);
   plan.start = *start;
   if (plan.period == PlanRenewal::kOnce) {
     const std::optional<CivilDate> end = ParseDate(Trimmed(form.end));
-    if (!end) return exchange.Reject(IDC_PLAN_END, kEndBad), std::nullopt;
-    if (*end < *start) return exchange.Reject(IDC_PLAN_END, kEndBeforeStart), std::nullopt;
+    if (!end) return fail(IDC_PLAN_END, kEndBad);
+    if (*end < *start) return fail(IDC_PLAN_END, kEndBeforeStart);
     plan.end = *end;
   }
 
   const std::string limit = Trimmed(form.limit);
   const bool limitAsShown = form.shownLimitBytes != 0 && limit == form.shownLimit && form.limitUnit == form.shownUnit;
   const std::optional<std::uint64_t> bytes = limitAsShown ? form.shownLimitBytes : ParseLimit(limit, form.limitUnit);
-  if (!bytes) return exchange.Reject(IDC_PLAN_LIMIT, kLimitBad), std::nullopt;
+  if (!bytes) return fail(IDC_PLAN_LIMIT, kLimitBad);
   plan.limitBytes = *bytes;
 
   plan.count = kCountOfIndex[form.count >= 0 && form.count <= 2 ? form.count : 0];
   std::optional<std::vector<std::uint32_t>> warn = ParseThresholds(form.warn);
-  if (!warn) return exchange.Reject(IDC_PLAN_WARN, kWarnBad), std::nullopt;
+  if (!warn) return fail(IDC_PLAN_WARN, kWarnBad);
   plan.warn = std::move(*warn);
 
   if (form.opened && CountsTheSame(*form.opened, plan)) plan.alerted = form.opened->alerted;

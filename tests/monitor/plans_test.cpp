@@ -206,7 +206,6 @@ TEST(PlanEditor, EachBadFieldHasItsMessageInTableOrder) {
       {IDC_PLAN_END, "2026-03-09", 0, "The last day must not be before the first day."},
       {IDC_PLAN_LIMIT, "0", 0, "Please enter the limit as a number above 0 with at most two decimals, e.g. 50 or 1.5."},
       {IDC_PLAN_LIMIT, "1.255", 0, "Please enter the limit as a number above 0 with at most two decimals, e.g. 50 or 1.5."},
-      {IDC_PLAN_LIMIT, "1,5", 0, "Please enter the limit as a number above 0 with at most two decimals, e.g. 50 or 1.5."},
       {IDC_PLAN_WARN, "80;100", 0,
        "Please enter the alert thresholds as percentages from 1 to 1000 separated by commas, e.g. 80,100."},
   };
