@@ -5,7 +5,6 @@
 // Run under Wine:  cmake --build build/windows --target report_bench &&
 //                  build/windows/wine-run.sh build/windows/bench/report_bench.exe
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "bench/year_of_day_files.h"
 #include "report/report_data.h"
 #include "report/report_platform.h"
@@ -22,20 +22,9 @@ namespace {
 
 using tral::bench::kDays;
 using tral::bench::kFirst;
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-double Min(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
-
-template <typename F>
-double TimeMs(F&& f) {
-  const auto start = std::chrono::steady_clock::now();
-  f();
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
+using tral::bench::Median;
+using tral::bench::Min;
+using tral::bench::TimeMs;
 
 }  // namespace
 

@@ -42,6 +42,16 @@ bool ReadWholeFile(std::vector<std::uint8_t>& bytes, Read read) {
   return ok;
 }
 
+// A day file as a listing sees it: what tells a file that changed from the same file, without
+// opening it.
+struct DayFileStamp {
+  CivilDate date;
+  std::uint64_t size = 0;  // bytes
+  std::uint64_t writeTime = 0;  // the file system's last-write time, in its own units
+
+  friend bool operator==(const DayFileStamp&, const DayFileStamp&) = default;
+};
+
 class DayFileSource {
  public:
   virtual ~DayFileSource() = default;
@@ -54,6 +64,20 @@ class DayFileSource {
   // cannot list its files; a span is then read date by date.
   [[nodiscard]] virtual bool ListDayFiles(std::vector<CivilDate>& dates) {
     dates.clear();
+    return false;
+  }
+  // Replaces `stamps` with the day files present and their stamps, in any order. False when the
+  // source cannot tell; a reader then cannot notice a changed file and reads again when asked.
+  [[nodiscard]] virtual bool ListDayFileStamps(std::vector<DayFileStamp>& stamps) {
+    stamps.clear();
+    return false;
+  }
+  // A stamp of the folder itself, which changes whenever a file is added to it, removed from it or
+  // renamed in it: each save of the service renames its fresh file over the day file, so a reader
+  // that sees the same stamp needs no new listing to know the files are as they were (a file
+  // rewritten in place is the exception). False when the source has none.
+  [[nodiscard]] virtual bool FolderStamp(std::uint64_t& stamp) {
+    stamp = 0;
     return false;
   }
 };

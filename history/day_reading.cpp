@@ -70,15 +70,12 @@ DayReadResult SpanReader::ReadOne(const CivilDate& date, const DayEntryVisitor& 
 
 void SpanReader::Read(const CivilDate& first, const CivilDate& last, const DayStartVisitor& onStart,
                       const DayEntryVisitor& onEntry, const DayReadObserver& onDay) {
-  auto readDay = [&](const CivilDate& date) {
-    if (onStart) onStart(date);
-    const DayReadResult result = ReadOne(date, onEntry);
-    if (onDay) onDay(date, result);
-  };
   const CivilDate end = std::max(first, last);  // a first date after the last reads the first only
   if (!files_.ListDayFiles(listed_)) {
     for (CivilDate date = first;;) {
-      readDay(date);
+      if (onStart) onStart(date);
+      const DayReadResult result = ReadOne(date, onEntry);
+      if (onDay) onDay(date, result);
       const CivilDate next = AddDays(date, 1);
       // The second test stops at the end of the representable years instead of wrapping around.
       if (next > end || !(next > date)) break;
@@ -86,12 +83,26 @@ void SpanReader::Read(const CivilDate& first, const CivilDate& last, const DaySt
     }
     return;
   }
+  ReadSorted(first, end, onStart, onEntry, onDay);
+}
+
+void SpanReader::ReadListed(const std::vector<CivilDate>& listed, const CivilDate& first, const CivilDate& last,
+                            const DayStartVisitor& onStart, const DayEntryVisitor& onEntry,
+                            const DayReadObserver& onDay) {
+  listed_ = listed;
+  ReadSorted(first, std::max(first, last), onStart, onEntry, onDay);
+}
+
+void SpanReader::ReadSorted(const CivilDate& first, const CivilDate& end, const DayStartVisitor& onStart,
+                            const DayEntryVisitor& onEntry, const DayReadObserver& onDay) {
   // Ascending dates, each once (a file system that tells letter case apart may hold "....bin" and
   // "....BIN" of one date; reading by date opens one of them once).
   std::sort(listed_.begin(), listed_.end());
   listed_.erase(std::unique(listed_.begin(), listed_.end()), listed_.end());
   for (auto it = std::lower_bound(listed_.begin(), listed_.end(), first); it != listed_.end() && *it <= end; ++it) {
-    readDay(*it);
+    if (onStart) onStart(*it);
+    const DayReadResult result = ReadOne(*it, onEntry);
+    if (onDay) onDay(*it, result);
   }
 }
 

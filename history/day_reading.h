@@ -58,10 +58,16 @@ class SpanReader {
 
   void Read(const CivilDate& first, const CivilDate& last, const DayStartVisitor& onStart,
             const DayEntryVisitor& onEntry, const DayReadObserver& onDay);
+  // The same over a listing the caller made already (the dates of the files present, any order).
+  void ReadListed(const std::vector<CivilDate>& listed, const CivilDate& first, const CivilDate& last,
+                  const DayStartVisitor& onStart, const DayEntryVisitor& onEntry, const DayReadObserver& onDay);
   // One date, whether or not the listing names it.
   DayReadResult ReadOne(const CivilDate& date, const DayEntryVisitor& onEntry);
 
  private:
+  void ReadSorted(const CivilDate& first, const CivilDate& end, const DayStartVisitor& onStart,
+                  const DayEntryVisitor& onEntry, const DayReadObserver& onDay);
+
   DayFileSource& files_;
   std::vector<std::uint8_t> buffer_;  // one day's bytes, reused from day to day
   std::vector<CivilDate> listed_;  // the source's day files, reused from span to span

@@ -3,8 +3,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <chrono>
-
 #include "tm_version.h"
 
 namespace tral::report {
@@ -13,19 +11,9 @@ namespace {
 
 constexpr int kMaxDays = 100'000;  // a few centuries: far more than any history kept
 
-bool ReadDigits(std::string_view text, int& value) {
-  value = 0;
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
-  }
-  return true;
-}
-
 // What the command line gave, before it is checked and turned into options.
 struct Given {
-  std::string from, to, month, folder, output, svg, connection;
+  std::string from, to, month, folder, output, svg, connection, plans;
   int days = 0;
   bool csv = false, json = false, prometheus = false, daily = false, strict = false;
   CLI::Option* fromOpt = nullptr;
@@ -36,6 +24,7 @@ struct Given {
   CLI::Option* outputOpt = nullptr;
   CLI::Option* svgOpt = nullptr;
   CLI::Option* connectionOpt = nullptr;
+  CLI::Option* plansOpt = nullptr;
 };
 
 void DeclareOptions(CLI::App& app, Given& g) {
@@ -63,6 +52,10 @@ void DeclareOptions(CLI::App& app, Given& g) {
   CLI::Option* jsonOpt = app.add_flag("--json", g.json, "One JSON document");
   CLI::Option* promOpt = app.add_flag("--prometheus", g.prometheus, "Prometheus text exposition format");
   CLI::Option* dailyOpt = app.add_flag("--daily", g.daily, "One line per connection and day as well");
+  g.plansOpt = app.add_option("--plans", g.plans,
+                              "The data plans of this INI file as of --to (default today) instead of the "
+                              "connections")
+                   ->type_name("FILE");
   app.add_flag("--strict", g.strict,
                "Exit with status 3 when a day file of the span could not be read or ended early");
   g.daysOpt->excludes(g.fromOpt);
@@ -70,6 +63,9 @@ void DeclareOptions(CLI::App& app, Given& g) {
   csvOpt->excludes(jsonOpt)->excludes(promOpt);
   jsonOpt->excludes(promOpt);
   dailyOpt->excludes(promOpt);
+  // A plan brings its own period: only the day it is seen on can be given. It brings its own connections too; the pictures are of the connections' days.
+  g.plansOpt->excludes(g.fromOpt)->excludes(g.daysOpt)->excludes(g.monthOpt)->excludes(dailyOpt);
+  g.plansOpt->excludes(g.svgOpt)->excludes(g.connectionOpt);
 }
 
 // The date an option gave, kept in `date`; false with the reason when it names no date that exists.
@@ -142,31 +138,6 @@ bool ReadConnection(const Given& g, std::optional<ConnectionMatch>& into, std::s
 
 }  // namespace
 
-std::optional<CivilDate> ParseMonth(std::string_view text) {
-  int year = 0;
-  int month = 0;
-  if (text.size() != 7 || text[4] != '-') return std::nullopt;
-  if (!ReadDigits(text.substr(0, 4), year) || !ReadDigits(text.substr(5, 2), month)) return std::nullopt;
-  if (year < 1601 || month < 1 || month > 12) return std::nullopt;
-  return CivilDate{static_cast<std::uint16_t>(year), static_cast<std::uint16_t>(month), 1};
-}
-
-std::optional<CivilDate> ParseDate(std::string_view text) {
-  if (text.size() != 10 || text[7] != '-') return std::nullopt;
-  std::optional<CivilDate> month = ParseMonth(text.substr(0, 7));
-  int day = 0;
-  if (!month || !ReadDigits(text.substr(8, 2), day) || day < 1 || day > 31) return std::nullopt;
-  month->day = static_cast<std::uint16_t>(day);
-  if (!IsRealDate(*month)) return std::nullopt;
-  return month;
-}
-
-CivilDate LastDayOfMonth(const CivilDate& date) {
-  using namespace std::chrono;
-  const year_month_day_last last{year{date.year} / month{date.month} / std::chrono::last};
-  return CivilDate{date.year, date.month, static_cast<std::uint16_t>(static_cast<unsigned>(last.day()))};
-}
-
 ParseResult ParseReportOptions(const std::vector<std::string>& arguments, const CivilDate& today) {
   ParseResult result;
   CLI::App app{
@@ -205,6 +176,7 @@ ParseResult ParseReportOptions(const std::vector<std::string>& arguments, const 
   if (!ReadName(given.folderOpt, given.folder, "folder", o.folder, result.message) ||
       !ReadName(given.outputOpt, given.output, "file", o.output, result.message) ||
       !ReadName(given.svgOpt, given.svg, "file", o.svg, result.message) ||
+      !ReadName(given.plansOpt, given.plans, "file", o.plans, result.message) ||
       !ReadConnection(given, o.connection, result.message)) {
     return result;
   }

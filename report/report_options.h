@@ -27,14 +27,9 @@ struct ReportOptions {
   std::optional<std::string> output;  // written atomically instead of standard output
   std::optional<std::string> svg;  // the daily bars, written atomically as well
   std::optional<ConnectionMatch> connection;  // the connections counted; all without it
+  // The INI file of data plans to report on as of `span.last`, instead of the connections.
+  std::optional<std::string> plans;
 };
-
-// "YYYY-MM-DD" of a date that exists (years 1601 to 9999, the day checked against its month and
-// leap years); anything else gives nothing.
-std::optional<CivilDate> ParseDate(std::string_view text);
-// "YYYY-MM": the first day of that month.
-std::optional<CivilDate> ParseMonth(std::string_view text);
-CivilDate LastDayOfMonth(const CivilDate& date);
 
 enum class ParseOutcome { kRun, kHelp, kError };
 

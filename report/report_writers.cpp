@@ -282,4 +282,82 @@ std::string WritePrometheus(const ReportFigures& figures, TextConversion toUtf8)
   return out;
 }
 
+namespace {
+
+std::string DaysLeftText(const PlanFigures& f, const CivilDate& day) {
+  if (f.period.active) return std::to_string(f.daysLeft);
+  return day < f.period.first ? "not begun" : "ended";
+}
+
+}  // namespace
+
+std::string WritePlansTable(const PlanReport& report, TextConversion toConsole) {
+  std::string out = "Data plans as of " + DateText(report.day) + "\n\n";
+  if (report.plans.empty()) return out + "No data plans to report on.\n";
+  std::vector<std::vector<std::string>> lines = {
+      {"Plan", "First day", "Last day", "Used", "Limit", "Used %", "Projected", "Per day left", "Days left"}};
+  for (const PlanReportRow& row : report.plans) {
+    const PlanFigures& f = row.figures;
+    lines.push_back({ConsoleText(row.name, toConsole), DateText(f.period.first), DateText(f.period.last),
+                     SizeText(f.usedBytes >> 10), SizeText(f.limitBytes >> 10), Decimal(f.percent) + "%",
+                     SizeText(f.projectedBytes >> 10), SizeText(f.allowanceBytes >> 10), DaysLeftText(f, report.day)});
+  }
+  AppendColumns(out, lines, 6);
+  return out;
+}
+
+std::string WritePlansCsv(const PlanReport& report, TextConversion toUtf8) {
+  std::string out =
+      "name,period_start,period_end,used_bytes,limit_bytes,projected_bytes,allowance_bytes,days_left,active\r\n";
+  for (const PlanReportRow& row : report.plans) {
+    const PlanFigures& f = row.figures;
+    out += CsvField(toUtf8(row.name)) + "," + DateText(f.period.first) + "," + DateText(f.period.last) + "," +
+           Decimal(f.usedBytes) + "," + Decimal(f.limitBytes) + "," + Decimal(f.projectedBytes) + "," +
+           Decimal(f.allowanceBytes) + "," + Decimal(f.daysLeft) + "," + (f.period.active ? "true" : "false") + "\r\n";
+  }
+  return out;
+}
+
+std::string WritePlansJson(const PlanReport& report, TextConversion toUtf8) {
+  Json plans = Json::array();
+  for (const PlanReportRow& row : report.plans) {
+    const PlanFigures& f = row.figures;
+    plans.push_back(Json{{"name", toUtf8(row.name)},
+                         {"period_start", DateText(f.period.first)},
+                         {"period_end", DateText(f.period.last)},
+                         {"used_bytes", f.usedBytes},
+                         {"limit_bytes", f.limitBytes},
+                         {"projected_bytes", f.projectedBytes},
+                         {"allowance_bytes", f.allowanceBytes},
+                         {"days_left", f.daysLeft},
+                         {"active", f.period.active}});
+  }
+  const Json doc{{"plans", std::move(plans)}};
+  return doc.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+std::string WritePlansPrometheus(const PlanReport& report, TextConversion toUtf8) {
+  const struct {
+    const char* metric;
+    const char* help;
+    std::uint64_t PlanFigures::*value;
+  } gauges[] = {
+      {"traldenmeter_plan_used_bytes", "Bytes a data plan counted from the first day of its period.",
+       &PlanFigures::usedBytes},
+      {"traldenmeter_plan_limit_bytes", "The allowance of a data plan per period.", &PlanFigures::limitBytes},
+      {"traldenmeter_plan_projected_bytes", "What a data plan will have counted by the end of its period at this rate.",
+       &PlanFigures::projectedBytes},
+  };
+  std::string out;
+  for (const auto& gauge : gauges) {
+    out += std::string("# HELP ") + gauge.metric + " " + gauge.help + "\n";
+    out += std::string("# TYPE ") + gauge.metric + " gauge\n";
+    for (const PlanReportRow& row : report.plans) {
+      out += std::string(gauge.metric) + "{plan=\"" + EscapeLabelValue(toUtf8(row.name)) + "\"} " +
+             Decimal(row.figures.*gauge.value) + "\n";
+    }
+  }
+  return out;
+}
+
 }  // namespace tral::report

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "report/report_data.h"
+#include "report/report_plans.h"
 
 namespace tral::report {
 
@@ -35,5 +36,16 @@ std::string WritePrometheus(const ReportFigures& figures, TextConversion toUtf8)
 
 // A label value of the text format: backslash, double quote and line feed escaped.
 std::string EscapeLabelValue(std::string_view utf8);
+
+// The data plans: a table, CSV with the JSON's fields as columns, JSON and Prometheus gauges.
+std::string WritePlansTable(const PlanReport& report, TextConversion toConsole);
+// name, period_start, period_end, used_bytes, limit_bytes, projected_bytes, allowance_bytes,
+// days_left, active; RFC 4180 as the connections' CSV.
+std::string WritePlansCsv(const PlanReport& report, TextConversion toUtf8);
+// {"plans": [{"name", "period_start", "period_end", "used_bytes", "limit_bytes", "projected_bytes",
+// "allowance_bytes", "days_left", "active"}]}
+std::string WritePlansJson(const PlanReport& report, TextConversion toUtf8);
+// Gauges traldenmeter_plan_used_bytes, _limit_bytes and _projected_bytes labelled `plan`.
+std::string WritePlansPrometheus(const PlanReport& report, TextConversion toUtf8);
 
 }  // namespace tral::report

@@ -1,4 +1,4 @@
-// Calendar arithmetic for day files: day counts, stepping, file names.
+// Calendar arithmetic for day files: day counts, stepping, weekdays, date texts, file names.
 #include "shared/civil_date.h"
 
 #include <chrono>
@@ -26,8 +26,48 @@ bool IsRealDate(const CivilDate& date) {
   return year_month_day{year{date.year}, month{date.month}, day{date.day}}.ok();
 }
 
-CivilDate AddDays(const CivilDate& date, std::int64_t days) {
-  return CivilFromDays(DaysFromCivil(date) + days);
+CivilDate LastDayOfMonth(const CivilDate& date) {
+  using namespace std::chrono;
+  const year_month_day_last last{year{date.year} / month{date.month} / std::chrono::last};
+  return CivilDate{date.year, date.month, static_cast<std::uint16_t>(static_cast<unsigned>(last.day()))};
+}
+
+int DayOfWeek(const CivilDate& date) {
+  using namespace std::chrono;
+  return static_cast<int>(weekday{sys_days{days{DaysFromCivil(date)}}}.c_encoding());
+}
+
+namespace {
+
+bool ReadDigits(std::string_view text, int& value) {
+  value = 0;
+  if (text.empty()) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<CivilDate> ParseMonth(std::string_view text) {
+  int year = 0;
+  int month = 0;
+  if (text.size() != 7 || text[4] != '-') return std::nullopt;
+  if (!ReadDigits(text.substr(0, 4), year) || !ReadDigits(text.substr(5, 2), month)) return std::nullopt;
+  if (year < 1601 || month < 1 || month > 12) return std::nullopt;
+  return CivilDate{static_cast<std::uint16_t>(year), static_cast<std::uint16_t>(month), 1};
+}
+
+std::optional<CivilDate> ParseDate(std::string_view text) {
+  if (text.size() != 10 || text[7] != '-') return std::nullopt;
+  std::optional<CivilDate> month = ParseMonth(text.substr(0, 7));
+  int day = 0;
+  if (!month || !ReadDigits(text.substr(8, 2), day) || day < 1 || day > 31) return std::nullopt;
+  month->day = static_cast<std::uint16_t>(day);
+  if (!IsRealDate(*month)) return std::nullopt;
+  return month;
 }
 
 std::string DateText(const CivilDate& date) {
@@ -35,6 +75,10 @@ std::string DateText(const CivilDate& date) {
   std::snprintf(text, sizeof text, "%04u-%02u-%02u", static_cast<unsigned>(date.year),
                 static_cast<unsigned>(date.month), static_cast<unsigned>(date.day));
   return text;
+}
+
+CivilDate AddDays(const CivilDate& date, std::int64_t days) {
+  return CivilFromDays(DaysFromCivil(date) + days);
 }
 
 std::string DayFileName(const CivilDate& date) {

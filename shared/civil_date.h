@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,16 @@ CivilDate CivilFromDays(std::int64_t days);
 CivilDate AddDays(const CivilDate& date, std::int64_t days);
 // Whether the date exists: month 1-12, day 1 to the month's last day (leap years counted).
 bool IsRealDate(const CivilDate& date);
+// The last day of the date's month.
+CivilDate LastDayOfMonth(const CivilDate& date);
+// 0 for Sunday to 6 for Saturday.
+int DayOfWeek(const CivilDate& date);
+
+// "YYYY-MM-DD" of a date that exists (years 1601 to 9999, the day checked against its month and
+// leap years); anything else gives nothing.
+std::optional<CivilDate> ParseDate(std::string_view text);
+// "YYYY-MM": the first day of that month.
+std::optional<CivilDate> ParseMonth(std::string_view text);
 
 // "YYYY-MM-DD": 13 March 2009 gives "2009-03-13".
 std::string DateText(const CivilDate& date);

@@ -44,15 +44,40 @@ DayFileRead FolderDayFiles::ReadDayFile(const CivilDate& date, std::vector<std::
 
 bool FolderDayFiles::ListDayFiles(std::vector<CivilDate>& dates) {
   dates.clear();
+  if (!ListDayFileStamps(stamps_)) return false;
+  for (const DayFileStamp& stamp : stamps_) dates.push_back(stamp.date);
+  return true;
+}
+
+namespace {
+
+std::uint64_t Nanoseconds(const struct timespec& time) {
+  return static_cast<std::uint64_t>(time.tv_sec) * 1'000'000'000u + static_cast<std::uint64_t>(time.tv_nsec);
+}
+
+}  // namespace
+
+bool FolderDayFiles::FolderStamp(std::uint64_t& stamp) {
+  struct stat info {};
+  stamp = 0;
+  if (::stat(folder_.c_str(), &info) != 0) return false;
+  stamp = Nanoseconds(info.st_mtim);
+  return true;
+}
+
+bool FolderDayFiles::ListDayFileStamps(std::vector<DayFileStamp>& stamps) {
+  stamps.clear();
   DIR* dir = ::opendir(folder_.c_str());
   if (dir == nullptr) return errno == ENOENT;  // no folder: no day files; otherwise read by date
   while (const dirent* entry = ::readdir(dir)) {
     CivilDate date;
     if (!ParseDayFileName(entry->d_name, date)) continue;
     struct stat info {};
+    // A file that cannot be looked at is listed all the same (its read then says why), unstamped.
+    if (::stat(InFolder(entry->d_name).c_str(), &info) != 0) info = {};
     // A folder of a day file's name is not a day file.
-    if (::stat(InFolder(entry->d_name).c_str(), &info) == 0 && S_ISDIR(info.st_mode)) continue;
-    dates.push_back(date);
+    if (S_ISDIR(info.st_mode)) continue;
+    stamps.push_back(DayFileStamp{date, static_cast<std::uint64_t>(info.st_size), Nanoseconds(info.st_mtim)});
   }
   ::closedir(dir);
   return true;

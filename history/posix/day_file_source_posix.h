@@ -14,6 +14,10 @@ class FolderDayFiles final : public DayFileSource {
   [[nodiscard]] DayFileRead ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override;
   // The regular files of the folder whose names are day-file names of real dates.
   [[nodiscard]] bool ListDayFiles(std::vector<CivilDate>& dates) override;
+  // The same files with their sizes and modification times.
+  [[nodiscard]] bool ListDayFileStamps(std::vector<DayFileStamp>& stamps) override;
+  // The folder's modification time, which moves with every file created, removed or renamed in it.
+  [[nodiscard]] bool FolderStamp(std::uint64_t& stamp) override;
   std::string LastReadProblem() const override { return problem_; }
 
  private:
@@ -21,6 +25,7 @@ class FolderDayFiles final : public DayFileSource {
 
   std::string folder_;
   std::string problem_;
+  std::vector<DayFileStamp> stamps_;  // the listing behind ListDayFiles, reused
 };
 
 }  // namespace tral::posix

@@ -55,6 +55,23 @@ DayFileRead Win32DayFileSource::ReadDayFile(const CivilDate& date, std::vector<s
 
 bool Win32DayFileSource::ListDayFiles(std::vector<CivilDate>& dates) {
   dates.clear();
+  if (!ListDayFileStamps(stamps_)) return false;
+  for (const DayFileStamp& stamp : stamps_) dates.push_back(stamp.date);
+  return true;
+}
+
+bool Win32DayFileSource::FolderStamp(std::uint64_t& stamp) {
+  stamp = 0;
+  // The folder without its closing backslash: the attributes are the folder's own.
+  const std::string folder = directory_.size() > 1 ? directory_.substr(0, directory_.size() - 1) : directory_;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExA(folder.c_str(), GetFileExInfoStandard, &data)) return false;
+  stamp = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+  return true;
+}
+
+bool Win32DayFileSource::ListDayFileStamps(std::vector<DayFileStamp>& stamps) {
+  stamps.clear();
   const std::string search = directory_ + "*.bin";
   // A folder this deep holds no day file that could be opened either: nothing to read.
   if (search.size() >= MAX_PATH) return true;
@@ -74,7 +91,11 @@ bool Win32DayFileSource::ListDayFiles(std::vector<CivilDate>& dates) {
         nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - data.cFileName) : 0;
     CivilDate date;
     // The search also matches short-name aliases ("x.binary" as "X~1.BIN"): only real names count.
-    if (ParseDayFileName(std::string_view(data.cFileName, length), date)) dates.push_back(date);
+    if (!ParseDayFileName(std::string_view(data.cFileName, length), date)) continue;
+    // The search hands over size and write time with the name: a stamp costs no extra call.
+    stamps.push_back(DayFileStamp{
+        date, (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+        (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime});
   } while (::FindNextFileA(find.Get(), &data));
   return true;
 }

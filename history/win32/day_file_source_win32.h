@@ -18,11 +18,16 @@ class Win32DayFileSource final : public DayFileSource {
   // The "*.bin" files of the directory whose names are day-file names of real dates. False only
   // when the directory cannot be searched at all; a directory without day files lists none.
   [[nodiscard]] bool ListDayFiles(std::vector<CivilDate>& dates) override;
+  // The same files with their sizes and last-write times, from the same search.
+  [[nodiscard]] bool ListDayFileStamps(std::vector<DayFileStamp>& stamps) override;
+  // The folder's last-write time, which moves with every file created, deleted or renamed in it.
+  [[nodiscard]] bool FolderStamp(std::uint64_t& stamp) override;
   std::string LastReadProblem() const override { return problem_; }
 
  private:
   std::string directory_;
   std::string problem_;
+  std::vector<DayFileStamp> stamps_;  // the listing behind ListDayFiles, reused
 };
 
 // Opens a day file for reading the way every reader must: read, write and delete shared, so that

@@ -1,7 +1,6 @@
 // Today's local date, and the date pickers' SYSTEMTIME as the core's calendar date and back.
 #include "history/win32/local_date_win32.h"
 
-#include <chrono>
 
 namespace tral::win32 {
 
@@ -18,8 +17,7 @@ SYSTEMTIME SystemTimeFromCivil(const CivilDate& date) {
   time.wYear = date.year;
   time.wMonth = date.month;
   time.wDay = date.day;
-  const std::chrono::weekday weekday{std::chrono::sys_days{std::chrono::days{DaysFromCivil(date)}}};
-  time.wDayOfWeek = static_cast<WORD>(weekday.c_encoding());  // Sunday = 0, as SYSTEMTIME counts
+  time.wDayOfWeek = static_cast<WORD>(DayOfWeek(date));
   return time;
 }
 

@@ -62,6 +62,19 @@ void DataExchange::UnsignedNumber(int id, std::uint32_t& value, std::uint32_t mi
   value = typed;
 }
 
+void DataExchange::Text(int id, std::string& value) {
+  if (failed_) return;
+  if (save_) {
+    value = controls_.Text(id);
+  } else {
+    controls_.SetText(id, value);
+  }
+}
+
+void DataExchange::Reject(int id, const std::string& message) {
+  if (!failed_) Fail(id, message);
+}
+
 void DataExchange::Fail(int id, const std::string& message) {
   failed_ = true;
   controls_.ReportFailure(id, message);

@@ -35,6 +35,7 @@ class DataExchange {
  public:
   DataExchange(ExchangeControls& controls, bool save) : controls_(controls), save_(save) {}
 
+  bool Saving() const { return save_; }
   bool Failed() const { return failed_; }
 
   // Index of the selected drop-down entry (-1 when none).
@@ -48,6 +49,11 @@ class DataExchange {
   void UnsignedNumber(int id, std::uint32_t& value);
   // The same, then "Please enter an integer between <min> and <max>." when outside the range.
   void UnsignedNumber(int id, std::uint32_t& value, std::uint32_t min, std::uint32_t max);
+  // A text field as it stands.
+  void Text(int id, std::string& value);
+  // A check of the dialog's own failed on control `id`: its message is shown as the stock ones
+  // are, and the rest of the pass does nothing.
+  void Reject(int id, const std::string& message);
 
  private:
   void Fail(int id, const std::string& message);

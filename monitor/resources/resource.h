@@ -17,6 +17,8 @@
 #define IDB_MENU_ABOUT 132
 #define IDB_MENU_HOMEPAGE 133
 #define IDD_STATISTIC 135
+#define IDD_PLANS 140
+#define IDD_PLAN_EDIT 141
 #define IDD_DAILY_CHART 150
 #define IDD_SPEED_GRAPH 151
 
@@ -49,6 +51,8 @@
 #define IDC_MAIN_WIRELESS_GROUP 1072
 #define IDC_MAIN_UPLOADED_LABEL 1073
 #define IDC_MAIN_ICON 1074
+#define IDC_MAIN_PLAN 1080
+#define IDC_MAIN_PLAN_LABEL 1081
 
 // ---- About box (dialog 100) ----
 #define IDC_ABOUT_VERSION 1042
@@ -107,12 +111,33 @@
 #define IDC_SPEED_CANVAS 1103
 #define IDC_SPEED_FIGURES 1104
 
+// ---- Data plans (dialogs 140 and 141) ----
+#define IDC_PLANS_LIST 1082
+#define IDC_PLANS_ADD 1083
+#define IDC_PLANS_EDIT 1084
+#define IDC_PLANS_REMOVE 1085
+#define IDC_PLANS_DETAIL 1086
+#define IDC_PLAN_NAME 1087
+#define IDC_PLAN_MATCH_KIND 1088
+#define IDC_PLAN_MATCH_VALUE 1089
+#define IDC_PLAN_PERIOD 1090
+#define IDC_PLAN_START 1091
+#define IDC_PLAN_END 1092
+#define IDC_PLAN_LIMIT 1093
+#define IDC_PLAN_LIMIT_UNIT 1094
+#define IDC_PLAN_COUNT 1095
+#define IDC_PLAN_WARN 1096
+#define IDC_PLAN_END_LABEL 1097
+#define IDC_PLAN_MATCH_VALUE_LABEL 1098
+
 // ---- Commands of the main window: system menu and tray menu ----
 #define IDM_ABOUTBOX 0x0010
+#define IDM_PLANS 0x0020
 #define ID_TRAY_RESTORE 32771
 #define ID_TRAY_EXIT 32772
 #define ID_TRAY_ABOUT 32773
 #define ID_TRAY_HOMEPAGE 32774
+#define ID_TRAY_PLANS 32775
 #define ID_TRAY_SPEEDGRAPH 32776
 #define IDM_SPEEDGRAPH 0x0030
 
@@ -135,14 +160,19 @@ inline constexpr unsigned kStatisticTotalsMessage = kWmUser + 32;
 inline constexpr unsigned kTrayNotifyMessage = kWmApp + 11;
 // Posted by the poll thread when a poll has finished.
 inline constexpr unsigned kPollDoneMessage = kWmApp + 20;
+// Answered with the number of data-plan alert balloons the shell took in this run, so that a test
+// driving the program from outside can count them (the balloons of another process's icon cannot
+// be read back).
+inline constexpr unsigned kPlanAlertCountMessage = kWmApp + 30;
 
 // ---- Timers of the main window, and the icon in the notification area ----
 inline constexpr std::uintptr_t kClickTimerId = 22;  // tells a single click on the tray icon from a double click
 inline constexpr std::uintptr_t kRefreshTimerId = 45;  // the poll, every `refresh` seconds
 inline constexpr std::uintptr_t kHideTimerId = 46;  // hides the window after it was minimised to the tray
+inline constexpr std::uintptr_t kAlertIconTimerId = 60;  // hides the icon shown for an alert once its balloon is gone
 inline constexpr unsigned kTrayIconId = IDR_TRAYMENU;  // the icon's id is the id of its menu
 
 }  // namespace tral::win32
-#endif  // RC_INVOKED
+#endif  // !RC_INVOKED && _WIN32
 
 #endif  // TRALDENVIEW_RESOURCE_H

@@ -70,20 +70,7 @@ class Session:
         return opt
 
     def press_ok_expecting(self, opt, cid, message, what):
-        """OK with a wrong entry: the message box owned by the dialog, then the edit with the focus."""
-        self.d("click", opt, 1)
-        box = self.d("owned", opt, MESSAGE_TITLE, 5000)["hwnd"]
-        if not self.checks.true(f"{what}: a message box owned by Options", box != 0):
-            return
-        texts = [c["text"] for c in self.controls(box).values() if c["class"] == "Static" and c["text"]]
-        self.checks.eq(f"{what}: the message", texts, [message])
-        self.d("click", box, 1)
-        self.checks.true(f"{what}: the message box closes", self.d("gone", box, 5000)["gone"])
-        self.checks.true(f"{what}: the dialog stays open", self.d("window", opt).get("visible") is True)
-        length = len(self.text(opt, cid))
-        focus = eventually(lambda: self.d("focus", opt), lambda f: f["id"] == cid, timeout=2)
-        self.checks.eq(f"{what}: the field has the focus with its text selected", focus,
-                       {"id": cid, "selection": [0, length]})
+        ui_lab.ok_expecting_message(self.d, self.checks, opt, cid, message, MESSAGE_TITLE, what)
 
     def enabled(self, window, ids):
         view = self.controls(window)

@@ -268,6 +268,23 @@ class UiLab(Lab):
         self.wine("reg", "delete", RUN_KEY, "/v", "TraldenView", "/f")
 
 
+def ok_expecting_message(d, checks, dialog, cid, message, title, what):
+    """OK with a wrong field: a message box of that title owned by the dialog, with the message; once
+    it is closed the dialog stays open and the field has the focus with its text selected."""
+    d("click", dialog, 1)
+    box = d("owned", dialog, title, 5000)["hwnd"]
+    if not checks.true(f"{what}: a message box owned by the dialog", box != 0):
+        return
+    texts = [c["text"] for c in d("controls", box).get("controls", []) if c["class"] == "Static" and c["text"]]
+    checks.eq(f"{what}: the message", texts, [message])
+    d("click", box, 1)
+    checks.true(f"{what}: the message box closes", d("gone", box, 5000)["gone"])
+    checks.true(f"{what}: the dialog stays open", d("window", dialog).get("visible") is True)
+    length = len(d("text", dialog, cid).get("text") or "")
+    focus = eventually(lambda: d("focus", dialog), lambda f: f["id"] == cid, timeout=2)
+    checks.eq(f"{what}: the field has the focus with its text selected", focus, {"id": cid, "selection": [0, length]})
+
+
 def stop_process(proc):
     if proc and proc.poll() is None:
         proc.send_signal(signal.SIGKILL)

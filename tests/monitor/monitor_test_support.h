@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "monitor/framework/data_exchange.h"
 #include "monitor/settings/ini_values.h"
 #include "monitor/mainwindow/tick_source.h"
 #include "support/day_file_bytes.h"
@@ -82,6 +83,26 @@ class MemoryIni final : public IniFile {
     values[std::string(section) + "/" + key] = value;
     return true;
   }
+};
+
+// Dialog controls held in memory; failed checks are recorded instead of shown.
+class MemoryControls final : public ui::ExchangeControls {
+ public:
+  std::map<int, int> combos;
+  std::map<int, bool> checks;
+  std::map<int, int> radios;
+  std::map<int, std::string> texts;
+  std::vector<std::pair<int, std::string>> failures;
+
+  int ComboSelection(int id) override { return combos.at(id); }
+  void SelectCombo(int id, int index) override { combos[id] = index; }
+  bool IsChecked(int id) override { return checks.at(id); }
+  void SetChecked(int id, bool checked) override { checks[id] = checked; }
+  int CheckedRadio(int firstId) override { return radios.at(firstId); }
+  void CheckRadio(int firstId, int index) override { radios[firstId] = index; }
+  std::string Text(int id) override { return texts.at(id); }
+  void SetText(int id, std::string_view text) override { texts[id] = std::string(text); }
+  void ReportFailure(int id, const std::string& message) override { failures.emplace_back(id, message); }
 };
 
 class FakeTicks final : public TickSource {

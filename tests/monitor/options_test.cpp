@@ -11,29 +11,12 @@
 #include "monitor/options/options_flow.h"
 #include "monitor/options/options_form.h"
 #include "monitor/resources/resource.h"
+#include "monitor_test_support.h"
 
 namespace tral {
 namespace {
 
-// Dialog controls held in memory; failed checks are recorded instead of shown.
-class MemoryControls final : public ui::ExchangeControls {
- public:
-  std::map<int, int> combos;
-  std::map<int, bool> checks;
-  std::map<int, int> radios;
-  std::map<int, std::string> texts;
-  std::vector<std::pair<int, std::string>> failures;
-
-  int ComboSelection(int id) override { return combos.at(id); }
-  void SelectCombo(int id, int index) override { combos[id] = index; }
-  bool IsChecked(int id) override { return checks.at(id); }
-  void SetChecked(int id, bool checked) override { checks[id] = checked; }
-  int CheckedRadio(int firstId) override { return radios.at(firstId); }
-  void CheckRadio(int firstId, int index) override { radios[firstId] = index; }
-  std::string Text(int id) override { return texts.at(id); }
-  void SetText(int id, std::string_view text) override { texts[id] = std::string(text); }
-  void ReportFailure(int id, const std::string& message) override { failures.emplace_back(id, message); }
-};
+using test::MemoryControls;
 
 // Every control holding a value that differs from the default settings, so a field that was
 // taken can be told from one that was not.

@@ -54,6 +54,29 @@ EXPECTED = [
 EXPECTED_UPTIME_MS = 93660000
 SPAN = ["--from", "2026-01-30", "--to", "2026-02-03"]
 
+# Data plans over the same days as of 2026-02-03 (a Tuesday), a bad section among them.
+PLANS_INI = (
+    b"[OPTIONS]\r\nquantity=1\r\n"
+    b"[PLAN1]\r\nname=Home\r\nmatch=adapter:00-1a-2b-3c-4d-5e\r\nperiod=month\r\nstart=2025-12-31\r\nlimit=10485760\r\n"
+    b"[PLAN2]\r\nname=Cafe\r\nmatch=ssid:CAFE \"NET\", \\OK\r\nperiod=week\r\nstart=2026-01-30\r\nlimit=1048576\r\ncount=rx\r\n"
+    b"[PLAN3]\r\nname=Trip\r\nmatch=all\r\nperiod=once\r\nstart=2026-01-30\r\nend=2026-02-01\r\nlimit=1073741824\r\n"
+    b"[PLAN4]\r\nname=Broken\r\nmatch=all\r\nperiod=fortnight\r\nstart=2026-02-30\r\nlimit=5\r\n"
+    b"[PLAN6]\r\nname=Office day\r\nmatch=ip:10.0.0.8\r\nperiod=day\r\nstart=2026-01-01\r\nlimit=100000\r\n")
+# Worked out by hand, as (name, first, last, used, limit, projected, allowance, days left, active):
+#   Home: billing day 31 falls on 28 February, so the period is 31 Jan .. 27 Feb (28 days, 4 elapsed,
+#     24 left); its adapter on 31 Jan 1023 + 1025 and on 1 Feb (cut inside its second entry) 10240 +
+#     10240 = 22528; 22528 x 28 / 4 = 157696; (10485760 - 22528) / 24 = 435968.
+#   Cafe: weeks from Friday, 30 Jan .. 5 Feb (5 elapsed, 2 left); received on the network in either
+#     letter case 3145728 + 1048576 = 4194304; x 7 / 5 = 5872025 (truncated); over the limit: 0 a day.
+#   Trip: 30 Jan .. 1 Feb, over: everything of those days, 4203910 + 1050624 + 20480 = 5275014.
+#   Office day: 3 Feb alone, 10.0.0.8 with 2047 + 4096 = 6143; 100000 - 6143 = 93857 for the day.
+EXPECTED_PLANS = [
+    ("Home", "2026-01-31", "2026-02-27", 22528, 10485760, 157696, 435968, 24, True),
+    ("Cafe", "2026-01-30", "2026-02-05", 4194304, 1048576, 5872025, 0, 2, True),
+    ("Trip", "2026-01-30", "2026-02-01", 5275014, 1073741824, 5275014, 0, 0, False),
+    ("Office day", "2026-02-03", "2026-02-03", 6143, 100000, 6143, 93857, 0, True),
+]
+
 
 def field(text, width):
     return text[:width].ljust(width, b"\0")
@@ -241,6 +264,47 @@ def main():
     check(samples.get(("traldenmeter_unreadable_day_files", ())) == 0, "prometheus unreadable files")
 
     check_svg(r, a.scratch, folder, json.loads(outputs["report-daily.json"]))
+    # Data plans: golden outputs, the figures read back, the bad section named on standard error.
+    plans_ini = os.path.join(a.scratch, "plans.ini")
+    with open(plans_ini, "wb") as f:
+        f.write(PLANS_INI)
+    plan_outputs = {}
+    for name, extra in {"plans.txt": [], "plans.csv": ["--csv"], "plans.json": ["--json"],
+                        "plans.prom": ["--prometheus"]}.items():
+        res = r.run("--plans", r.path(plans_ini), "--to", "2026-02-03", *(folder + extra))
+        check(res.returncode == 0, f"{name}: exit {res.returncode} {res.stderr!r}")
+        check(b'the data plan PLAN4 ("Broken") is not used: period "fortnight" is not month, week, day or once; '
+              b'start "2026-02-30" is not a date that exists (YYYY-MM-DD)' in res.stderr,
+              f"{name}: the bad plan named with its reasons: {res.stderr!r}")
+        check(b"20260201.bin is damaged" in res.stderr, f"{name}: the damaged day of the periods named: {res.stderr!r}")
+        plan_outputs[name] = res.stdout
+        golden = os.path.join(a.golden, name)
+        if a.update:
+            with open(golden, "wb") as f:
+                f.write(res.stdout)
+        else:
+            with open(golden, "rb") as f:
+                want = f.read()
+            check(res.stdout == want, f"{name}: differs from the golden file:\n{res.stdout.decode('utf-8', 'replace')}")
+    got = [(p["name"], p["period_start"], p["period_end"], p["used_bytes"], p["limit_bytes"], p["projected_bytes"],
+            p["allowance_bytes"], p["days_left"], p["active"]) for p in json.loads(plan_outputs["plans.json"])["plans"]]
+    check(got == EXPECTED_PLANS, f"json plans {got}")
+    _, rows = rows_of_csv(plan_outputs["plans.csv"].decode("utf-8"))
+    check([(r[0], int(r[3])) for r in rows] == [(p[0], p[3]) for p in EXPECTED_PLANS], f"csv plans {rows}")
+    samples = {}
+    for family in text_string_to_metric_families(plan_outputs["plans.prom"].decode("utf-8")):
+        for s in family.samples:
+            samples[(s.name, s.labels.get("plan"))] = s.value
+    for p in EXPECTED_PLANS:
+        check((samples.get(("traldenmeter_plan_used_bytes", p[0])), samples.get(("traldenmeter_plan_limit_bytes", p[0])),
+               samples.get(("traldenmeter_plan_projected_bytes", p[0]))) == (p[3], p[4], p[5]), f"prometheus {p[0]}")
+    for args, status, mentions in [
+        (["--plans", r.path(os.path.join(a.scratch, "no-such.ini"))], 1, b"cannot read the plans file"),
+        (["--plans", r.path(plans_ini), "--from", "2026-02-01"], 2, b"--plans"),
+    ]:
+        res = r.run(*(args + folder))
+        check(res.returncode == status and mentions in res.stderr and res.stdout == b"",
+              f"{args}: exit {res.returncode}, stderr {res.stderr!r}")
 
     # --strict: the same figures, but a span with a damaged file ends with status 3.
     res = r.run(*(SPAN + folder + ["--csv", "--strict"]))

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -52,8 +53,27 @@ class MemoryDayFiles final : public DayFileSource {
   bool listable = false;
   std::vector<CivilDate> extraListed;
   std::set<CivilDate> unreadable;  // there, but cannot be read
+  // With `stampable` the listing gives stamps: each file's size and its entry in `writeTimes`.
+  bool stampable = false;
+  std::map<CivilDate, std::uint64_t> writeTimes;
+  std::optional<std::uint64_t> folderStamp;  // none: the folder has no stamp
+  int listings = 0;
+
+  bool FolderStamp(std::uint64_t& stamp) override {
+    stamp = folderStamp.value_or(0);
+    return folderStamp.has_value();
+  }
+
+  bool ListDayFileStamps(std::vector<DayFileStamp>& stamps) override {
+    ++listings;
+    stamps.clear();
+    if (!stampable) return false;
+    for (const auto& [date, bytes] : files) stamps.push_back(DayFileStamp{date, bytes.size(), writeTimes[date]});
+    return true;
+  }
 
   bool ListDayFiles(std::vector<CivilDate>& dates) override {
+    ++listings;
     dates = extraListed;
     if (!listable) return false;
     for (const auto& file : files) dates.push_back(file.first);

@@ -15,6 +15,8 @@
 #include "monitor/options/options_flow.h"
 #include "monitor/options/win32/options_dialog_win32.h"
 #include "monitor/options/win32/service_keep_days_win32.h"
+#include "monitor/settings/ini_paths.h"
+#include "history/win32/ansi_text_win32.h"
 #include "monitor/resources/resource.h"
 #include "monitor/ui/win32/gdi_win32.h"
 #include "monitor/statistics/win32/statistic_dialog_win32.h"
@@ -57,7 +59,8 @@ void OpenHomepage() {
   ::ShellExecuteExA(&info);
 }
 
-CMainDlg::CMainDlg() : ui::Dialog(IDD_MAIN) {
+CMainDlg::CMainDlg()
+    : ui::Dialog(IDD_MAIN), planFiles_(ModuleDirectory(GetModulePath())), plans_(planFiles_, EqualIgnoringCaseAnsi) {
   icon_ = ::LoadIconA(ui::Application::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
   smallIcon_ = static_cast<HICON>(::LoadImageA(ui::Application::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME),
                                                IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
@@ -74,6 +77,7 @@ bool CMainDlg::OnInitDialog() {
   RestoreWindowPosition(Handle());
   CreateMainTooltips();
   LoadSettings(settings_);
+  LoadPlans();
   StartPolling();
   if (ReadIniBool(kOptionsSection, kTopmostKey, false, GetIniPath(false))) {
     ::CheckDlgButton(Handle(), IDC_MAIN_TOPMOST, BST_CHECKED);
@@ -91,6 +95,7 @@ void CMainDlg::AddSystemMenuItems() {
   if (systemMenu == nullptr) return;
   // The program's own items after a separator, the About item last.
   ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuA(systemMenu, MF_STRING, IDM_PLANS, "&Data plans...");
   ::AppendMenuA(systemMenu, MF_STRING, IDM_SPEEDGRAPH, kSpeedGraphItem);
   char about[256] = {};
   if (::LoadStringA(ui::Application::Instance(), IDS_ABOUTBOX, about, sizeof about) <= 0) return;
@@ -107,6 +112,7 @@ void CMainDlg::SetTexts() {
   SetItemText(IDC_MAIN_BSSID_LABEL, "BSSID");
   SetItemText(IDC_MAIN_DOWNLOADED_LABEL, "Downloaded");
   SetItemText(IDC_MAIN_UPLOADED_LABEL, "Uploaded");
+  SetItemText(IDC_MAIN_PLAN_LABEL, "Data plan");
   SetItemText(IDC_MAIN_STATISTIC, "Statistic...");
   SetItemText(IDC_MAIN_OPTIONS, "Options...");
   SetItemText(IDC_MAIN_TOPMOST, "Topmost");
@@ -123,6 +129,8 @@ void CMainDlg::CreateMainTooltips() {
       {IDC_MAIN_UPLOADED, "The amount of data uploaded today."},
       {IDC_MAIN_DOWNLOAD_SPEED, "Average download speed."},
       {IDC_MAIN_UPLOAD_SPEED, "Average upload speed."},
+      {IDC_MAIN_PLAN, "The data plan of the connection shown: used of the limit, and what may be used per day "
+                      "until its period ends."},
       {IDC_MAIN_STATISTIC, "Show download and upload statistics."},
       {IDC_MAIN_OPTIONS, "Click to configure the settings of the application."},
       {IDC_MAIN_TOPMOST, "Keep window always on top."},
@@ -133,7 +141,7 @@ void CMainDlg::CreateMainTooltips() {
 
 void CMainDlg::StartPolling() {
   // The first poll: its figures arrive from the poll thread well before the first timer tick.
-  SetStatusText("");
+  ShowStatus();
   poller_.Start(Handle(), kPollDoneMessage);
   RequestPoll();
 }
@@ -184,6 +192,9 @@ void CMainDlg::OnCommand(int id, int code, HWND) {
     case ID_TRAY_HOMEPAGE:
       OpenHomepage();
       break;
+    case ID_TRAY_PLANS:
+      OnPlans();
+      break;
     case ID_TRAY_SPEEDGRAPH:
       OpenSpeedGraph();
       break;
@@ -197,6 +208,8 @@ std::optional<LRESULT> CMainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM l
     case kPollDoneMessage:
       ApplyPollOutcome();
       return 0;
+    case kPlanAlertCountMessage:
+      return planAlerts_;
     case kCloseRequestMessage:
       // Dialogs open on top close first, storing what they store, before the sender goes on
       // (it deletes the settings file next).
@@ -240,12 +253,17 @@ void CMainDlg::OnTimer(WPARAM timer) {
     if (!tray_.IsHidden()) ::ShowWindow(Handle(), SW_HIDE);  // never hidden without its icon
   }
   if (timer == kClickTimerId) tray_.OnClickTimer(Handle(), view_.stateText);
+  if (timer == kAlertIconTimerId) tray_.OnAlertIconTimer(Handle());
 }
 
 bool CMainDlg::OnSysCommand(WPARAM command, LPARAM lParam) {
   const UINT which = static_cast<UINT>(command) & kSystemMenuCommandMask;
   if (which == IDM_ABOUTBOX) {
     ShowAbout();
+    return false;
+  }
+  if (which == IDM_PLANS) {
+    OnPlans();
     return false;
   }
   if (which == IDM_SPEEDGRAPH) {
@@ -294,11 +312,14 @@ void CMainDlg::RequestPoll() { poller_.Request(); }
 void CMainDlg::ApplyPollOutcome() {
   std::optional<PollOutcome> outcome = poller_.Take();
   if (!outcome) return;
-  SetStatusText(outcome->statusText);
+  serviceStatus_ = outcome->statusText;
+  ShowStatus();
   if (outcome->listReplaced) connections_ = std::move(outcome->list);
-  if (!outcome->rebuild) return;  // no answer: no sample, a gap in the graph
-  Rebuild(RebuildMode::kUpdate);
-  RecordSpeeds();
+  if (outcome->rebuild) {
+    Rebuild(RebuildMode::kUpdate);
+    RecordSpeeds();  // no answer: no sample, a gap in the graph
+  }
+  RefreshPlans();
 }
 
 void CMainDlg::RecordSpeeds() {
@@ -322,13 +343,13 @@ void CMainDlg::Rebuild(RebuildMode mode) {
   view_ = RebuildDisplay(selection_, connections_, settings_, mode, ticks_);
   DialogViewTarget target(*this);
   ApplyMainView(view_, target);
+  ShowPlan();
   tray_.RefreshBalloon(view_.stateText);
 }
 
-void CMainDlg::SetStatusText(const std::string& text) {
-  if (text == statusText_ && ItemText(IDC_MAIN_STATUS) == text) return;
-  statusText_ = text;
-  SetItemText(IDC_MAIN_STATUS, text);
+void CMainDlg::ShowStatus() {
+  const std::string& text = serviceStatus_.empty() ? planProblem_ : serviceStatus_;
+  if (ItemText(IDC_MAIN_STATUS) != text) SetItemText(IDC_MAIN_STATUS, text);
 }
 
 void CMainDlg::UpdateUnitLabels() {

@@ -14,18 +14,21 @@
 #include "monitor/mainwindow/win32/poll_worker_win32.h"
 #include "monitor/mainwindow/win32/tray_icon_win32.h"
 #include "monitor/mainwindow/win32/tick_source_win32.h"
+#include "monitor/plans/plan_status.h"
 #include "monitor/resources/resource.h"
+#include "history/win32/day_file_source_win32.h"
 
 namespace tral::win32 {
 
 class COptionsDialog;
+class CPlansDialog;
 class CSpeedGraphWnd;
 
 inline constexpr UINT kHideTimerMs = 50;
 inline constexpr COLORREF kStatusTextColor = RGB(242, 0, 0);
 inline constexpr char kMainTitle[] = "TraldenView";
 inline constexpr char kHomepageUrl[] = "https://traldenmeter.example.org/";
-inline constexpr char kSpeedGraphItem[] = "Speed graph...";
+inline constexpr char kSpeedGraphItem[] = "&Speed graph...";
 
 // Opens the product's web page; the result is not looked at.
 void OpenHomepage();
@@ -51,11 +54,19 @@ class CMainDlg : public ui::Dialog {
   void CreateMainTooltips();
   void StartPolling();
   void CreateTrayIcon();
+  void LoadPlans();
 
   void RequestPoll();
   void ApplyPollOutcome();
   void Rebuild(RebuildMode mode);
-  void SetStatusText(const std::string& text);
+  // The status line: the service's state, else what is wrong with a data plan.
+  void ShowStatus();
+  // After a poll: the plans' figures and the alert due, if any; then the plan field.
+  void RefreshPlans();
+  void GiveDueAlert();
+  // The plan field and the tray tooltip for the connection on show.
+  void ShowPlan();
+  void OnPlans();
   void UpdateUnitLabels();
   void StartRefreshTimer();
   void ApplyTopmost(bool topmost);
@@ -81,10 +92,17 @@ class CMainDlg : public ui::Dialog {
   ConnectionList connections_;
   Win32TickSource ticks_;
   PollWorker poller_;
-  std::string statusText_;
+  std::string serviceStatus_;  // empty while the service answers
+  std::string planProblem_;  // about the plan sections that are not used
   HICON icon_ = nullptr;  // shared resource icon: not destroyed
   HICON smallIcon_ = nullptr;
   COptionsDialog* openOptions_ = nullptr;  // the Options dialog while it runs
+  CPlansDialog* openPlans_ = nullptr;  // the Data plans dialog while it runs
+  Win32DayFileSource planFiles_;  // the day files beside the executable, for the plans
+  PlanMonitor plans_;  // after the files it reads
+  int planAlerts_ = 0;  // alert balloons the shell took in this run
+  bool alertShowing_ = false;  // an alert's balloon is up until alertEnds_
+  std::uint32_t alertEnds_ = 0;  // tick
   CMainTrayIcon tray_;  // after the icons: it shows icon_
   // Kept from the start, so that the graph opened later shows the minutes before it.
   chart::SpeedRing speedRing_{chart::kSpeedRingCapacity};

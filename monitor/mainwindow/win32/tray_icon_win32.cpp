@@ -2,6 +2,8 @@
 // the shell restarts, and the main window's clicks, balloon and menu.
 #include "monitor/mainwindow/win32/tray_icon_win32.h"
 
+#include <cstring>
+
 #include "monitor/mainwindow/tray_text.h"
 #include "monitor/resources/resource.h"
 #include "monitor/ui/win32/facet_menu_win32.h"
@@ -138,6 +140,16 @@ BOOL CTrayIcon::ShowBalloonTip(const char* text, const char* title, DWORD infoFl
   return shown;
 }
 
+BOOL CTrayIcon::SetTip(const char* tip) {
+  char field[sizeof iconData_.szTip];
+  CopyCutText(field, tip != nullptr ? tip : "", AnsiLeadByte);
+  if (std::memcmp(field, iconData_.szTip, sizeof field) == 0) return TRUE;
+  std::memcpy(iconData_.szTip, field, sizeof field);
+  if (!trayAvailable_ || isRemoved_) return TRUE;  // the shell gets it with the icon
+  iconData_.uFlags = NIF_TIP;
+  return Notify(NIM_MODIFY);
+}
+
 LRESULT CTrayIcon::HandleTrayMessage(WPARAM, LPARAM) { return 0; }
 
 void CTrayIcon::AddAgain() {
@@ -232,6 +244,27 @@ bool CMainTrayIcon::ShowMenu(HWND mainWindow) {
 
 BOOL CMainTrayIcon::ShowStateBalloon(const std::string& stateText) {
   return ShowBalloonTip(stateText.c_str(), kBalloonTitle, NIIF_INFO, kBalloonSeconds);
+}
+
+BOOL CMainTrayIcon::ShowAlertBalloon(HWND mainWindow, const std::string& text, bool warning) {
+  const bool wasHidden = IsHidden();
+  if (wasHidden && Show() == FALSE) return FALSE;
+  const BOOL shown = ShowBalloonTip(text.c_str(), kAlertTitle, warning ? NIIF_WARNING : NIIF_INFO, kBalloonSeconds);
+  if (!wasHidden) return shown;
+  if (shown == FALSE) {
+    Hide();
+    return FALSE;
+  }
+  shownForAlert_ = true;
+  ::SetTimer(mainWindow, kAlertIconTimerId, (kBalloonSeconds + 1) * 1000, nullptr);
+  return shown;
+}
+
+void CMainTrayIcon::OnAlertIconTimer(HWND mainWindow) {
+  ::KillTimer(mainWindow, kAlertIconTimerId);
+  // Gone to the tray meanwhile, the window needs its icon.
+  if (shownForAlert_ && ::IsWindowVisible(mainWindow) != FALSE) Hide();
+  shownForAlert_ = false;
 }
 
 void CMainTrayIcon::OnClickTimer(HWND mainWindow, const std::string& stateText) {

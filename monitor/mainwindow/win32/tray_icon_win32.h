@@ -17,6 +17,7 @@ class FacetMenu;
 inline constexpr UINT kClickTimerMs = 500;
 inline constexpr UINT kBalloonSeconds = 11;
 inline constexpr char kBalloonTitle[] = "State";
+inline constexpr char kAlertTitle[] = "Data plan";
 inline constexpr char kTrayTip[] = "TraldenView ";
 inline constexpr char kTrayWindowClass[] = "TrayIconClass";
 
@@ -42,6 +43,9 @@ class CTrayIcon {
   // Text and title are cut to their fields on character boundaries. False where the shell has
   // no balloons, else the shell call's result.
   BOOL ShowBalloonTip(const char* text, const char* title, DWORD infoFlags, UINT seconds);
+  // A new tooltip, cut to its field; given to the shell at once when the icon is registered, and
+  // with the icon when it is added later. True when nothing had to change or the shell took it.
+  BOOL SetTip(const char* tip);
   virtual LRESULT HandleTrayMessage(WPARAM wParam, LPARAM lParam);
 
   bool IsHidden() const { return isHidden_; }
@@ -88,6 +92,11 @@ class CMainTrayIcon : public CTrayIcon {
   void RefreshBalloon(const std::string& stateText);
   // The balloon with the state text, titled "State", 11 seconds.
   BOOL ShowStateBalloon(const std::string& stateText);
+  // A data plan's alert, titled "Data plan", 11 seconds. An icon hidden while the window is on show
+  // comes for the balloon and goes again once its time is up (OnAlertIconTimer). False when the
+  // shell did not take it.
+  BOOL ShowAlertBalloon(HWND mainWindow, const std::string& text, bool warning);
+  void OnAlertIconTimer(HWND mainWindow);
 
   // Loads the tray menu `menuId` into `menu` and gives its items their texts and images (with
   // the XP look set for the process); the popup to show, or null when the menu cannot be loaded.
@@ -104,6 +113,7 @@ class CMainTrayIcon : public CTrayIcon {
 
   bool clickTimerArmed_ = false;
   bool balloonVisible_ = false;
+  bool shownForAlert_ = false;  // the icon is on show only for an alert's balloon
   UINT_PTR clickTimerId_ = kClickTimerId;
   std::string lastBalloonText_;
 };

@@ -3,6 +3,11 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+#include <vector>
+
+#include "shared/ascii_text.h"
+
 #include "monitor/settings/ini_paths.h"
 #include "monitor/settings/win32/autostart_win32.h"
 #include "monitor/settings/window_position.h"
@@ -66,6 +71,50 @@ std::string PrivateProfileFile::ReadText(const char* section, const char* key, c
 
 bool PrivateProfileFile::WriteText(const char* section, const char* key, const char* value) {
   return ::WritePrivateProfileStringA(section, key, value, path_.c_str()) != FALSE;
+}
+
+namespace {
+
+// GetPrivateProfileStringA into a buffer that grows until the answer fits: the call gives the
+// buffer's size less one (or two for a list of names) when it had to cut.
+std::string ProfileString(const char* section, const char* key, const std::string& path, DWORD cutMargin) {
+  std::vector<char> buffer(1024);
+  for (;;) {
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    const DWORD n = ::GetPrivateProfileStringA(section, key, "", buffer.data(), size, path.c_str());
+    if (n + cutMargin < size || buffer.size() >= (1u << 20)) return std::string(buffer.data(), std::min(n, size));
+    buffer.resize(buffer.size() * 4);
+  }
+}
+
+}  // namespace
+
+std::optional<std::string> PrivateProfileLookup::Find(const std::string& section, const std::string& key) {
+  if (listedSection_ != section) {
+    // With no key the call lists the section's key names, each ended by a NUL.
+    const std::string names = ProfileString(section.c_str(), nullptr, path_, 2);
+    keys_.clear();
+    for (std::size_t at = 0; at < names.size();) {
+      const std::size_t end = names.find('\0', at);
+      const std::size_t stop = end == std::string::npos ? names.size() : end;
+      if (stop > at) keys_.push_back(names.substr(at, stop - at));
+      at = stop + 1;
+    }
+    listedSection_ = section;
+  }
+  for (const std::string& name : keys_) {
+    if (AsciiEqualIgnoringCase(name, key)) return ProfileString(section.c_str(), key.c_str(), path_, 1);
+  }
+  return std::nullopt;
+}
+
+bool ReplaceIniSection(const std::string& path, const std::string& section,
+                       const std::vector<std::pair<std::string, std::string>>& values) {
+  bool written = ::WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, path.c_str()) != FALSE;
+  for (const auto& [key, value] : values) {
+    written = ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str()) != FALSE && written;
+  }
+  return written;
 }
 
 std::int32_t ReadIniInt(const char* section, const char* key, std::int32_t def, const std::string& path) {

@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "history/profile_text.h"
 
 #include "monitor/settings/ini_values.h"
 #include "monitor/settings/monitor_settings.h"
@@ -31,6 +35,25 @@ class PrivateProfileFile final : public IniFile {
  private:
   std::string path_;
 };
+
+// One INI file's keys through the profile functions, for readers that must tell a missing key from
+// an empty one and read values of any length (the data plans). Each section's key names are asked
+// once, then each value.
+class PrivateProfileLookup final : public ProfileLookup {
+ public:
+  explicit PrivateProfileLookup(std::string path) : path_(std::move(path)) {}
+  std::optional<std::string> Find(const std::string& section, const std::string& key) override;
+
+ private:
+  std::string path_;
+  std::optional<std::string> listedSection_;
+  std::vector<std::string> keys_;  // of the listed section
+};
+
+// Replaces a whole section: it is deleted, then each key is written (no values: deleted only).
+// False when a write failed.
+[[nodiscard]] bool ReplaceIniSection(const std::string& path, const std::string& section,
+                                     const std::vector<std::pair<std::string, std::string>>& values);
 
 std::int32_t ReadIniInt(const char* section, const char* key, std::int32_t def, const std::string& path);
 std::uint32_t ReadIniUInt(const char* section, const char* key, std::uint32_t def, const std::string& path);

@@ -2,6 +2,8 @@
 // service's save replace a file being read, and the code page's case-insensitive equality.
 #include <windows.h>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "history/win32/ansi_text_win32.h"
@@ -92,6 +94,29 @@ TEST(DayFileSourceWin32, PathsOfMaxPathOrMoreAreNotOpened) {
   std::vector<std::uint8_t> bytes{1, 2, 3};
   EXPECT_EQ(source.ReadDayFile(CivilDate{2009, 3, 13}, bytes), DayFileRead::kAbsent);
   EXPECT_TRUE(bytes.empty());
+}
+
+TEST(DayFileSourceWin32, TheListingStampsTellARewrittenFile) {
+  test::ScratchDir dir("tm-days");
+  using tral::test::DayFileBytes;
+  test::WriteFileBytes(dir.File("20090313.bin"), DayFileBytes({}, 1));
+  test::WriteFileBytes(dir.File("20090314.bin"), DayFileBytes({}, 2));
+  test::WriteFileBytes(dir.File("notes.bin"), DayFileBytes({}, 3));
+  Win32DayFileSource source(dir.Path());
+  std::vector<DayFileStamp> before;
+  ASSERT_TRUE(source.ListDayFileStamps(before));
+  ASSERT_EQ(before.size(), 2u);
+  std::sort(before.begin(), before.end(), [](const auto& a, const auto& b) { return a.date < b.date; });
+  EXPECT_EQ(before[0].size, 8u);
+  ::Sleep(20);
+  test::WriteFileBytes(dir.File("20090314.bin"), DayFileBytes({{"K1", {{"10.0.0.5", "", "", 1, 1}}}}, 2));
+  std::vector<DayFileStamp> after;
+  ASSERT_TRUE(source.ListDayFileStamps(after));
+  std::sort(after.begin(), after.end(), [](const auto& a, const auto& b) { return a.date < b.date; });
+  ASSERT_EQ(after.size(), 2u);
+  EXPECT_EQ(after[0], before[0]);
+  EXPECT_NE(after[1], before[1]);
+  EXPECT_EQ(after[1].size, 4u + 30 + 91 + 4);
 }
 
 TEST(DayFileSourceWin32, CaseInsensitiveEqualityInTheCodePage) {

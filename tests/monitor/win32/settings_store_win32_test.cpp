@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "monitor/settings/win32/autostart_win32.h"
+#include "monitor/plans/win32/plan_store_win32.h"
 #include "monitor/settings/win32/settings_store_win32.h"
 #include "support/scratch_dir_win32.h"
 
@@ -82,6 +83,37 @@ TEST(IniStoreWin32, LoadClampsRefreshAndTakesLaunchFromTheRunKey) {
     EXPECT_EQ(s.launch, 0) << c.refresh;
     EXPECT_EQ(s.idletime, 4294967295u);
   }
+}
+
+TEST(IniStoreWin32, PlanSectionsReadWholeAndReplacedWhole) {
+  test::ScratchDir dir("tm-ini");
+  const std::string path = dir.File("TraldenView.ini");
+  const std::string longName(63, 'n');
+  RawWrite("PLAN1", "name", longName.c_str(), path);
+  RawWrite("PLAN1", "match", "ssid:Hotel \"Lobby\"", path);
+  RawWrite("PLAN1", "period", "month", path);
+  RawWrite("PLAN1", "start", "2026-01-31", path);
+  RawWrite("PLAN1", "limit", "53687091200", path);
+  RawWrite("PLAN1", "warn", "", path);  // there, and empty: no threshold alerts
+  RawWrite("PLAN2", "name", "Broken", path);
+  PrivateProfileLookup lookup(path);
+  EXPECT_EQ(lookup.Find("plan1", "NAME"), longName);  // beyond the 18 characters of a setting
+  EXPECT_EQ(lookup.Find("PLAN1", "warn"), "");
+  EXPECT_EQ(lookup.Find("PLAN1", "count"), std::nullopt);
+  const std::vector<PlanReading> plans = ReadPlanFile(path);
+  ASSERT_EQ(plans.size(), 2u);
+  ASSERT_TRUE(plans[0].plan);
+  EXPECT_EQ(plans[0].plan->match.value, "Hotel \"Lobby\"");
+  EXPECT_TRUE(plans[0].plan->warn.empty());
+  EXPECT_FALSE(plans[1].plan);
+
+  // A section written anew keeps none of its old keys; the alerts go into the plan's own section.
+  ASSERT_TRUE(WritePlanChanges(path, {{"PLAN1", {{"name", "Home"}, {"limit", "5"}}}, {"PLAN2", {}}}));
+  ASSERT_TRUE(WritePlanAlerted(path, "PLAN1", PlanAlerted{CivilDate{2026, 3, 31}, {80}, true}));
+  EXPECT_EQ(RawRead("PLAN1", "name", path), "Home");
+  EXPECT_EQ(RawRead("PLAN1", "match", path), "<missing>");
+  EXPECT_EQ(RawRead("PLAN1", "alerted", path), "2026-03-31:80,projected");
+  EXPECT_EQ(RawRead("PLAN2", "name", path), "<missing>");
 }
 
 TEST(IniStoreWin32, PathsFollowTheRunningExecutable) {

@@ -210,6 +210,33 @@ TEST_F(TrayIconTest, ABalloonThatIsUpFollowsTheStateText) {
 }
 
 // An icon whose shell refuses it at a restart must not leave a hidden window behind.
+TEST_F(TrayIconTest, ANewTipReachesTheShellOnceAndAnAlertBringsAHiddenIconForItsBalloon) {
+  CMainTrayIcon icon;
+  ASSERT_TRUE(CreateIn(icon));
+  g_calls.clear();
+  EXPECT_TRUE(icon.SetTip("TraldenView \nHome: 24%"));
+  EXPECT_TRUE(icon.SetTip("TraldenView \nHome: 24%"));  // unchanged: no call
+  ASSERT_EQ(Messages(), (std::vector<DWORD>{NIM_MODIFY}));
+  EXPECT_EQ(g_calls[0].data.uFlags, static_cast<UINT>(NIF_TIP));
+  EXPECT_STREQ(g_calls[0].data.szTip, "TraldenView \nHome: 24%");
+
+  ::ShowWindow(owner_, SW_SHOWNOACTIVATE);
+  ASSERT_TRUE(icon.Hide());
+  g_calls.clear();
+  EXPECT_TRUE(icon.ShowAlertBalloon(owner_, "Home: 80% of 50.00 GB used", false));
+  ASSERT_EQ(Messages(), (std::vector<DWORD>{NIM_MODIFY, NIM_MODIFY}));  // shown, then the balloon
+  EXPECT_EQ(g_calls[1].data.uFlags, static_cast<UINT>(NIF_INFO));
+  EXPECT_STREQ(g_calls[1].data.szInfoTitle, "Data plan");
+  EXPECT_EQ(g_calls[1].data.dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
+  EXPECT_FALSE(icon.IsHidden());
+  icon.OnAlertIconTimer(owner_);  // the balloon's time is up and the window is still on show
+  EXPECT_TRUE(icon.IsHidden());
+
+  Answer(TRUE, FALSE, TRUE);  // a shell that takes no balloon: the icon does not stay for nothing
+  EXPECT_FALSE(icon.ShowAlertBalloon(owner_, "Home: 100%", true));
+  EXPECT_TRUE(icon.IsHidden());
+}
+
 TEST_F(TrayIconTest, ALostIconBringsTheHiddenWindowBackMinimised) {
   CMainTrayIcon icon;
   ASSERT_TRUE(CreateIn(icon));
@@ -238,15 +265,16 @@ TEST(TrayMenu, ListsItsItemsInOrderWithTheirTextsImagesAndDefault) {
     bool image;
   } expected[] = {
       {32771, L"TraldenView ", false},
-      {32776, L"Speed graph...", false},
+      {32775, L"&Data plans...", false},
+      {32776, L"&Speed graph...", false},
       {0, nullptr, false},
       {32774, L"&Homepage...    ", true},
       {32773, L"&About TraldenView     ", true},
       {0, nullptr, false},
       {32772, L"&Exit", false},
   };
-  ASSERT_EQ(::GetMenuItemCount(popup->Handle()), 7);
-  for (int i = 0; i < 7; ++i) {
+  ASSERT_EQ(::GetMenuItemCount(popup->Handle()), 8);
+  for (int i = 0; i < 8; ++i) {
     const auto& e = expected[i];
     wchar_t text[64] = {};
     MENUITEMINFOW info{};

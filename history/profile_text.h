@@ -1,0 +1,40 @@
+// Private-profile INI files read without the Windows profile functions: the lookup the data plans
+// read their sections through, and a portable reader of the file's text with the same rules.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tral {
+
+// One INI file as keys within sections. The monitor answers it with the Windows profile functions,
+// the report (which also runs where there are none) with ProfileText below.
+class ProfileLookup {
+ public:
+  virtual ~ProfileLookup() = default;
+  // The value of `key` in `section` (both compared without letter case), or nothing when the file
+  // has no such key in that section.
+  virtual std::optional<std::string> Find(const std::string& section, const std::string& key) = 0;
+};
+
+// The text of an INI file, read as the profile functions read it: "[section]" lines start a
+// section, "key=value" lines give a value; blanks around keys and values are dropped, and so is one
+// pair of matching quotes around a value; lines starting with ";" and lines without "=" say nothing.
+// A key given twice in a section (or in two sections of one name) counts where it comes first.
+class ProfileText final : public ProfileLookup {
+ public:
+  explicit ProfileText(std::string_view text);
+  std::optional<std::string> Find(const std::string& section, const std::string& key) override;
+
+ private:
+  struct Entry {
+    std::string section;
+    std::string key;
+    std::string value;
+  };
+  std::vector<Entry> entries_;  // in file order
+};
+
+}  // namespace tral
