@@ -80,13 +80,12 @@ struct ChangeWatch {
 
 class BlockAnswerer final : public RequestAnswerer {
  public:
-  BlockAnswerer(BlockObjects& objects, SECURITY_ATTRIBUTES* security)
-      : objects_(objects), security_(security) {}
+  BlockAnswerer(BlockObjects& objects, IncidentSink* incidents) : objects_(objects), incidents_(incidents) {}
 
   // The answer is signalled also when publishing failed, so that a waiting client is released at
   // once and finds the previous snapshot (or no section).
   void AnswerRequest(const ConnectionTable& table) override {
-    PublishRateBlock(table, block_, objects_.mutex.Get(), security_);
+    PublishRateBlock(table, block_, objects_.mutex.Get(), incidents_);
     ::SetEvent(objects_.answer.Get());
   }
 
@@ -94,7 +93,7 @@ class BlockAnswerer final : public RequestAnswerer {
 
  private:
   BlockObjects& objects_;
-  SECURITY_ATTRIBUTES* security_;
+  IncidentSink* incidents_;
   RateBlockSection block_;
 };
 
@@ -108,7 +107,7 @@ bool Park(HANDLE stopEvent, const WorkerPause& pause) {
 
 }  // namespace
 
-DWORD RunCounter(HANDLE stopEvent, const WorkerPause* pause) {
+DWORD RunCounter(HANDLE stopEvent, const WorkerPause* pause, IncidentSink* incidents) {
   WinsockSession winsock;
   Win32NetworkSource net;
   Win32DayFileStore store(ExecutableDirectory());
@@ -119,14 +118,15 @@ DWORD RunCounter(HANDLE stopEvent, const WorkerPause* pause) {
   ChangeWatch* watch = ChangeWatch::Create();
   StartCounting(state, loop);
 
-  NullDaclSecurity security;
+  // Publishing problems never stop the counting: without the block's objects the loop counts and
+  // saves all the same, and tries to make them again at every iteration.
   BlockObjects objects;
-  objects.CreateMissing(security.Get());
-  BlockAnswerer answerer(objects, security.Get());
+  objects.CreateMissing(incidents);
+  BlockAnswerer answerer(objects, incidents);
 
   for (;;) {
     const DWORD timeout = BeginIteration(state, loop);
-    if (!objects.Ready()) objects.CreateMissing(security.Get());
+    if (!objects.Ready()) objects.CreateMissing(incidents);
 
     HANDLE list[5];
     DWORD count = 0;

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "service/incidents.h"
+
 namespace tral::win32 {
 
 // Unnamed auto-reset events through which the service holds the worker during a pause. The worker
@@ -17,7 +19,8 @@ struct WorkerPause {
 
 // Runs the counting worker until `stopEvent` is signalled, then saves today's file, empties the
 // table and releases the block. The day files and the INI are those beside the executable.
-// `pause` may be null (debug mode has no pause). Returns 0.
-DWORD RunCounter(HANDLE stopEvent, const WorkerPause* pause);
+// `pause` may be null (debug mode has no pause). Persistent publishing problems go to `incidents`,
+// which may be null. Returns 0.
+DWORD RunCounter(HANDLE stopEvent, const WorkerPause* pause, IncidentSink* incidents = nullptr);
 
 }  // namespace tral::win32

@@ -1,7 +1,8 @@
 # Fault campaign against the real TraldenMeter.exe under Wine, in a private namespace pair with
 # traffic flowing all the time: SIGKILL at random moments while saves happen, a full disk and a
-# read-only folder, damaged day files at start, a squatted guard name, and the service control
-# manager's view of a service installed in a folder with a blank in its name.
+# read-only folder, damaged day files at start, squatted guard and block names, and the service control
+# manager's view of a service installed in a folder with a blank in its name, restarted beside names
+# that other programs hold.
 #
 #   faults_e2e.py --exe ... --client ... --prefix ... --scripts ... --scratch ...
 #                 [--kills N] [--longest-run S] [--only kills,disk,damaged,squat,scm]
@@ -353,7 +354,45 @@ def squat(lab, args, checks):
               (0, True))
     holder.kill()
     holder.wait()
+
+    # Another account's program made the block's objects first: the service neither answers through
+    # them nor writes into them, counts all the same, and answers once they are gone.
+    blocker = lab.popen(args.client, "squat", "4000", "foreign")
+    if checks.eq("a program of another owner holds the block's names", blocker.stdout.readline().strip(),
+                 "holding"):
+        traffic = Traffic(lab)
+        pid = lab.start_on_terminal(exe, "debug")
+        time.sleep(2)
+        rc, _ = Client(lab, args.client).call("snapshot", "1000")
+        checks.eq("no answer through the squatter's objects (3: none within 1 s)", rc, 3)
+        blocker.wait(30)
+        t = time.time()
+        first = poller.wait_answer_since(t, timeout=10)
+        checks.true("once they are gone the service answers, and it counted meanwhile",
+                    first is not None and first[1] > 50000, str(first))
+        checks.eq("Ctrl+C ends it with 0", lab.ctrl_c(pid), 0)
+        groups = whole(read(today))
+        checks.true("the day file holds what was counted", groups is not None and first is not None and
+                    received(groups) >= first[1], f"{groups} against {first}")
+        traffic.stop()
     poller.stop()
+
+
+def restart_beside(lab, args, checks, client, what, *holders):
+    """Stops the service, starts the holders (rate_client ops), starts the service again: it must run
+    and answer all the same."""
+    client.call("svc-control", "1")
+    checks.true(what + ": the service stopped", client.wait_for_state(SERVICE_STOPPED))
+    held = []
+    for op in holders:
+        held.append(lab.popen(args.client, *op))
+        checks.eq(what + ": " + " ".join(op), held[-1].stdout.readline().strip(), "holding")
+    client.call("svc-start")
+    checks.true(what + ": the service runs again and answers",
+                client.wait_for_state(SERVICE_RUNNING) and client.wait_for_snapshot() is not None)
+    for p in held:
+        p.kill()
+        p.wait()
 
 
 # ---- under the service control manager, from a folder with a blank in its name ----
@@ -386,6 +425,22 @@ def scm(lab, args, checks):
     groups = whole(read(today))
     checks.true("the final save holds what was counted", groups is not None and received(groups) == total,
                 f"{groups} against {total}")
+
+    # Names that programs hold across a restart, or a guard made while the service was stopped, do not
+    # make the restarted service believe that another instance counts: the service control manager
+    # says this process is the service.
+    client.call("svc-start")
+    checks.true("the service starts again", client.wait_for_state(SERVICE_RUNNING) and
+                client.wait_for_snapshot() is not None)
+    holders = [lab.popen(args.client, op, "60000") for op in ("squat", "squat-guard")]
+    for p in holders:
+        p.stdout.readline()
+    restart_beside(lab, args, checks, client, "its guard and block objects held across a restart")
+    for p in holders:
+        p.kill()
+        p.wait()
+    restart_beside(lab, args, checks, client, "a guard of another owner made while it was stopped",
+                   ("squat-guard", "60000", "foreign"))
     lab.wine(exe, "uninstallme")
 
 
