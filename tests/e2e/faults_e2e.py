@@ -378,23 +378,6 @@ def squat(lab, args, checks):
     poller.stop()
 
 
-def restart_beside(lab, args, checks, client, what, *holders):
-    """Stops the service, starts the holders (rate_client ops), starts the service again: it must run
-    and answer all the same."""
-    client.call("svc-control", "1")
-    checks.true(what + ": the service stopped", client.wait_for_state(SERVICE_STOPPED))
-    held = []
-    for op in holders:
-        held.append(lab.popen(args.client, *op))
-        checks.eq(what + ": " + " ".join(op), held[-1].stdout.readline().strip(), "holding")
-    client.call("svc-start")
-    checks.true(what + ": the service runs again and answers",
-                client.wait_for_state(SERVICE_RUNNING) and client.wait_for_snapshot() is not None)
-    for p in held:
-        p.kill()
-        p.wait()
-
-
 # ---- under the service control manager, from a folder with a blank in its name ----
 def scm(lab, args, checks):
     svc, exe = service_copy(lab, args.exe, "program files")
@@ -426,21 +409,21 @@ def scm(lab, args, checks):
     checks.true("the final save holds what was counted", groups is not None and received(groups) == total,
                 f"{groups} against {total}")
 
-    # Names that programs hold across a restart, or a guard made while the service was stopped, do not
-    # make the restarted service believe that another instance counts: the service control manager
-    # says this process is the service.
+    # Its guard and block objects held by programs across a restart do not make the restarted service
+    # believe that another instance counts: the service control manager says this process is it.
     client.call("svc-start")
-    checks.true("the service starts again", client.wait_for_state(SERVICE_RUNNING) and
-                client.wait_for_snapshot() is not None)
+    client.wait_for_snapshot()
     holders = [lab.popen(args.client, op, "60000") for op in ("squat", "squat-guard")]
-    for p in holders:
-        p.stdout.readline()
-    restart_beside(lab, args, checks, client, "its guard and block objects held across a restart")
+    checks.eq("programs hold its guard and block objects", [p.stdout.readline().strip() for p in holders],
+              ["holding"] * 2)
+    client.call("svc-control", "1")
+    checks.true("STOPPED while they hold them", client.wait_for_state(SERVICE_STOPPED))
+    client.call("svc-start")
+    checks.true("the service restarted beside them runs and answers",
+                client.wait_for_state(SERVICE_RUNNING) and client.wait_for_snapshot() is not None)
     for p in holders:
         p.kill()
         p.wait()
-    restart_beside(lab, args, checks, client, "a guard of another owner made while it was stopped",
-                   ("squat-guard", "60000", "foreign"))
     lab.wine(exe, "uninstallme")
 
 
