@@ -1,6 +1,6 @@
 // Times the statistics' CountSpan over 366 real day files on a Windows file system (under Wine
 // here), against reading the same files' bytes raw. Goal: under 50 ms, at most 1.5 x raw.
-// Run: build/<dir>/wine-run.sh build/<dir>/tests/monitor/count_span_timing.exe [repetitions]
+// Run: build/<dir>/wine-run.sh build/<dir>/bench/win32/count_span_timing.exe [repetitions]
 #include <windows.h>
 
 #include <algorithm>
@@ -10,8 +10,9 @@
 #include <vector>
 
 #include "bench/year_of_day_files.h"
-#include "monitor/app/win32/ansi_text_win32.h"
-#include "monitor/statistics/win32/day_file_source_win32.h"
+#include "history/statistic_data.h"
+#include "history/win32/ansi_text_win32.h"
+#include "history/win32/day_file_source_win32.h"
 #include "bench/win32/bench_clock_win32.h"
 #include "shared/win32/unique_handle.h"
 

@@ -36,3 +36,22 @@ function(tm_add_gtest name)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
   endif()
 endfunction()
+
+# tm_add_display_test(NAME PROGRAM [FILTER gtest-filter] [TIMEOUT s])
+# Runs a cross-built test program's window tests on a private Xvfb display (scripts/with-display.sh);
+# the display's Wine prefix is shared, so these tests run one after the other.
+function(tm_add_display_test name program)
+  cmake_parse_arguments(T "" "FILTER;TIMEOUT" "" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  set(filter)
+  if(T_FILTER)
+    set(filter --gtest_filter=${T_FILTER})
+  endif()
+  add_test(NAME ${name}
+           COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/with-display.sh ${TM_WINEPREFIX}-display
+                   ${CMAKE_BINARY_DIR}/wine-run.sh $<TARGET_FILE:${program}> --gtest_color=no ${filter})
+  set_tests_properties(${name} PROPERTIES LABELS "win32;display" TIMEOUT ${T_TIMEOUT} SKIP_RETURN_CODE 77
+                       RESOURCE_LOCK tm_display_prefix)
+endfunction()

@@ -12,3 +12,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # No MinGW DLLs at run time: everything linked in.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# Header-only packages (the option parser, the JSON library) are the host's: find_package may look
+# for their CMake configuration under /usr as well. Their include folder /usr/include is also the
+# host C library's, so it must never come before MinGW's own headers: the project include file
+# below takes it off what CMake passes and lets the compiler search it after every system folder.
+list(APPEND CMAKE_FIND_ROOT_PATH /usr)
+set(CMAKE_PROJECT_INCLUDE ${CMAKE_CURRENT_LIST_DIR}/mingw-host-headers.cmake)

@@ -31,11 +31,21 @@ fi
 # - the older version is removed right after InstallInitialize, before anything of this one is
 #   installed, not after InstallFinalize;
 # - REMOVEHISTORY is passed on to the part of the removal that runs with the system's rights;
+# - the history's removal: the service program stored in the package (type 2) run in the commit
+#   phase (0x400 in the script + 0x200 commit), with the system's rights (0x800), its exit code
+#   ignored (0x40): 3650;
+# - the event source's registration: its message file as an expandable text, and the key removed
+#   whole with the service's component;
 # - the monitor's shortcut points at the installed file (not at the feature, which would make it
 #   an advertised shortcut).
+event_key='SYSTEM\CurrentControlSet\Services\EventLog\Application\QTraldenMeterService'
 queries=(
   "UPDATE \`InstallExecuteSequence\` SET \`Sequence\` = 1501 WHERE \`Action\` = 'RemoveExistingProducts'"
   "UPDATE \`Property\` SET \`Value\` = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;REMOVEHISTORY' WHERE \`Property\` = 'SecureCustomProperties'"
+  "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('RemoveHistory', 3650, 'HistoryRemover', 'removehistory \"[INSTALLDIR]\"')"
+  "UPDATE \`Registry\` SET \`Key\` = '$event_key', \`Value\` = '#%[#TraldenMeterExe]' WHERE \`Name\` = 'EventMessageFile'"
+  "UPDATE \`Registry\` SET \`Key\` = '$event_key' WHERE \`Name\` = 'TypesSupported'"
+  "INSERT INTO \`Registry\` (\`Registry\`, \`Root\`, \`Key\`, \`Name\`, \`Component_\`) VALUES ('EventSourceKey', 2, '$event_key', '-', 'ServiceProgram')"
 )
 [ -n "$view" ] && queries+=("UPDATE \`Shortcut\` SET \`Target\` = '[#TraldenViewExe]' WHERE \`Shortcut\` = 'TraldenViewShortcut'")
 for q in "${queries[@]}"; do msibuild "$stage/package.msi" -q "$q"; done

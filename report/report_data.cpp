@@ -2,39 +2,20 @@
 #include "report/report_data.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace tral::report {
 
 namespace {
-
-// Keeps the last day file read, so that the day's own count reads what the span's count has just
-// read instead of opening the file a second time.
-class LastDayFileSource final : public DayFileSource {
- public:
-  explicit LastDayFileSource(DayFileSource& files) : files_(files) {}
-
-  bool ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override {
-    if (!(last_ && *last_ == date)) {
-      last_ = date;
-      present_ = files_.ReadDayFile(date, kept_);
-    }
-    bytes = kept_;
-    return present_;
-  }
-
- private:
-  DayFileSource& files_;
-  std::optional<CivilDate> last_;
-  bool present_ = false;
-  std::vector<std::uint8_t> kept_;
-};
 
 std::vector<StatisticRow> RowsOf(const CStatisticData& data) {
   std::vector<StatisticRow> rows;
   rows.reserve(data.RowCount());
   for (std::size_t i = 0; i < data.RowCount(); ++i) rows.push_back(data.Row(i));
   return rows;
+}
+
+void AddTo(CStatisticData& data, const DayEntryView& entry) {
+  data.AddEntry(entry.adapterKey, entry.ipText, entry.bssid, entry.ssid, entry.rxBytes, entry.txBytes);
 }
 
 }  // namespace
@@ -55,25 +36,38 @@ ReportFigures CountReport(DayFileSource& files, TextEqualIgnoringCase equal, con
   ReportFigures figures;
   figures.span = span;
   figures.daily = daily;
-  LastDayFileSource kept(files);
-  DayFileSource& source = daily ? static_cast<DayFileSource&>(kept) : files;
-  CStatisticData data(source, equal);
-  CStatisticData day(kept, equal);
-  data.CountSpan(span.first, span.last, [&](const CivilDate& date, DayReadOutcome outcome) {
-    if (outcome == DayReadOutcome::kDamaged) figures.damaged.push_back(date);
-    if (!daily || outcome == DayReadOutcome::kMissing) return;
-    day.Clear();
-    day.CountDay(date);
-    figures.days.push_back(DayFigures{date, RowsOf(day), day.UptimeMs()});
-  });
+  CStatisticData data(files, equal);
+  CStatisticData day(files, equal);
+  // One pass over the span's files: each entry goes into the span's rows and, when daily, into
+  // its day's rows.
+  SpanReader reader(files);
+  reader.Read(
+      span.first, span.last, [&](const CivilDate&) { day.Clear(); },
+      [&](const DayEntryView& entry) {
+        AddTo(data, entry);
+        if (daily) AddTo(day, entry);
+      },
+      [&](const CivilDate& date, const DayReadResult& result) {
+        data.NoteDay(date, result);
+        if (!result.problem.empty()) figures.problems[date] = result.problem;
+        if (!daily || result.outcome == DayReadOutcome::kMissing) return;
+        day.NoteDay(date, result);
+        figures.days.push_back(DayFigures{date, RowsOf(day), day.UptimeMs()});
+      });
   figures.rows = RowsOf(data);
   figures.uptimeMs = data.UptimeMs();
+  figures.damaged = data.DamagedDays();
+  figures.unreadable = data.UnreadableDays();
   if (today) {
     CStatisticData todayData(files, equal);
-    const DayReadOutcome outcome = todayData.CountDay(*today);
-    if (outcome == DayReadOutcome::kDamaged && (*today < span.first || span.last < *today)) {
-      figures.damaged.push_back(*today);
+    const DayReadResult result = todayData.CountDay(*today);
+    if (!result.problem.empty()) figures.problems[*today] = result.problem;
+    // Today's file outside the span is named too when it cannot be counted whole.
+    if (*today < span.first || span.last < *today) {
+      for (const CivilDate& date : todayData.DamagedDays()) figures.damaged.push_back(date);
+      for (const CivilDate& date : todayData.UnreadableDays()) figures.unreadable.push_back(date);
       std::sort(figures.damaged.begin(), figures.damaged.end());
+      std::sort(figures.unreadable.begin(), figures.unreadable.end());
     }
     figures.hasToday = true;
     figures.today = *today;

@@ -3,10 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
-#include "monitor/statistics/statistic_data.h"
+#include "history/statistic_data.h"
 #include "report/report_options.h"
 
 namespace tral::report {
@@ -28,6 +29,8 @@ struct ReportFigures {
   std::vector<StatisticRow> todayRows;  // today's figures, when asked for
   std::uint64_t todayUptimeMs = 0;
   std::vector<CivilDate> damaged;  // day files that ended early, in date order
+  std::vector<CivilDate> unreadable;  // day files that are there but could not be read, in date order
+  std::map<CivilDate, std::string> problems;  // why each damaged or unreadable file is so
 };
 
 struct Totals {

@@ -12,6 +12,7 @@ namespace {
 
 constexpr int kBadInput = 2;
 constexpr int kCannotRun = 1;
+constexpr int kIncompleteHistory = 3;  // with --strict: a day file could not be read, or ended early
 
 void Complain(const std::string& message) {
   std::fprintf(stderr, "traldenreport: %s\n", message.c_str());
@@ -43,9 +44,19 @@ int main(int argc, char** argv) {
   const auto files = OpenDayFiles(folder);
   const ReportFigures figures = CountReport(*files, TextComparison(), options.span, options.daily,
                                             options.form == OutputForm::kPrometheus ? &today : nullptr);
+  auto why = [&](const tral::CivilDate& date) {
+    const auto it = figures.problems.find(date);
+    return it == figures.problems.end() || it->second.empty() ? std::string() : " (" + it->second + ")";
+  };
   for (const tral::CivilDate& date : figures.damaged) {
-    Complain("the day file " + tral::DayFileName(date) + " is damaged; counted as far as it could be read");
+    Complain("the day file " + tral::DayFileName(date) + " is damaged" + why(date) +
+             "; counted as far as it could be read");
   }
+  for (const tral::CivilDate& date : figures.unreadable) {
+    Complain("the day file " + tral::DayFileName(date) + " could not be read" + why(date) + "; not counted");
+  }
+  const bool incomplete = !figures.damaged.empty() || !figures.unreadable.empty();
+  const int done = options.strict && incomplete ? kIncompleteHistory : 0;
 
   std::string text;
   switch (options.form) {
@@ -60,11 +71,11 @@ int main(int argc, char** argv) {
       Complain("cannot write \"" + *options.output + "\": " + error);
       return kCannotRun;
     }
-    return 0;
+    return done;
   }
   if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
     Complain("cannot write to standard output");
     return kCannotRun;
   }
-  return 0;
+  return done;
 }

@@ -3,6 +3,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <chrono>
 #include <cstdio>
 
 #include "tm_version.h"
@@ -23,11 +24,101 @@ bool ReadDigits(std::string_view text, int& value) {
   return true;
 }
 
-bool IsLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+// What the command line gave, before it is checked and turned into options.
+struct Given {
+  std::string from, to, month, folder, output;
+  int days = 0;
+  bool csv = false, json = false, prometheus = false, daily = false, strict = false;
+  CLI::Option* fromOpt = nullptr;
+  CLI::Option* toOpt = nullptr;
+  CLI::Option* daysOpt = nullptr;
+  CLI::Option* monthOpt = nullptr;
+  CLI::Option* folderOpt = nullptr;
+  CLI::Option* outputOpt = nullptr;
+};
 
-int DaysInMonth(int year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeap(year) ? 29 : kDays[month - 1];
+void DeclareOptions(CLI::App& app, Given& g) {
+  app.set_version_flag("--version", "traldenreport " TM_VERSION_TEXT);
+  g.fromOpt = app.add_option("--from", g.from, "First day of the span")->type_name("YYYY-MM-DD");
+  g.toOpt = app.add_option("--to", g.to, "Last day of the span (default today)")->type_name("YYYY-MM-DD");
+  g.daysOpt = app.add_option("--days", g.days, "The N days ending with --to (default today)")->type_name("N");
+  g.monthOpt = app.add_option("--month", g.month, "A whole month (without a value the current month)")
+                   ->type_name("[YYYY-MM]")
+                   ->expected(0, 1);
+  g.folderOpt = app.add_option("--folder", g.folder,
+                               "Folder of the day files (default: the installed service's folder, else the "
+                               "current folder)")
+                    ->type_name("FOLDER");
+  g.outputOpt =
+      app.add_option("--output", g.output, "Write to this file, replacing it in one step, not to standard output")
+          ->type_name("FILE");
+  CLI::Option* csvOpt = app.add_flag("--csv", g.csv, "Comma-separated values with a header row");
+  CLI::Option* jsonOpt = app.add_flag("--json", g.json, "One JSON document");
+  CLI::Option* promOpt = app.add_flag("--prometheus", g.prometheus, "Prometheus text exposition format");
+  CLI::Option* dailyOpt = app.add_flag("--daily", g.daily, "One line per connection and day as well");
+  app.add_flag("--strict", g.strict,
+               "Exit with status 3 when a day file of the span could not be read or ended early");
+  g.daysOpt->excludes(g.fromOpt);
+  g.monthOpt->excludes(g.fromOpt)->excludes(g.toOpt)->excludes(g.daysOpt);
+  csvOpt->excludes(jsonOpt)->excludes(promOpt);
+  jsonOpt->excludes(promOpt);
+  dailyOpt->excludes(promOpt);
+}
+
+// The date an option gave, kept in `date`; false with the reason when it names no date that exists.
+bool ReadDateOption(const CLI::Option* option, const std::string& text, CivilDate& date, std::string& error) {
+  if (!*option) return true;
+  const std::optional<CivilDate> parsed = ParseDate(text);
+  if (!parsed) {
+    error = option->get_name() + ": \"" + text + "\" is not a date that exists (YYYY-MM-DD)";
+    return false;
+  }
+  date = *parsed;
+  return true;
+}
+
+// The span the options name, or the reason they name none.
+std::optional<DateSpan> ReadSpan(const Given& g, const CivilDate& today, std::string& error) {
+  if (*g.monthOpt) {
+    const std::optional<CivilDate> first = g.month.empty() ? CivilDate{today.year, today.month, 1} : ParseMonth(g.month);
+    if (!first) {
+      error = "--month: \"" + g.month + "\" is not a month (YYYY-MM)";
+      return std::nullopt;
+    }
+    return DateSpan{*first, LastDayOfMonth(*first)};
+  }
+  CivilDate last = today;
+  if (!ReadDateOption(g.toOpt, g.to, last, error)) return std::nullopt;
+  CivilDate first = last;
+  if (!ReadDateOption(g.fromOpt, g.from, first, error)) return std::nullopt;
+  if (!*g.fromOpt && *g.daysOpt) {
+    if (g.days < 1 || g.days > kMaxDays) {
+      error = "--days: the number of days must be from 1 to " + std::to_string(kMaxDays);
+      return std::nullopt;
+    }
+    first = AddDays(last, -(g.days - 1));
+    if (first.year < 1601) {
+      error = "--days: the span would begin before the year 1601";
+      return std::nullopt;
+    }
+  }
+  if (last < first) {
+    error = "the span ends (" + DateText(last) + ") before it begins (" + DateText(first) + ")";
+    return std::nullopt;
+  }
+  return DateSpan{first, last};
+}
+
+// A name given with an option that takes one must not be empty.
+bool ReadName(const CLI::Option* option, const std::string& value, const char* what,
+              std::optional<std::string>& into, std::string& error) {
+  if (!*option) return true;
+  if (value.empty()) {
+    error = option->get_name() + ": the " + what + " name is empty";
+    return false;
+  }
+  into = value;
+  return true;
 }
 
 }  // namespace
@@ -45,9 +136,9 @@ std::optional<CivilDate> ParseDate(std::string_view text) {
   if (text.size() != 10 || text[7] != '-') return std::nullopt;
   std::optional<CivilDate> month = ParseMonth(text.substr(0, 7));
   int day = 0;
-  if (!month || !ReadDigits(text.substr(8, 2), day)) return std::nullopt;
-  if (day < 1 || day > DaysInMonth(month->year, month->month)) return std::nullopt;
+  if (!month || !ReadDigits(text.substr(8, 2), day) || day < 1 || day > 31) return std::nullopt;
   month->day = static_cast<std::uint16_t>(day);
+  if (!IsRealDate(*month)) return std::nullopt;
   return month;
 }
 
@@ -59,7 +150,9 @@ std::string DateText(const CivilDate& date) {
 }
 
 CivilDate LastDayOfMonth(const CivilDate& date) {
-  return CivilDate{date.year, date.month, static_cast<std::uint16_t>(DaysInMonth(date.year, date.month))};
+  using namespace std::chrono;
+  const year_month_day_last last{year{date.year} / month{date.month} / std::chrono::last};
+  return CivilDate{date.year, date.month, static_cast<std::uint16_t>(static_cast<unsigned>(last.day()))};
 }
 
 ParseResult ParseReportOptions(const std::vector<std::string>& arguments, const CivilDate& today) {
@@ -68,34 +161,8 @@ ParseResult ParseReportOptions(const std::vector<std::string>& arguments, const 
       "Sums the day files of the counting service over a span of days, per connection (adapter "
       "address, IP address, BSSID, SSID). Without a span option the span is today.",
       "traldenreport"};
-  app.set_version_flag("--version", "traldenreport " TM_VERSION_TEXT);
-  std::string from, to, month, folder, output;
-  int days = 0;
-  bool csv = false, json = false, prometheus = false, daily = false;
-  CLI::Option* fromOpt = app.add_option("--from", from, "First day of the span")->type_name("YYYY-MM-DD");
-  CLI::Option* toOpt = app.add_option("--to", to, "Last day of the span (default today)")->type_name("YYYY-MM-DD");
-  CLI::Option* daysOpt = app.add_option("--days", days, "The N days ending with --to (default today)")->type_name("N");
-  CLI::Option* monthOpt =
-      app.add_option("--month", month, "A whole month (without a value the current month)")
-          ->type_name("[YYYY-MM]")
-          ->expected(0, 1);
-  CLI::Option* folderOpt = app.add_option(
-      "--folder", folder,
-      "Folder of the day files (default: the installed service's folder, else the current folder)")
-      ->type_name("FOLDER");
-  CLI::Option* outputOpt =
-      app.add_option("--output", output, "Write to this file, replacing it in one step, not to standard output")
-          ->type_name("FILE");
-  CLI::Option* csvOpt = app.add_flag("--csv", csv, "Comma-separated values with a header row");
-  CLI::Option* jsonOpt = app.add_flag("--json", json, "One JSON document");
-  CLI::Option* promOpt = app.add_flag("--prometheus", prometheus, "Prometheus text exposition format");
-  CLI::Option* dailyOpt = app.add_flag("--daily", daily, "One line per connection and day as well");
-  daysOpt->excludes(fromOpt);
-  monthOpt->excludes(fromOpt)->excludes(toOpt)->excludes(daysOpt);
-  csvOpt->excludes(jsonOpt)->excludes(promOpt);
-  jsonOpt->excludes(promOpt);
-  dailyOpt->excludes(promOpt);
-
+  Given given;
+  DeclareOptions(app, given);
   // CLI11 takes the arguments in reverse order.
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
   try {
@@ -113,63 +180,19 @@ ParseResult ParseReportOptions(const std::vector<std::string>& arguments, const 
     return result;
   }
 
-  auto badDate = [&](const char* option, const std::string& text) {
-    result.message = std::string(option) + ": \"" + text + "\" is not a date that exists (YYYY-MM-DD)";
-    return result;
-  };
   ReportOptions& o = result.options;
-  o.span = DateSpan{today, today};
-  if (*monthOpt) {
-    std::optional<CivilDate> first = month.empty() ? CivilDate{today.year, today.month, 1} : ParseMonth(month);
-    if (!first) {
-      result.message = "--month: \"" + month + "\" is not a month (YYYY-MM)";
-      return result;
-    }
-    o.span = DateSpan{*first, LastDayOfMonth(*first)};
-  } else {
-    CivilDate last = today;
-    if (*toOpt) {
-      const std::optional<CivilDate> parsed = ParseDate(to);
-      if (!parsed) return badDate("--to", to);
-      last = *parsed;
-    }
-    CivilDate first = last;
-    if (*fromOpt) {
-      const std::optional<CivilDate> parsed = ParseDate(from);
-      if (!parsed) return badDate("--from", from);
-      first = *parsed;
-    } else if (*daysOpt) {
-      if (days < 1 || days > kMaxDays) {
-        result.message = "--days: the number of days must be from 1 to " + std::to_string(kMaxDays);
-        return result;
-      }
-      first = AddDays(last, -(days - 1));
-      if (first.year < 1601) {
-        result.message = "--days: the span would begin before the year 1601";
-        return result;
-      }
-    }
-    if (last < first) {
-      result.message = "the span ends (" + DateText(last) + ") before it begins (" + DateText(first) + ")";
-      return result;
-    }
-    o.span = DateSpan{first, last};
-  }
-  o.form = csv ? OutputForm::kCsv : json ? OutputForm::kJson : prometheus ? OutputForm::kPrometheus : OutputForm::kTable;
-  o.daily = daily;
-  if (*folderOpt) {
-    if (folder.empty()) {
-      result.message = "--folder: the folder name is empty";
-      return result;
-    }
-    o.folder = folder;
-  }
-  if (*outputOpt) {
-    if (output.empty()) {
-      result.message = "--output: the file name is empty";
-      return result;
-    }
-    o.output = output;
+  const std::optional<DateSpan> span = ReadSpan(given, today, result.message);
+  if (!span) return result;
+  o.span = *span;
+  o.form = given.csv          ? OutputForm::kCsv
+           : given.json       ? OutputForm::kJson
+           : given.prometheus ? OutputForm::kPrometheus
+                              : OutputForm::kTable;
+  o.daily = given.daily;
+  o.strict = given.strict;
+  if (!ReadName(given.folderOpt, given.folder, "folder", o.folder, result.message) ||
+      !ReadName(given.outputOpt, given.output, "file", o.output, result.message)) {
+    return result;
   }
   result.outcome = ParseOutcome::kRun;
   return result;

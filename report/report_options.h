@@ -21,6 +21,7 @@ struct ReportOptions {
   DateSpan span;
   OutputForm form = OutputForm::kTable;
   bool daily = false;  // one line (or object) per day as well as the span's totals
+  bool strict = false;  // a day file that could not be read whole makes the run fail
   std::optional<std::string> folder;  // the folder of the day files, when given
   std::optional<std::string> output;  // written atomically instead of standard output
 };

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "monitor/statistics/statistic_data.h"
+#include "history/statistic_data.h"
 
 namespace tral::report {
 

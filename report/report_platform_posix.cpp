@@ -4,53 +4,19 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
+#include "history/posix/day_file_source_posix.h"
 #include "report/report_writers.h"
 
 namespace tral::report {
-
-namespace {
-
-std::string InFolder(const std::string& folder, const std::string& name) {
-  return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-// Whole day files read with the C library; a file that stops being readable ends early, as a
-// damaged file does.
-class FolderDayFiles final : public DayFileSource {
- public:
-  explicit FolderDayFiles(std::string folder) : folder_(std::move(folder)) {}
-
-  bool ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override {
-    bytes.clear();
-    std::FILE* file = std::fopen(InFolder(folder_, DayFileName(date)).c_str(), "rb");
-    if (file == nullptr) return false;
-    std::size_t got = 0;
-    std::size_t chunk = 4096;
-    for (;;) {
-      bytes.resize(got + chunk);
-      const std::size_t n = std::fread(bytes.data() + got, 1, chunk, file);
-      got += n;
-      if (n < chunk) break;
-      chunk = std::min<std::size_t>(chunk * 2, 1 << 20);
-    }
-    bytes.resize(got);
-    std::fclose(file);
-    return true;
-  }
-
- private:
-  std::string folder_;
-};
-
-}  // namespace
 
 CivilDate LocalToday() {
   const std::time_t now = std::time(nullptr);
@@ -70,7 +36,7 @@ std::optional<std::string> FolderProblem(const std::string& folder) {
 }
 
 std::unique_ptr<DayFileSource> OpenDayFiles(const std::string& folder) {
-  return std::make_unique<FolderDayFiles>(folder);
+  return std::make_unique<posix::FolderDayFiles>(folder);
 }
 
 TextEqualIgnoringCase TextComparison() { return AsciiEqualIgnoringCase; }
@@ -81,12 +47,16 @@ std::string TextToConsole(std::string_view text) { return Utf8OrLatin1(text); }
 void UseBinaryStandardOutput() {}
 
 bool WriteAtomically(const std::string& path, const std::string& content, std::string& error) {
-  const std::string temp = path + ".tmp" + std::to_string(::getpid());
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  // A fresh file of an unpredictable name, created exclusively in the target's folder (mkstemp
+  // opens with O_EXCL and never follows a link): nothing made there beforehand can be written
+  // through. The rename then replaces the target, or a link at its name, in one step.
+  std::string temp = path + ".XXXXXX";
+  const int fd = ::mkstemp(temp.data());
   if (fd < 0) {
     error = std::strerror(errno);
     return false;
   }
+  ::fchmod(fd, 0644);
   std::size_t done = 0;
   bool ok = true;
   while (ok && done < content.size()) {

@@ -221,6 +221,9 @@ std::string WriteJson(const ReportFigures& figures, TextConversion toUtf8) {
   Json damaged = Json::array();
   for (const CivilDate& date : figures.damaged) damaged.push_back(DayFileName(date));
   doc["damaged_files"] = std::move(damaged);
+  Json unreadable = Json::array();
+  for (const CivilDate& date : figures.unreadable) unreadable.push_back(DayFileName(date));
+  doc["unreadable_files"] = std::move(unreadable);
   // The texts are UTF-8 already; a fault there must not end the program.
   return doc.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
@@ -273,6 +276,9 @@ std::string WritePrometheus(const ReportFigures& figures, TextConversion toUtf8)
   out += "# HELP traldenmeter_damaged_day_files Day files that ended early and were counted as far as readable.\n";
   out += "# TYPE traldenmeter_damaged_day_files gauge\n";
   out += "traldenmeter_damaged_day_files " + std::to_string(figures.damaged.size()) + "\n";
+  out += "# HELP traldenmeter_unreadable_day_files Day files that are there but could not be read; not counted.\n";
+  out += "# TYPE traldenmeter_unreadable_day_files gauge\n";
+  out += "traldenmeter_unreadable_day_files " + std::to_string(figures.unreadable.size()) + "\n";
   return out;
 }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the monitor's native fuzz targets (the rate-block decoding and the statistics' day-file
-# reading) with clang's libFuzzer and runs each for a bounded time.
+# Builds the native fuzz targets (the rate-block decoding and the history's day-file reading) with
+# clang's libFuzzer and runs each for a bounded time.
 # Usage: scripts/fuzz.sh [seconds-per-target=15] [build-dir=build/fuzz]
 #   e.g. a longer run: scripts/fuzz.sh 1800
 # Exit status 0 when both targets ran their time without a finding; findings are left in the
@@ -15,15 +15,15 @@ if ! command -v "$cxx" >/dev/null; then
   exit 77
 fi
 mkdir -p "$out"
-common=(-std=c++20 -g -O1 -I. -Itests/monitor)
+common=(-std=c++20 -g -O1 -I. -Itests -Itests/monitor)
 core_sources=(shared/ascii_text.cpp shared/rate_block_reader.cpp shared/day_file_codec.cpp shared/civil_date.cpp
-              monitor/mainwindow/connection_list.cpp monitor/statistics/statistic_data.cpp)
+              monitor/mainwindow/connection_list.cpp history/day_reading.cpp history/statistic_data.cpp)
 
 echo "fuzz: building in $out"
-"$cxx" "${common[@]}" tests/monitor/fuzz/make_seeds.cpp -o "$out/make_seeds"
+"$cxx" "${common[@]}" tests/fuzz/make_seeds.cpp -o "$out/make_seeds"
 for target in rate_block day_file; do
   "$cxx" "${common[@]}" -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    "tests/monitor/fuzz/${target}_fuzz.cpp" "${core_sources[@]}" -o "$out/${target}_fuzz" &
+    "tests/fuzz/${target}_fuzz.cpp" "${core_sources[@]}" -o "$out/${target}_fuzz" &
 done
 wait_status=0
 for job in $(jobs -p); do wait "$job" || wait_status=1; done

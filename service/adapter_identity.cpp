@@ -70,35 +70,56 @@ void FormatMacText(const std::uint8_t* bytes, std::size_t length, char* out) {
   *p = '\0';
 }
 
+std::string_view ConnectionIpText(std::string_view firstIp) {
+  return firstIp == "0.0.0.0" ? firstIp.substr(0, 0) : firstIp;  // empty, but pointing into the text
+}
+
 bool EnumerateAdapters(NetworkSource& net, std::vector<AdapterEntry>& out) {
   out.clear();
   std::vector<RawAdapter> list;
   if (!net.ReadAdapterList(list)) return false;
-  for (const RawAdapter& a : list) {
-    if (a.addressLength == 0 || a.firstIp == "0.0.0.0") continue;
+  auto sameAddress = [](const RawAdapter& a, const RawAdapter& b) {
+    return a.addressLength == b.addressLength && std::memcmp(a.address, b.address, a.addressLength) == 0;
+  };
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const RawAdapter& a = list[i];
+    if (a.addressLength == 0) continue;
+    if (ConnectionIpText(a.firstIp).empty()) {
+      // A physical address shared with an adapter that has IPv4 (a virtual switch over its
+      // network card), or with an earlier one without, is that adapter's: one entry per address.
+      bool taken = false;
+      for (std::size_t j = 0; j < list.size() && !taken; ++j) {
+        taken = j != i && sameAddress(a, list[j]) && (j < i || !ConnectionIpText(list[j].firstIp).empty());
+      }
+      if (taken) continue;
+    }
     AdapterEntry& e = out.emplace_back();
     e.noWirelessDevice = ProbeWirelessIdentity(net, a.adapterName, e.bssid, e.ssid) ==
                          WirelessProbe::kNoWirelessDevice;
     FormatAdapterKey(a.address, a.addressLength, e.adapterKey);
-    SetFieldText(e.ipText, a.firstIp);
+    SetFieldText(e.ipText, ConnectionIpText(a.firstIp));
     SetFieldText(e.description, a.description);
     SetFieldText(e.adapterName, a.adapterName);
+    e.interfaceIndex = a.interfaceIndex;
   }
   return true;
 }
 
 bool FindAdapterIpIn(const std::vector<RawAdapter>& list, std::string_view adapterKey,
                      char (&ipOut)[kIpTextWidth]) {
+  bool found = false;
   for (const RawAdapter& a : list) {
     if (a.addressLength == 0) continue;
     char key[kAdapterKeyWidth];
     FormatAdapterKey(a.address, a.addressLength, key);
-    if (adapterKey == key) {
-      SetFieldText(ipOut, a.firstIp);
-      return true;
-    }
+    if (adapterKey != key) continue;
+    // An adapter with IPv4 stands for its physical address before one without (as enumerated).
+    const std::string_view ip = ConnectionIpText(a.firstIp);
+    if (!found || !ip.empty()) SetFieldText(ipOut, ip);
+    found = true;
+    if (!ip.empty()) break;
   }
-  return false;
+  return found;
 }
 
 bool FindAdapterIp(NetworkSource& net, std::string_view adapterKey, char (&ipOut)[kIpTextWidth]) {

@@ -19,7 +19,8 @@ inline constexpr std::uint32_t kNdisSsidAnswerSize = 36;  // u32 length + 32 byt
 
 inline constexpr char kUnassociatedBssid[] = "00-00-00-00-00-00";
 
-// One adapter with a physical address and an IPv4 address, as reconciliation consumes it.
+// One adapter with a physical address, as reconciliation consumes it; its IP text is empty when
+// it has no IPv4 address (IPv4 disabled, or an IPv6-only network).
 struct AdapterEntry {
   char description[kDescriptionWidth] = {};
   char adapterKey[kAdapterKeyWidth] = {};
@@ -27,6 +28,7 @@ struct AdapterEntry {
   char bssid[kBssidWidth] = {};
   char ssid[kSsidWidth] = {};
   char adapterName[kAdapterNameWidth] = {};
+  std::uint32_t interfaceIndex = 0;  // the interface of its counters; 0 unknown
   bool noWirelessDevice = false;  // neither the driver nor the wireless service knew the adapter
 };
 
@@ -48,11 +50,15 @@ void FormatAdapterKey(const std::uint8_t* bytes, std::size_t length, char (&out)
   FormatMacText(bytes, length < kMaxPhysAddrBytes ? length : kMaxPhysAddrBytes, out);
 }
 
-// Adapters with an address and a first IPv4 address other than "0.0.0.0", in list order, each
-// with its wireless identity. False when the adapter list cannot be read.
+// Adapters with a physical address, in list order, each with its wireless identity; one without an
+// IPv4 address gets an empty IP text, unless another adapter with the same physical address has
+// one (then that one alone stands for the address). False when the adapter list cannot be read.
 bool EnumerateAdapters(NetworkSource& net, std::vector<AdapterEntry>& out);
 
-// The first IPv4 address text of the adapter with this key.
+// The IP text of a connection on an adapter whose first IPv4 address is `firstIp`: empty for none.
+std::string_view ConnectionIpText(std::string_view firstIp);
+
+// The connection IP text of the adapter with this key.
 bool FindAdapterIp(NetworkSource& net, std::string_view adapterKey, char (&ipOut)[kIpTextWidth]);
 // The same over an adapter list already read.
 bool FindAdapterIpIn(const std::vector<RawAdapter>& list, std::string_view adapterKey,

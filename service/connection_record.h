@@ -38,6 +38,7 @@ struct ConnectionRecord {
   // ---- private to the service: never published, never saved ----
   std::uint32_t passMs[3] = {kNominalPassMs, kNominalPassMs, kNominalPassMs};  // ms each window slot spans
   std::uint32_t baseTick = 0;  // tick at which the baselines were taken
+  std::uint32_t baseRow = 0;  // interface index of the row the baselines were read from
   bool baseTickKnown = false;
   bool wideBase = false;  // baselines hold whole 64-bit counters (else the 32-bit counters)
   bool noWirelessDevice = false;  // the last identity query found no wireless adapter at all

@@ -23,6 +23,9 @@ class ConnectionTable {
     char key[kAdapterKeyWidth] = {};  // private copy of the adapter key
     std::vector<RecordPtr> chain;  // chain[0] is the head: the adapter's current situation
     std::uint64_t sampledInPass = 0;  // serial of the last pass that credited this adapter
+    // The interface whose row carries the adapter's counters, from the adapter list; 0 unknown.
+    // Another row with the same physical address (a virtual adapter) is never credited to it.
+    std::uint32_t interfaceIndex = 0;
   };
 
   // Linear search, exact case-sensitive comparison, first equal key wins.

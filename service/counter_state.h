@@ -9,6 +9,7 @@
 #include "service/clock.h"
 #include "service/connection_table.h"
 #include "service/day_file_store.h"
+#include "service/incidents.h"
 #include "service/network_source.h"
 
 namespace tral {
@@ -29,6 +30,8 @@ struct CounterState {
   NetworkSource& net;
   DayFileStore& files;
   Clock& clock;
+
+  IncidentSink* incidents = nullptr;  // where persistent failures are written down; may be null
 
   ConnectionTable table;
   std::uint32_t savedUptimeMs = 0;  // running time read from today's file
@@ -52,6 +55,11 @@ struct CounterState {
   CivilDate ownersDate;
   bool ownersKnown = false;
 
+  // Today's file existed but could not be read when the table was built: no save may overwrite
+  // it before it has been read or renamed aside.
+  bool unreadableKnown = false;
+  CivilDate unreadableDate;
+
   // Scratch storage reused by every pass, so that a pass allocates nothing once warm.
   InterfaceTable rows;
   std::vector<AdapterEntry> adapters;
@@ -59,5 +67,9 @@ struct CounterState {
   std::vector<std::uint8_t> fileBytes;
   std::uint64_t passSerial = 0;  // numbers the sampling passes, so one row credits an adapter once
 };
+
+inline void ReportIncident(CounterState& state, Incident kind, std::string_view detail) {
+  if (state.incidents != nullptr) state.incidents->Report(kind, detail);
+}
 
 }  // namespace tral

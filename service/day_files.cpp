@@ -1,6 +1,10 @@
 // Day files of the counting service: whole-file saves by atomic replace, loads, lookups, pruning.
 #include "service/day_files.h"
 
+#include <optional>
+#include <span>
+#include <utility>
+
 #include "shared/day_file_codec.h"
 #include "shared/ini_number.h"
 #include "shared/text_field.h"
@@ -29,13 +33,115 @@ bool EitherEmptyOrEqual(std::string_view a, std::string_view b) {
 }
 
 bool ReadToday(CounterState& state) {
-  return state.files.Read(DayFileName(state.clock.LocalDate()), state.fileBytes);
+  return state.files.Read(DayFileName(state.clock.LocalDate()), state.fileBytes) == ReadResult::kRead;
 }
 
 void StartOwners(CounterState& state, const CivilDate& date) {
   state.savedEntryOwners.clear();
   state.ownersDate = date;
   state.ownersKnown = true;
+}
+
+// Calls visit(key, entry) for every whole entry of a day file, in file order; then reads the
+// running time into uptimeOut when it is there. False when the file ends early.
+template <typename Visit>
+bool VisitEntries(std::span<const std::uint8_t> bytes, std::optional<std::uint32_t>& uptimeOut, Visit visit) {
+  DayFileReader reader(bytes);
+  std::uint32_t groupCount = 0;
+  if (!reader.ReadGroupCount(groupCount)) return false;
+  for (std::uint32_t g = 0; g < groupCount; ++g) {
+    char key[kAdapterKeyWidth];
+    std::uint32_t entryCount = 0;
+    if (!reader.ReadGroupHeader(key, entryCount)) return false;
+    for (std::uint32_t e = 0; e < entryCount; ++e) {
+      DayFileEntry entry;
+      if (!reader.ReadEntry(entry)) return false;
+      visit(key, entry, e == 0);
+    }
+  }
+  std::uint32_t uptime = 0;
+  if (reader.ReadUptime(uptime)) uptimeOut = uptime;
+  return true;
+}
+
+// A record made from a file's entry, or null when memory cannot be had.
+RecordPtr RecordFromEntry(const char (&key)[kAdapterKeyWidth], const DayFileEntry& entry) {
+  RecordPtr r = NewRecord();
+  if (!r) return r;
+  SetFieldText(r->adapterKey, FieldText(key));
+  SetFieldText(r->ipText, FieldText(entry.ipText));
+  SetFieldText(r->bssid, FieldText(entry.bssid));
+  SetFieldText(r->ssid, FieldText(entry.ssid));
+  r->rxTotal = entry.rxBytes;
+  r->txTotal = entry.txBytes;
+  return r;
+}
+
+// Adds the totals of a day file that could not be read when the table was built to what has been
+// counted since: each entry to the record of its connection, or as a record of its own at the end
+// of its adapter's chain. The file's running time is added to the day's.
+void MergeDayFile(CounterState& state, const CivilDate& date, std::span<const std::uint8_t> bytes) {
+  StartOwners(state, date);
+  std::optional<std::uint32_t> uptime;
+  VisitEntries(bytes, uptime, [&](const char (&key)[kAdapterKeyWidth], const DayFileEntry& entry, bool) {
+    const std::optional<std::size_t> index = state.table.Find(FieldText(key));
+    ConnectionRecord* owner = nullptr;
+    if (index) {
+      for (RecordPtr& r : state.table.At(*index).chain) {
+        if (MatchesConnection(FieldText(r->ipText), FieldText(r->bssid), FieldText(r->ssid),
+                              FieldText(entry.ipText), FieldText(entry.bssid), FieldText(entry.ssid))) {
+          owner = r.get();
+          break;
+        }
+      }
+    }
+    if (owner != nullptr) {
+      owner->rxTotal += entry.rxBytes;
+      owner->txTotal += entry.txBytes;
+    } else if (RecordPtr r = RecordFromEntry(key, entry)) {
+      owner = r.get();
+      if (index) {
+        state.table.At(*index).chain.push_back(std::move(r));
+      } else {
+        state.table.Append(FieldText(key), std::move(r));
+      }
+    }
+    state.savedEntryOwners.push_back(owner);
+  });
+  if (uptime) {
+    state.savedUptimeMs += *uptime;
+    state.dayUptimeMs += *uptime;
+  }
+}
+
+// Before a save of `date`: a file of that day which could not be read is read again (and merged)
+// or renamed aside. False while it exists and can be neither.
+bool SettleUnreadableFile(CounterState& state, const CivilDate& date) {
+  if (!state.unreadableKnown || state.unreadableDate != date) return true;
+  const std::string name = DayFileName(date);
+  std::vector<std::uint8_t> bytes;
+  switch (state.files.Read(name, bytes)) {
+    case ReadResult::kRead:
+      MergeDayFile(state, date, bytes);
+      state.unreadableKnown = false;
+      return true;
+    case ReadResult::kAbsent:
+      state.unreadableKnown = false;
+      return true;
+    case ReadResult::kUnreadable:
+      break;
+  }
+  constexpr int kNamesTried = 20;
+  for (int ordinal = 1; ordinal <= kNamesTried; ++ordinal) {
+    const std::string aside = KeptAsideName(name, ordinal);
+    if (state.files.Rename(name, aside)) {
+      ReportIncident(state, Incident::kFileKeptAside, name + " could not be read and was renamed to " + aside);
+      state.unreadableKnown = false;
+      return true;
+    }
+  }
+  ReportIncident(state, Incident::kCannotSave, name + " can neither be read nor renamed aside");
+  return false;
 }
 
 }  // namespace
@@ -45,9 +151,10 @@ bool MatchesConnection(std::string_view ipA, std::string_view bssidA, std::strin
   return ipA == ipB && EitherEmptyOrEqual(bssidA, bssidB) && EitherEmptyOrEqual(ssidA, ssidB);
 }
 
-bool SaveDayFile(CounterState& state, const CivilDate& date, bool resetTotals) {
+bool SaveDayFile(CounterState& state, const CivilDate& date, bool resetTotals, std::uint32_t retryMs) {
+  if (state.table.CountEntriesWithTraffic() == 0) return true;  // nothing to save: an existing file stays
+  if (!SettleUnreadableFile(state, date)) return false;
   const std::size_t groupCount = state.table.CountEntriesWithTraffic();
-  if (groupCount == 0) return true;  // nothing to save: an existing file stays as it is
 
   std::vector<std::uint8_t>& bytes = state.fileBytes;
   bytes.clear();
@@ -63,7 +170,13 @@ bool SaveDayFile(CounterState& state, const CivilDate& date, bool resetTotals) {
   }
   writer.PutUptime(state.dayUptimeMs);
 
-  if (!state.files.Replace(DayFileName(date), bytes)) return false;
+  const std::string name = DayFileName(date);
+  ReplaceResult replaced = state.files.Replace(name, bytes);
+  for (std::uint32_t waited = 0; replaced == ReplaceResult::kBusy && waited < retryMs; waited += kSaveRetryStepMs) {
+    state.clock.Pause(kSaveRetryStepMs);
+    replaced = state.files.Replace(name, bytes);
+  }
+  if (replaced != ReplaceResult::kReplaced) return false;
   // The file now holds exactly the records written, each its own entry.
   StartOwners(state, date);
   for (const ConnectionTable::Entry& entry : state.table.Entries()) {
@@ -88,38 +201,38 @@ void ForgetSavedEntryOwners(CounterState& state) {
 
 bool LoadDayFile(CounterState& state) {
   state.table.Clear();
-  StartOwners(state, state.clock.LocalDate());
-  if (!ReadToday(state)) return false;
-  DayFileReader reader(state.fileBytes);
-  std::uint32_t groupCount = 0;
-  if (!reader.ReadGroupCount(groupCount)) return false;
-  for (std::uint32_t g = 0; g < groupCount; ++g) {
-    char key[kAdapterKeyWidth];
-    std::uint32_t entryCount = 0;
-    if (!reader.ReadGroupHeader(key, entryCount)) return false;
-    std::optional<std::size_t> index;
-    for (std::uint32_t e = 0; e < entryCount; ++e) {
-      DayFileEntry entry;
-      if (!reader.ReadEntry(entry)) return false;
-      RecordPtr r = NewRecord();
-      state.savedEntryOwners.push_back(r.get());  // null (nobody) when the record cannot be had
-      if (!r) continue;
-      SetFieldText(r->adapterKey, FieldText(key));
-      SetFieldText(r->ipText, FieldText(entry.ipText));
-      SetFieldText(r->bssid, FieldText(entry.bssid));
-      SetFieldText(r->ssid, FieldText(entry.ssid));
-      r->rxTotal = entry.rxBytes;
-      r->txTotal = entry.txBytes;
-      if (!index) {
-        index = state.table.Append(FieldText(key), std::move(r));
-      } else {
-        state.table.At(*index).chain.push_back(std::move(r));
-      }
-    }
+  const CivilDate today = state.clock.LocalDate();
+  StartOwners(state, today);
+  state.unreadableKnown = false;
+  ReadResult read = state.files.Read(DayFileName(today), state.fileBytes);
+  // A file held by another program for a moment is worth a few more tries.
+  for (int tries = 1; read == ReadResult::kUnreadable && tries < kUnreadableTries; ++tries) {
+    state.clock.Pause(kUnreadableRetryMs);
+    read = state.files.Read(DayFileName(today), state.fileBytes);
   }
-  std::uint32_t uptime = 0;
-  if (reader.ReadUptime(uptime)) state.savedUptimeMs = uptime;
-  return true;
+  if (read != ReadResult::kRead) {
+    state.unreadableKnown = read == ReadResult::kUnreadable;
+    state.unreadableDate = today;
+    return false;
+  }
+  std::optional<std::uint32_t> uptime;
+  constexpr std::size_t kNoGroup = ~std::size_t{0};
+  std::size_t group = kNoGroup;  // the table entry of the group being read
+  const bool whole = VisitEntries(state.fileBytes, uptime,
+                                  [&](const char (&key)[kAdapterKeyWidth], const DayFileEntry& entry, bool first) {
+    if (first) group = kNoGroup;
+    RecordPtr r = RecordFromEntry(key, entry);
+    state.savedEntryOwners.push_back(r.get());  // null (nobody) when the record cannot be had
+    if (!r) return;
+    // The group's first record starts the adapter's chain, the others follow it in file order.
+    if (group == kNoGroup) {
+      group = state.table.Append(FieldText(key), std::move(r));
+    } else {
+      state.table.At(group).chain.push_back(std::move(r));
+    }
+  });
+  if (uptime) state.savedUptimeMs = *uptime;
+  return whole;
 }
 
 bool LookupSavedTotals(CounterState& state, std::string_view adapterKey, std::string_view ipText,
@@ -183,9 +296,15 @@ void PruneDayFiles(CounterState& state) {
   const std::string cutoff = PruneCutoffName(ReadKeepDays(state.files), state.clock.LocalDate());
   if (cutoff.empty()) return;
   for (const std::string& name : state.files.List("*.bin")) {
-    if (!HasDayFileSuffix(name)) continue;  // the temporaries of saves never are candidates
-    if (name < cutoff) state.files.Remove(name);
+    // Only day files: a user's "notes.bin" or "20260230.bin" sorts below every cutoff too.
+    if (IsDayFileName(name) && name < cutoff) state.files.Remove(name);
   }
+}
+
+std::string KeptAsideName(std::string_view dayFileName, int ordinal) {
+  std::string name = std::string(dayFileName) + ".unreadable";
+  if (ordinal > 1) name += "-" + std::to_string(ordinal);
+  return name;
 }
 
 std::string SaveTemporaryName(std::string_view dayFileName) {

@@ -10,14 +10,34 @@
 
 namespace tral {
 
+// How long the final save keeps trying while another program holds the day file (the stop's and
+// the pre-shutdown's time allow more), and how long it waits between tries.
+inline constexpr std::uint32_t kFinalSaveRetryMs = 10000;
+inline constexpr std::uint32_t kSaveRetryStepMs = 250;
+// A day file that exists but cannot be read is read again this often, this far apart, at a load.
+inline constexpr int kUnreadableTries = 3;
+inline constexpr std::uint32_t kUnreadableRetryMs = 200;
+
 // Writes the connections with traffic to the day file of `date` by an atomic replace. With nothing
 // to save it writes nothing and succeeds (an existing file stays). With `resetTotals`, every record
-// of a chain that was written gets its totals zeroed, after the file is in place.
-[[nodiscard]] bool SaveDayFile(CounterState& state, const CivilDate& date, bool resetTotals);
+// of a chain that was written gets its totals zeroed, after the file is in place. A replace that
+// another program's open handle refuses is tried again for up to `retryMs`.
+//
+// When that day's file could not be read as the table was built, it is read once more first: its
+// totals are added to what was counted since; if it still cannot be read, it is renamed aside
+// (KeptAsideName) so that its bytes stay, and only then replaced. A file that can neither be read
+// nor renamed is never overwritten: the save fails and the totals stay in memory.
+[[nodiscard]] bool SaveDayFile(CounterState& state, const CivilDate& date, bool resetTotals,
+                               std::uint32_t retryMs = 0);
 
 // Empties the table and rebuilds it from today's file; sets savedUptimeMs when the file has its
-// running time. False when the file cannot be read or is cut short (what was read stays).
+// running time. False when the file is absent, cannot be read or is cut short (what was read
+// stays). A file that exists but stays unreadable is remembered, so that no save overwrites it.
 bool LoadDayFile(CounterState& state);
+
+// The name an unreadable day file is kept under: "20090313.bin.unreadable", then with "-2", "-3"
+// for later ones of the same day. The day-file rule accepts none of them.
+std::string KeptAsideName(std::string_view dayFileName, int ordinal);
 
 // Stores the saved totals of the matching entry of today's file into rxOut/txOut, leaving them
 // untouched when there is none. With a `claimant`, also when another live record holds that entry

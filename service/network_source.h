@@ -16,8 +16,9 @@ struct RawAdapter {
   std::string description;
   std::uint8_t address[kMaxPhysAddrBytes] = {};
   std::uint32_t addressLength = 0;
-  std::string firstIp;  // text of the first IPv4 address, "0.0.0.0" when it has none
+  std::string firstIp;  // text of the first IPv4 address, "0.0.0.0" or empty when it has none
   std::string adapterName;  // a GUID in braces; opens the adapter's device
+  std::uint32_t interfaceIndex = 0;  // the interface the adapter's counters are in; 0 unknown
 };
 
 // One row of the interface table, in table order.
@@ -26,6 +27,7 @@ struct InterfaceRow {
   std::uint32_t physAddrLength = 0;  // 0 for interfaces without a physical address (loopback)
   std::uint64_t inOctets = 0;
   std::uint64_t outOctets = 0;
+  std::uint32_t interfaceIndex = 0;  // the interface's index; 0 unknown
   bool filterInterface = false;  // a filter stacked on an adapter, sharing its physical address
 };
 

@@ -29,6 +29,7 @@ void TakeBaselines(ConnectionRecord& to, const ConnectionRecord& from) {
   to.rxBase = from.rxBase;
   to.txBase = from.txBase;
   to.baseTick = from.baseTick;
+  to.baseRow = from.baseRow;
   to.baseTickKnown = from.baseTickKnown;
   to.wideBase = from.wideBase;
   to.holdRx = from.holdRx;
@@ -54,9 +55,12 @@ bool Matches(const ConnectionRecord& r, const AdapterEntry& e) {
 void ReconcileEntry(CounterState& state, const AdapterEntry& e, bool reload) {
   const std::optional<std::size_t> index = state.table.Find(FieldText(e.adapterKey));
   if (!index) {
-    if (RecordPtr r = NewRecordFor(state, e)) state.table.Append(FieldText(e.adapterKey), std::move(r));
+    if (RecordPtr r = NewRecordFor(state, e)) {
+      state.table.At(state.table.Append(FieldText(e.adapterKey), std::move(r))).interfaceIndex = e.interfaceIndex;
+    }
     return;
   }
+  state.table.At(*index).interfaceIndex = e.interfaceIndex;
   std::vector<RecordPtr>& chain = state.table.At(*index).chain;
   // Records loaded from a day file have no description or adapter name until enumerated.
   if (FieldEmpty(chain.front()->description)) {
@@ -175,7 +179,9 @@ ConnectionRecord* UpdateHead(ConnectionRecord& h, const CounterReading& reading,
   // Without a baseline: all bits set (64-bit baselines), or anything in the high half (32-bit).
   const bool noBaseline = h.wideBase ? (h.rxBase == kNoBaseline || h.txBase == kNoBaseline)
                                      : ((h.rxBase >> 32) != 0 || (h.txBase >> 32) != 0);
-  if (!noBaseline && h.wideBase != reading.wide) {
+  // Baselines read from another interface's row say nothing about this one's counters.
+  const bool otherRow = !noBaseline && h.baseRow != reading.row;
+  if (!noBaseline && !otherRow && h.wideBase != reading.wide) {
     // A pass that reads the other table (one failed call of the 64-bit one) goes on from the same
     // counters: the 32-bit counters are the low halves of the 64-bit ones.
     h.rxBase = CarryBaseline(h.rxBase, rx, reading.wide);
@@ -183,12 +189,12 @@ ConnectionRecord* UpdateHead(ConnectionRecord& h, const CounterReading& reading,
     h.wideBase = reading.wide;
     h.holdRx = h.holdTx = false;
   }
-  if (!noBaseline && !rebaseline) {
+  if (!noBaseline && !otherRow && !rebaseline) {
     SettleHold(h.holdRx, h.rxHold, h.rxBase, rx);
     SettleHold(h.holdTx, h.txHold, h.txBase, tx);
   }
-  const bool dropped = !noBaseline && (rx < h.rxBase || tx < h.txBase);
-  const bool rebase = rebaseline || noBaseline || dropped;
+  const bool dropped = !noBaseline && !otherRow && (rx < h.rxBase || tx < h.txBase);
+  const bool rebase = rebaseline || noBaseline || dropped || otherRow;
   std::uint32_t intervalMs = kNominalPassMs;
   if (rebase) {
     if (dropped) {
@@ -202,6 +208,7 @@ ConnectionRecord* UpdateHead(ConnectionRecord& h, const CounterReading& reading,
     h.rxBase = rx;
     h.txBase = tx;
     h.wideBase = reading.wide;
+    h.baseRow = reading.row;
   } else if (h.baseTickKnown) {
     intervalMs = now - h.baseTick;
   }
@@ -228,6 +235,17 @@ ConnectionRecord* UpdateHead(ConnectionRecord& h, const CounterReading& reading,
   h.baseTick = now;
   h.baseTickKnown = true;
   return &h;
+}
+
+// Whether the table has a row of this physical address for the interface `index`.
+bool HasRowFor(const InterfaceTable& table, const InterfaceRow& like, std::uint32_t index) {
+  for (const InterfaceRow& r : table.rows) {
+    if (r.interfaceIndex == index && !r.filterInterface && r.physAddrLength == like.physAddrLength &&
+        std::memcmp(r.physAddr, like.physAddr, r.physAddrLength) == 0) {
+      return true;
+    }
+  }
+  return false;
 }
 
 bool SameIpIgnoringCase(std::string_view a, std::string_view b) {
@@ -272,10 +290,17 @@ bool SampleCounters(CounterState& state, bool rebaseline) {
     if (!index) continue;
     ConnectionTable::Entry& entry = state.table.At(*index);
     if (entry.sampledInPass == pass) continue;
+    // Another interface with the adapter's physical address: the adapter's own row is elsewhere
+    // in the table. Without it, the first row of the address stands in.
+    if (entry.interfaceIndex != 0 && row.interfaceIndex != entry.interfaceIndex &&
+        HasRowFor(state.rows, row, entry.interfaceIndex)) {
+      continue;
+    }
     entry.sampledInPass = pass;
-    ConnectionRecord& h = *UpdateHead(*entry.chain.front(),
-                                      CounterReading{row.inOctets, row.outOctets, state.rows.wideCounters},
-                                      rebaseline, now);
+    ConnectionRecord& h =
+        *UpdateHead(*entry.chain.front(),
+                    CounterReading{row.inOctets, row.outOctets, state.rows.wideCounters, row.interfaceIndex},
+                    rebaseline, now);
     // Every sixth pass a head without BSSID or SSID is asked again, as long as its adapter still has
     // the record's address.
     if (!refreshWireless || (!FieldEmpty(h.bssid) && !FieldEmpty(h.ssid))) continue;

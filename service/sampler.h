@@ -13,6 +13,7 @@ struct CounterReading {
   std::uint64_t rxOctets = 0;
   std::uint64_t txOctets = 0;
   bool wide = false;  // 64-bit counters; otherwise 32-bit counters that wrap at 4 GiB
+  std::uint32_t row = 0;  // interface index of the row read; baselines of another row never apply
 };
 
 // Matches the adapters present now to the chains, creating and reordering records. With `reload`

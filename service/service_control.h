@@ -2,17 +2,24 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace tral {
 
-enum class ServiceCommand { kInstall, kUninstall, kDebug, kRunService };
+enum class ServiceCommand { kInstall, kUninstall, kDebug, kRemoveHistory, kRunService };
 
-// The whole command-line tail compared with "installme", "uninstallme" and "debug", ignoring case;
-// anything else (the SCM's empty tail, extra blanks, further words) runs the service.
+// The whole command-line tail compared with "installme", "uninstallme" and "debug", ignoring case,
+// or "removehistory" followed by a folder (RemoveHistoryFolder); anything else (the SCM's empty
+// tail, extra blanks, further words) runs the service.
 ServiceCommand ParseServiceCommand(std::string_view tail);
+
+// The folder of "removehistory FOLDER" (the installer's removal of the history, run from a copy of
+// the program outside the folder once the programs are gone): the rest of the tail after one or
+// more blanks, without the double quotes around it. Empty for any other tail.
+std::string RemoveHistoryFolder(std::string_view tail);
 
 // Service states and controls with the values the service control manager uses.
 enum class ServiceState : std::uint32_t {
@@ -31,20 +38,31 @@ inline constexpr std::uint32_t kControlContinue = 3;
 inline constexpr std::uint32_t kControlInterrogate = 4;
 inline constexpr std::uint32_t kControlShutdown = 5;
 inline constexpr std::uint32_t kControlPreshutdown = 15;
+inline constexpr std::uint32_t kControlPowerEvent = 13;
 
 inline constexpr std::uint32_t kAcceptStopPauseContinue = 3;  // SERVICE_ACCEPT_STOP | _PAUSE_CONTINUE
 inline constexpr std::uint32_t kAcceptShutdown = 4;
+inline constexpr std::uint32_t kAcceptPowerEvent = 0x40;
 inline constexpr std::uint32_t kAcceptPreshutdown = 0x100;
 
-// Controls accepted in a state: none while starting; otherwise stop, pause/continue and the system's
-// shutdown notice, and its pre-shutdown notice where the system offers one (`preshutdownOffered`),
-// so that a shutdown or reboot ends the service through the same final save as a stop.
+// Controls accepted in a state: none while starting; otherwise stop, pause/continue, the system's
+// sleep and wake notices, and its shutdown notice, and its pre-shutdown notice where the system
+// offers one (`preshutdownOffered`), so that a shutdown or reboot ends the service through the same
+// final save as a stop.
 std::uint32_t ControlsAccepted(ServiceState state, bool preshutdownOffered);
 
 // The service's image path as registered: quoted when it contains a blank, so that the service
 // control manager cannot take a leading part of it ("C:\Program.exe") for the program; as it is
 // otherwise.
 std::string ServiceImagePath(std::string_view modulePath);
+
+// The longest path the system's wide-character calls accept, in characters with the terminator.
+inline constexpr std::uint32_t kMaxPathChars = 32768;
+
+// A path read through a call that fills a buffer of `size` characters and returns how many it
+// wrote, as GetModuleFileName does (0 on failure). A result that fills the buffer may have been
+// cut, so the buffer grows until the path fits; empty when it fails or never fits in kMaxPathChars.
+std::string ReadWholePath(const std::function<std::uint32_t(char* buffer, std::uint32_t size)>& fill);
 
 // Who owns an existing kernel object, as far as the starting instance can tell.
 enum class ObjectOwner {
@@ -81,6 +99,10 @@ enum class GuardVerdict {
 GuardVerdict JudgeStart(ServiceManagerView manager, std::optional<ObjectOwner> guardOwner);
 
 enum class ControlAction { kNone, kStop, kPause, kContinue };
+
+// What a power notice (the event type of the power control) asks of the worker.
+enum class PowerAction { kNone, kSuspend, kResume };
+PowerAction DecidePowerEvent(std::uint32_t eventType);
 
 struct ControlDecision {
   ControlAction action = ControlAction::kNone;

@@ -43,8 +43,6 @@ class DayFileReader {
   // The running time after the last group: only when all four bytes are there.
   [[nodiscard]] bool ReadUptime(std::uint32_t& uptimeMs);
 
-  std::size_t Position() const { return pos_; }
-
  private:
   bool Take(std::size_t n, const std::uint8_t*& p);
 

@@ -24,14 +24,8 @@ std::string_view FieldText(const char (&field)[N]) {
 template <std::size_t N>
 void SetFieldText(char (&field)[N], std::string_view text) {
   std::size_t n = text.size() < N - 1 ? text.size() : N - 1;
-  std::memcpy(field, text.data(), n);
+  if (n > 0) std::memcpy(field, text.data(), n);  // an empty view may have no data at all
   std::memset(field + n, 0, N - n);
-}
-
-inline void SetBoundedText(char* field, std::size_t width, std::string_view text) {
-  std::size_t n = text.size() < width - 1 ? text.size() : width - 1;
-  std::memcpy(field, text.data(), n);
-  std::memset(field + n, 0, width - n);
 }
 
 template <std::size_t N>

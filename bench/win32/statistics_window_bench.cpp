@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "bench/year_of_day_files.h"
-#include "monitor/app/win32/ansi_text_win32.h"
+#include "history/win32/ansi_text_win32.h"
 #include "monitor/framework/application.h"
 #include "monitor/resources/resource.h"
-#include "monitor/statistics/win32/local_date_win32.h"
+#include "history/win32/local_date_win32.h"
 #include "monitor/statistics/win32/statistic_dialog_win32.h"
 #include "bench/win32/bench_clock_win32.h"
 #include "shared/win32/unique_handle.h"
@@ -35,7 +35,7 @@ using tral::bench::kFirst;
 class DateByDate final : public tral::DayFileSource {
  public:
   explicit DateByDate(tral::DayFileSource& files) : files_(files) {}
-  bool ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override {
+  tral::DayFileRead ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override {
     return files_.ReadDayFile(date, bytes);
   }
 
@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
   }
   const std::string ini = run.dir + "bench.ini";
 
-  tral::ui::InitCommonControlsForMonitor();
+  tral::ui::InitCommonControlClasses();
   int status = 0;
   {
     tral::win32::CStatisticDlg dialog(run.dir, ini);

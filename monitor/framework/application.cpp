@@ -1,4 +1,4 @@
-// Application object of the monitor and common-controls registration.
+// The application object and common-controls registration.
 #include "monitor/framework/application.h"
 
 #include <commctrl.h>
@@ -8,7 +8,7 @@ namespace tral::ui {
 
 Application* Application::current_ = nullptr;
 
-Application::Application() { current_ = this; }
+Application::Application(std::string name) : name_(std::move(name)) { current_ = this; }
 
 Application::~Application() {
   if (current_ == this) current_ = nullptr;
@@ -25,6 +25,11 @@ HINSTANCE Application::Instance() {
   return ::GetModuleHandleA(nullptr);
 }
 
+const std::string& Application::Name() {
+  static const std::string kNone;
+  return current_ != nullptr ? current_->name_ : kNone;
+}
+
 std::vector<std::string> Application::Arguments() {
   std::vector<std::string> arguments;
   for (int i = 1; i < __argc; ++i) {
@@ -33,7 +38,7 @@ std::vector<std::string> Application::Arguments() {
   return arguments;
 }
 
-bool InitCommonControlsForMonitor() {
+bool InitCommonControlClasses() {
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
   controls.dwICC = ICC_DATE_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_BAR_CLASSES;

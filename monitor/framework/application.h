@@ -1,4 +1,4 @@
-// The monitor's application object: module instance, arguments, common controls.
+// The application object: module instance, program name, arguments, common controls.
 #pragma once
 
 #include <windows.h>
@@ -12,7 +12,8 @@ namespace tral::ui {
 // own modal loop inside InitInstance, and the process ends when InitInstance returns.
 class Application {
  public:
-  Application();
+  // `name` is the program's name: the caption of the framework's stock messages.
+  explicit Application(std::string name);
   virtual ~Application();
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
@@ -20,11 +21,10 @@ class Application {
   // Runs InitInstance and returns the process exit code (nothing reads it).
   int Run(HINSTANCE instance);
 
-  static Application* Current() { return current_; }
   // The module the resources come from.
   static HINSTANCE Instance();
-  // The program's name, the caption of the stock messages.
-  static const char* Name() { return "TraldenView"; }
+  // The running program's name, or empty when no application object exists (tests, benchmarks).
+  static const std::string& Name();
   // The arguments after the program name, as the C runtime split the command line.
   static std::vector<std::string> Arguments();
 
@@ -33,11 +33,13 @@ class Application {
 
  private:
   static Application* current_;
+  std::string name_;
   HINSTANCE instance_ = nullptr;
 };
 
-// Registers every common control class the monitor's windows use: date pickers, up-down controls,
-// the standard classes and tooltips. Needed on Windows before the first dialog with such a control.
-bool InitCommonControlsForMonitor();
+// Registers every common control class the framework's windows use: date pickers, up-down
+// controls, the standard classes and tooltips. Needed on Windows before the first dialog with such
+// a control.
+bool InitCommonControlClasses();
 
 }  // namespace tral::ui

@@ -47,7 +47,6 @@ class ListBox {
     return ::SendMessageA(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect)) !=
            LB_ERR;
   }
-  int ItemHeight() const { return static_cast<int>(::SendMessageA(hwnd_, LB_GETITEMHEIGHT, 0, 0)); }
 
  protected:
   HWND hwnd_ = nullptr;

@@ -35,7 +35,6 @@ class DataExchange {
  public:
   DataExchange(ExchangeControls& controls, bool save) : controls_(controls), save_(save) {}
 
-  bool Saving() const { return save_; }
   bool Failed() const { return failed_; }
 
   // Index of the selected drop-down entry (-1 when none).

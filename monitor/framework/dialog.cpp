@@ -60,7 +60,7 @@ class DialogExchangeControls final : public ExchangeControls {
   std::string Text(int id) override { return dialog_.ItemText(id); }
   void SetText(int id, std::string_view text) override { dialog_.SetItemText(id, text); }
   void ReportFailure(int id, const std::string& message) override {
-    ::MessageBoxA(dialog_.Handle(), message.c_str(), Application::Name(), MB_OK | MB_ICONEXCLAMATION);
+    ::MessageBoxA(dialog_.Handle(), message.c_str(), Application::Name().c_str(), MB_OK | MB_ICONEXCLAMATION);
     HWND edit = dialog_.Item(id);
     // WM_NEXTDLGCTL moves the focus the way the dialog manager does, default button included.
     ::SendMessageA(dialog_.Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
@@ -222,7 +222,7 @@ void Dialog::OnOK() {
 
 void Dialog::OnCancel() { EndDialog(IDCANCEL); }
 
-bool Dialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
+std::optional<LRESULT> Dialog::OnMessage(UINT, WPARAM, LPARAM) { return std::nullopt; }
 
 bool Dialog::PreTranslateMessage(MSG& message) {
   tooltips_.Relay(message);
@@ -233,7 +233,27 @@ void Dialog::DoDataExchange(DataExchange&) {}
 
 void Dialog::OnEnding(INT_PTR) {}
 
-void Dialog::SetMessageResult(LRESULT value) { ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, value); }
+INT_PTR Dialog::Answer(UINT message, LRESULT result) {
+  switch (message) {
+    // These few return their answer from the dialog procedure itself.
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+      return static_cast<INT_PTR>(result);
+    default:
+      // Every other answer goes through the result slot; TRUE says the message was handled.
+      ::SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+      return TRUE;
+  }
+}
 
 void Dialog::CreateTooltips(std::initializer_list<ToolText> tools) {
   if (!tooltips_ && !tooltips_.Create(hwnd_)) return;
@@ -274,11 +294,11 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LP
     return FALSE;
   }
   if ((message == WM_DRAWITEM || message == WM_MEASUREITEM) && self->ReflectToControl(message, wParam, lParam)) {
-    self->SetMessageResult(TRUE);
-    return TRUE;
+    return self->Answer(message, TRUE);
   }
-  INT_PTR result = FALSE;
-  if (self->OnMessage(message, wParam, lParam, result)) return result;
+  if (const std::optional<LRESULT> answer = self->OnMessage(message, wParam, lParam)) {
+    return self->Answer(message, *answer);
+  }
   if (message == WM_COMMAND) {
     self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
     return TRUE;

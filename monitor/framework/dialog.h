@@ -1,9 +1,10 @@
-// The monitor's dialog class: a dialog made from its template, run by its own modal loop.
+// The dialog class: a dialog made from its template, run by its own modal loop.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,7 +34,6 @@ class Dialog {
   // Ends every modal dialog running on top of this one, innermost first, with `result`, and the
   // message boxes those dialogs and this one have open.
   void EndModalChildren(INT_PTR result);
-  bool IsEnding() const { return ending_; }
 
   // Exchanges the controls with the members: save = true takes the controls into the members.
   // False when a check failed (its message has been shown and its control has the focus).
@@ -56,9 +56,10 @@ class Dialog {
   virtual void OnCommand(int id, int code, HWND control);
   virtual void OnOK();
   virtual void OnCancel();
-  // Every other message. Return true when handled; `result` is then the dialog procedure's
-  // return value (messages whose answer is a result set it with SetMessageResult and return TRUE).
-  virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
+  // Every other message. The message's answer when handled (the framework hands it back the way
+  // the message needs: returned directly for the colour and drag-icon messages, through the
+  // dialog's result slot for all others); nothing to leave the message to the dialog manager.
+  virtual std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // Sees every message of the modal loop before dispatch; true when consumed. The default relays
   // it to the dialog's tooltips.
   virtual bool PreTranslateMessage(MSG& message);
@@ -66,8 +67,6 @@ class Dialog {
   // The dialog ends with `result`; runs once, inside EndDialog.
   virtual void OnEnding(INT_PTR result);
 
-  // The answer of a message that returns its result through the dialog's result slot.
-  void SetMessageResult(LRESULT value);
   ToolTip& Tooltips() { return tooltips_; }
   // Creates the tooltips with the common balloon set-up and adds one tool per (id, text).
   struct ToolText {
@@ -79,6 +78,7 @@ class Dialog {
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   bool ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR Answer(UINT message, LRESULT result);
   void EndOwnedMessageBoxes();
 
   int templateId_;

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "monitor/app/window_position.h"
+#include "monitor/settings/window_position.h"
 
 namespace tral {
 

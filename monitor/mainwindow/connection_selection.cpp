@@ -151,7 +151,7 @@ MainView RebuildDisplay(SelectionState& state, const ConnectionList& list, const
   state.selectedBssid = std::string(FieldText(record->bssid));
 
   view.description = DisplayDescription(FieldText(record->description));
-  view.ipText = state.selectedIp;
+  view.ipText = state.selectedIp.empty() ? kNoIpv4Text : state.selectedIp;
   view.hardwareAddress = state.selectedKey;
   view.ssid = std::string(FieldText(record->ssid));
   view.bssid = state.selectedBssid;

@@ -6,13 +6,15 @@
 #include <string>
 #include <string_view>
 
-#include "monitor/app/monitor_settings.h"
+#include "monitor/settings/monitor_settings.h"
 #include "monitor/mainwindow/connection_list.h"
 #include "monitor/mainwindow/tick_source.h"
 
 namespace tral {
 
 inline constexpr char kNoInformationText[] = "No information available";
+// The IP field of a connection on an adapter without IPv4 (its traffic is counted all the same).
+inline constexpr char kNoIpv4Text[] = "no IPv4 address";
 // Suffix of descriptions some adapters report through a scheduler layer; it is cut for display.
 inline constexpr char kSchedulerSuffix[] = " - Packet Scheduler Miniport";
 // The follow-active rule moves only to a connection active this much more recently, and not

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "monitor/app/monitor_settings.h"
+#include "monitor/settings/monitor_settings.h"
 
 namespace tral {
 

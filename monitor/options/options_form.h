@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "monitor/app/monitor_settings.h"
+#include "monitor/settings/monitor_settings.h"
 #include "monitor/framework/data_exchange.h"
 
 namespace tral {

@@ -1,5 +1,5 @@
-// Resource and control ids of the monitor, shared by the resource script and the code.
-// Plain defines only: the resource compiler reads this file too.
+// Every id of the monitor in one place: resources, controls and commands (plain defines, which the
+// resource compiler reads too), and the private window messages and timers (for the code only).
 #ifndef TRALDENVIEW_RESOURCE_H
 #define TRALDENVIEW_RESOURCE_H
 
@@ -96,6 +96,7 @@
 #define IDC_STAT_DOWNLOAD_LABEL 1058
 #define IDC_STAT_UPLOAD_LABEL 1059
 #define IDC_STAT_UPTIME_LABEL 1060
+#define IDC_STAT_PROBLEM 1075
 
 // ---- Commands of the main window: system menu and tray menu ----
 #define IDM_ABOUTBOX 0x0010
@@ -103,5 +104,29 @@
 #define ID_TRAY_EXIT 32772
 #define ID_TRAY_ABOUT 32773
 #define ID_TRAY_HOMEPAGE 32774
+
+#if defined(_WIN32) && !defined(RC_INVOKED)
+#include <windows.h>
+
+namespace tral::win32 {
+
+// ---- Private window messages ----
+// Asks the running main window to save its position and close (sent by "uninstallme").
+inline constexpr UINT kCloseRequestMessage = WM_USER + 3;
+// Sent to the statistics window whenever a check mark flips; it shows the totals again.
+inline constexpr UINT kStatisticTotalsMessage = WM_USER + 32;
+// The notification-area icon's callback.
+inline constexpr UINT kTrayNotifyMessage = WM_APP + 11;
+// Posted by the poll thread when a poll has finished.
+inline constexpr UINT kPollDoneMessage = WM_APP + 20;
+
+// ---- Timers of the main window, and the icon in the notification area ----
+inline constexpr UINT_PTR kClickTimerId = 22;  // tells a single click on the tray icon from a double click
+inline constexpr UINT_PTR kRefreshTimerId = 45;  // the poll, every `refresh` seconds
+inline constexpr UINT_PTR kHideTimerId = 46;  // hides the window after it was minimised to the tray
+inline constexpr UINT kTrayIconId = IDR_TRAYMENU;  // the icon's id is the id of its menu
+
+}  // namespace tral::win32
+#endif  // RC_INVOKED
 
 #endif  // TRALDENVIEW_RESOURCE_H

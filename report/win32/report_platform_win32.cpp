@@ -1,5 +1,9 @@
 // traldenreport's system layer on Windows: the installed service's folder from its registration,
 // day files read as the statistics window reads them, texts converted from the ANSI code page.
+// rand_s: random numbers from the system's generator, for the temporary file's name.
+#define _CRT_RAND_S
+#include <stdlib.h>
+
 #include <windows.h>
 
 #include <fcntl.h>
@@ -7,8 +11,9 @@
 
 #include <cstdio>
 
-#include "monitor/app/win32/ansi_text_win32.h"
-#include "monitor/statistics/win32/day_file_source_win32.h"
+#include "history/win32/ansi_text_win32.h"
+#include "history/win32/day_file_source_win32.h"
+#include "history/win32/local_date_win32.h"
 #include "report/report_platform.h"
 #include "shared/names.h"
 #include "shared/win32/unique_handle.h"
@@ -20,15 +25,6 @@ namespace {
 using win32::UniqueFile;
 using win32::UniqueFind;
 using win32::UniqueRegKey;
-
-std::string SystemMessage(DWORD code) {
-  char text[512] = {};
-  DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                             sizeof text, nullptr);
-  while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.')) --n;
-  if (n == 0) return "error " + std::to_string(code);
-  return std::string(text, n);
-}
 
 std::string WithBackslash(std::string folder) {
   if (!folder.empty() && folder.back() != '\\' && folder.back() != '/' && folder.back() != ':') folder += '\\';
@@ -67,11 +63,7 @@ std::optional<std::string> ServiceImagePath() {
 
 }  // namespace
 
-CivilDate LocalToday() {
-  SYSTEMTIME now{};
-  ::GetLocalTime(&now);
-  return CivilDate{now.wYear, now.wMonth, now.wDay};
-}
+CivilDate LocalToday() { return win32::TodayLocalDate(); }
 
 std::string DefaultFolder() {
   const std::optional<std::string> image = ServiceImagePath();
@@ -84,11 +76,11 @@ std::string DefaultFolder() {
 
 std::optional<std::string> FolderProblem(const std::string& folder) {
   const DWORD attributes = ::GetFileAttributesA(folder.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return SystemMessage(::GetLastError());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return win32::SystemErrorText(::GetLastError());
   if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return "it is not a folder";
   WIN32_FIND_DATAA found{};
   UniqueFind find(::FindFirstFileA((WithBackslash(folder) + "*").c_str(), &found));
-  if (!find && ::GetLastError() != ERROR_FILE_NOT_FOUND) return SystemMessage(::GetLastError());
+  if (!find && ::GetLastError() != ERROR_FILE_NOT_FOUND) return win32::SystemErrorText(::GetLastError());
   return std::nullopt;
 }
 
@@ -116,26 +108,43 @@ std::string TextToConsole(std::string_view text) { return std::string(text); }
 void UseBinaryStandardOutput() { _setmode(_fileno(stdout), _O_BINARY); }
 
 bool WriteAtomically(const std::string& path, const std::string& content, std::string& error) {
-  const std::string temp = path + ".tmp" + std::to_string(::GetCurrentProcessId());
-  bool ok = false;
-  {
-    UniqueFile file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
-    if (!file) {
-      error = SystemMessage(::GetLastError());
+  // A fresh file of an unpredictable name, created exclusively (CREATE_NEW fails on any name that
+  // is there already, a link included) in the target's folder, so a file or link made there
+  // beforehand by someone else is never written through. The rename then replaces the target in
+  // one step. A name taken by chance is tried again with other random digits.
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    unsigned int random[2] = {};
+    if (rand_s(&random[0]) != 0 || rand_s(&random[1]) != 0) {
+      error = "no random numbers for a temporary file name";
       return false;
     }
-    DWORD written = 0;
-    ok = ::WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
-         written == content.size() && ::FlushFileBuffers(file.Get());
-    if (!ok) error = SystemMessage(::GetLastError());
+    char suffix[24];
+    std::snprintf(suffix, sizeof suffix, ".%08x%08x", random[0], random[1]);
+    const std::string temp = path + suffix;
+    bool ok = false;
+    {
+      UniqueFile file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+      if (!file) {
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) continue;
+        error = win32::SystemErrorText(code);
+        return false;
+      }
+      DWORD written = 0;
+      ok = ::WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+           written == content.size() && ::FlushFileBuffers(file.Get());
+      if (!ok) error = win32::SystemErrorText(::GetLastError());
+    }
+    if (ok && !::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      ok = false;
+      error = win32::SystemErrorText(::GetLastError());
+    }
+    if (!ok) ::DeleteFileA(temp.c_str());
+    return ok;
   }
-  if (ok && !::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    ok = false;
-    error = SystemMessage(::GetLastError());
-  }
-  if (!ok) ::DeleteFileA(temp.c_str());
-  return ok;
+  error = "no free temporary file name beside it";
+  return false;
 }
 
 }  // namespace tral::report

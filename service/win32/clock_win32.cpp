@@ -7,6 +7,8 @@ namespace tral::win32 {
 
 std::uint32_t Win32Clock::TickCount() { return ::GetTickCount(); }
 
+void Win32Clock::Pause(std::uint32_t ms) { ::Sleep(ms); }
+
 CivilDate Win32Clock::LocalDate() {
   SYSTEMTIME now;
   ::GetLocalTime(&now);

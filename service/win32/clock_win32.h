@@ -9,6 +9,7 @@ class Win32Clock final : public Clock {
  public:
   std::uint32_t TickCount() override;
   CivilDate LocalDate() override;
+  void Pause(std::uint32_t ms) override;
 };
 
 }  // namespace tral::win32

@@ -9,6 +9,7 @@
 #include "service/counting_loop.h"
 #include "service/win32/clock_win32.h"
 #include "service/win32/day_file_store_win32.h"
+#include "service/win32/event_log_win32.h"
 #include "service/win32/network_source_win32.h"
 #include "service/win32/rate_block_win32.h"
 #include "shared/names.h"
@@ -107,12 +108,13 @@ bool Park(HANDLE stopEvent, const WorkerPause& pause) {
 
 }  // namespace
 
-DWORD RunCounter(HANDLE stopEvent, const WorkerPause* pause, IncidentSink* incidents) {
+DWORD RunCounter(HANDLE stopEvent, const WorkerPause* pause, const WorkerPower* power) {
   WinsockSession winsock;
   Win32NetworkSource net;
   Win32DayFileStore store(ExecutableDirectory());
   Win32Clock clock;
   CounterState state(net, store, clock);
+  state.incidents = &ServiceIncidents();
   CountingLoop loop;
 
   ChangeWatch* watch = ChangeWatch::Create();
@@ -121,20 +123,24 @@ DWORD RunCounter(HANDLE stopEvent, const WorkerPause* pause, IncidentSink* incid
   // Publishing problems never stop the counting: without the block's objects the loop counts and
   // saves all the same, and tries to make them again at every iteration.
   BlockObjects objects;
-  objects.CreateMissing(incidents);
-  BlockAnswerer answerer(objects, incidents);
+  objects.CreateMissing(state.incidents);
+  BlockAnswerer answerer(objects, state.incidents);
 
   for (;;) {
     const DWORD timeout = BeginIteration(state, loop);
-    if (!objects.Ready()) objects.CreateMissing(incidents);
+    if (!objects.Ready()) objects.CreateMissing(state.incidents);
 
-    HANDLE list[5];
+    HANDLE list[7];
     DWORD count = 0;
     list[count++] = stopEvent;
-    // The pause comes before the request: a wait reports the lowest signalled handle, and a client
-    // asking without pause would otherwise keep the worker answering after PAUSE.
+    // The pause and the system's sleep come before the request: a wait reports the lowest
+    // signalled handle, and a client asking without pause would otherwise keep them waiting.
     const DWORD pauseIndex = pause ? count : MAXDWORD;
     if (pause) list[count++] = pause->request;
+    const DWORD suspendIndex = power ? count : MAXDWORD;
+    if (power) list[count++] = power->suspending;
+    const DWORD resumeIndex = power ? count : MAXDWORD;
+    if (power) list[count++] = power->resumed;
     const DWORD requestIndex = objects.request ? count : MAXDWORD;
     if (objects.request) list[count++] = objects.request.Get();
     Arm(watch->address, NotifyAddrChange);
@@ -159,6 +165,10 @@ DWORD RunCounter(HANDLE stopEvent, const WorkerPause* pause, IncidentSink* incid
       } else if (index == routeIndex) {
         reason = WakeReason::kRouteChange;
         watch->route.armed = false;
+      } else if (index == suspendIndex) {
+        reason = WakeReason::kSuspending;
+      } else if (index == resumeIndex) {
+        reason = WakeReason::kResumed;
       } else if (index == pauseIndex) {
         // The wake-up that ends the pause is a timed pass: one period of running time, and the
         // first sample credits the traffic of the paused time.
@@ -166,14 +176,16 @@ DWORD RunCounter(HANDLE stopEvent, const WorkerPause* pause, IncidentSink* incid
         NoteResumed(loop);
       }
     }
-    if (!AfterWake(state, loop, reason, bothArmed, answerer)) break;
+    const bool goOn = AfterWake(state, loop, reason, bothArmed, answerer);
+    if (reason == WakeReason::kSuspending) ::SetEvent(power->saved);
+    if (!goOn) break;
   }
 
-  FinishCounting(state, loop);
+  const bool saved = FinishCounting(state, loop);
   answerer.Block().view.Reset();
   answerer.Block().section.Reset();
   ChangeWatch::Release(watch);
-  return 0;
+  return saved ? 0 : kFinalSaveFailed;
 }
 
 }  // namespace tral::win32

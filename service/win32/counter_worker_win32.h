@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include "service/incidents.h"
-
 namespace tral::win32 {
 
 // Unnamed auto-reset events through which the service holds the worker during a pause. The worker
@@ -17,10 +15,19 @@ struct WorkerPause {
   HANDLE resume = nullptr;  // set by the control handler to continue
 };
 
+// Unnamed auto-reset events through which the control handler tells the worker of the system's
+// sleep: before it the worker saves, after it it reads the adapters again and takes new baselines.
+struct WorkerPower {
+  HANDLE suspending = nullptr;  // set by the control handler when the system is about to sleep
+  HANDLE saved = nullptr;  // set by the worker once it has saved for the sleep
+  HANDLE resumed = nullptr;  // set by the control handler when the system has woken
+};
+
 // Runs the counting worker until `stopEvent` is signalled, then saves today's file, empties the
 // table and releases the block. The day files and the INI are those beside the executable.
-// `pause` may be null (debug mode has no pause). Persistent publishing problems go to `incidents`,
-// which may be null. Returns 0.
-DWORD RunCounter(HANDLE stopEvent, const WorkerPause* pause, IncidentSink* incidents = nullptr);
+// `pause` and `power` may be null (debug mode has neither). Returns 0 when everything counted was
+// saved at the end, kFinalSaveFailed otherwise.
+inline constexpr DWORD kFinalSaveFailed = 1;
+DWORD RunCounter(HANDLE stopEvent, const WorkerPause* pause, const WorkerPower* power = nullptr);
 
 }  // namespace tral::win32

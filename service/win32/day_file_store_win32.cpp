@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "service/day_files.h"
+#include "service/service_control.h"
 #include "shared/names.h"
 #include "shared/win32/unique_handle.h"
 
@@ -23,21 +24,6 @@ constexpr DWORD kKeepDaysBufferBytes = 19;
 bool IsPlainName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." &&
          name.find_first_of("\\/:") == std::string::npos && name.find('\0') == std::string::npos;
-}
-
-// The running executable's full path, however long.
-std::string ModulePath() {
-  std::string path(MAX_PATH, '\0');
-  for (;;) {
-    const DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return std::string();
-    if (n < path.size()) {
-      path.resize(n);
-      return path;
-    }
-    if (path.size() >= 32768) return std::string();  // longer than any path Windows allows
-    path.resize(path.size() * 2);
-  }
 }
 
 // Writes all bytes to a new file of that path with no sharing, then flushes and closes it; any
@@ -62,8 +48,12 @@ bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes
 
 }  // namespace
 
+std::string ExecutablePath() {
+  return ReadWholePath([](char* buffer, std::uint32_t size) { return ::GetModuleFileNameA(nullptr, buffer, size); });
+}
+
 std::string ExecutableDirectory() {
-  std::string path = ModulePath();
+  std::string path = ExecutablePath();
   const std::size_t slash = path.rfind('\\');
   if (slash == std::string::npos) return std::string();
   path.resize(slash + 1);
@@ -71,7 +61,7 @@ std::string ExecutableDirectory() {
 }
 
 std::string ServiceIniPath() {
-  std::string path = ModulePath();
+  std::string path = ExecutablePath();
   if (path.empty()) return path;
   // Only a dot in the file name itself counts as the start of the extension.
   const std::size_t slash = path.rfind('\\');
@@ -84,17 +74,23 @@ std::string ServiceIniPath() {
 Win32DayFileStore::Win32DayFileStore(std::string directory, std::string iniPath)
     : directory_(std::move(directory)), iniPath_(std::move(iniPath)) {}
 
-bool Win32DayFileStore::Read(const std::string& name, std::vector<std::uint8_t>& out) {
+ReadResult Win32DayFileStore::Read(const std::string& name, std::vector<std::uint8_t>& out) {
   out.clear();
-  if (!IsPlainName(name)) return false;
+  if (!IsPlainName(name)) return ReadResult::kAbsent;  // no file of the directory has such a name
   const std::string path = directory_ + name;
   UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
+  if (!file) {
+    // Only a file that is not there is absent; anything else (in use, access denied, a folder of
+    // that name) is a file that exists and must not be overwritten unread.
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadResult::kAbsent
+                                                                         : ReadResult::kUnreadable;
+  }
   LARGE_INTEGER size;
   if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
       static_cast<std::uint64_t>(size.QuadPart) > kMaxDayFileBytes) {
-    return false;
+    return ReadResult::kUnreadable;
   }
   out.resize(static_cast<std::size_t>(size.QuadPart));
   std::size_t done = 0;
@@ -105,28 +101,43 @@ bool Win32DayFileStore::Read(const std::string& name, std::vector<std::uint8_t>&
     // Writers are shut out while we hold the file, so it cannot end before its size.
     if (!::ReadFile(file.Get(), out.data() + done, want, &got, nullptr) || got == 0) {
       out.clear();
-      return false;
+      return ReadResult::kUnreadable;
     }
     done += got;
   }
-  return true;
+  return ReadResult::kRead;
 }
 
-bool Win32DayFileStore::Replace(const std::string& name, std::span<const std::uint8_t> bytes) {
-  if (!IsPlainName(name) || bytes.size() > kMaxDayFileBytes) return false;
+ReplaceResult Win32DayFileStore::Replace(const std::string& name, std::span<const std::uint8_t> bytes) {
+  if (!IsPlainName(name) || bytes.size() > kMaxDayFileBytes) return ReplaceResult::kFailed;
   const std::string temporaryName = SaveTemporaryName(name);
-  if (temporaryName == name || !IsPlainName(temporaryName)) return false;
+  if (temporaryName == name || !IsPlainName(temporaryName)) return ReplaceResult::kFailed;
   const std::string temporary = directory_ + temporaryName;
   const std::string target = directory_ + name;
   // Readers see the old file or the new one, never a part: the new content is complete and on disk
-  // before the rename. A reader holding the old file makes the rename fail, and the caller saves
-  // again later with its totals intact.
-  if (!WriteWholeFile(temporary, bytes) ||
-      !::MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  // before the rename.
+  if (!WriteWholeFile(temporary, bytes)) {
     ::DeleteFileA(temporary.c_str());
-    return false;
+    return ReplaceResult::kFailed;
   }
-  return true;
+  if (::MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return ReplaceResult::kReplaced;
+  }
+  // A program holding the old file without sharing its deletion refuses the rename (as a sharing
+  // violation, or as access denied where the folder itself is writable, as the temporary showed):
+  // the caller may try again in a moment, with its totals intact.
+  const DWORD error = ::GetLastError();
+  ::DeleteFileA(temporary.c_str());
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED
+             ? ReplaceResult::kBusy
+             : ReplaceResult::kFailed;
+}
+
+bool Win32DayFileStore::Rename(const std::string& from, const std::string& to) {
+  if (!IsPlainName(from) || !IsPlainName(to)) return false;
+  const std::string source = directory_ + from;
+  const std::string target = directory_ + to;
+  return ::MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 std::vector<std::string> Win32DayFileStore::List(const std::string& pattern) {

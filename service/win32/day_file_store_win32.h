@@ -10,6 +10,9 @@
 
 namespace tral::win32 {
 
+// The running executable's full path, however long; empty when it cannot be had whole.
+std::string ExecutablePath();
+
 // The directory of the running executable, with its trailing backslash.
 std::string ExecutableDirectory();
 
@@ -25,8 +28,9 @@ class Win32DayFileStore final : public DayFileStore {
   // `directory` ends with a backslash; `iniPath` is the full path of the service INI.
   explicit Win32DayFileStore(std::string directory, std::string iniPath = ServiceIniPath());
 
-  bool Read(const std::string& name, std::vector<std::uint8_t>& out) override;
-  bool Replace(const std::string& name, std::span<const std::uint8_t> bytes) override;
+  ReadResult Read(const std::string& name, std::vector<std::uint8_t>& out) override;
+  ReplaceResult Replace(const std::string& name, std::span<const std::uint8_t> bytes) override;
+  bool Rename(const std::string& from, const std::string& to) override;
   std::vector<std::string> List(const std::string& pattern) override;
   bool Remove(const std::string& name) override;
   std::string ReadKeepDaysText() override;

@@ -160,7 +160,10 @@ Win32NetworkSource::~Win32NetworkSource() = default;
 bool Win32NetworkSource::ReadAdapterList(std::vector<RawAdapter>& out) {
   out.clear();
   ULONG size = 0;
-  if (::GetAdaptersInfo(nullptr, &size) != ERROR_BUFFER_OVERFLOW || size > kMaxTableBytes) return false;
+  const DWORD sized = ::GetAdaptersInfo(nullptr, &size);
+  // No adapter with IPv4 at all (an IPv6-only machine) is an empty list here, not a failure.
+  if (sized == ERROR_NO_DATA) return AddAdaptersWithoutIpv4(out);
+  if (sized != ERROR_BUFFER_OVERFLOW || size > kMaxTableBytes) return false;
   // Two spare bytes beyond the size asked for; the buffer is kept for the next call.
   ULONG capacity = size + 2;
   if (adapterInfo_.size() * 8 < capacity) adapterInfo_.resize((capacity + 7) / 8);
@@ -175,6 +178,43 @@ bool Win32NetworkSource::ReadAdapterList(std::vector<RawAdapter>& out) {
     r.firstIp = std::string(
         BoundedText(a->IpAddressList.IpAddress.String, sizeof a->IpAddressList.IpAddress.String));
     r.adapterName = std::string(BoundedText(a->AdapterName, sizeof a->AdapterName));
+    r.interfaceIndex = a->Index;
+  }
+  return AddAdaptersWithoutIpv4(out);
+}
+
+bool Win32NetworkSource::AddAdaptersWithoutIpv4(std::vector<RawAdapter>& out) {
+  // The list above holds only adapters bound to IPv4; one whose IPv4 is switched off appears only
+  // in the list of all adapters. Where that list cannot be had, the IPv4 adapters stand alone.
+  constexpr ULONG kFlags = GAA_FLAG_SKIP_UNICAST | GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST |
+                           GAA_FLAG_SKIP_DNS_SERVER | GAA_FLAG_SKIP_FRIENDLY_NAME;
+  ULONG size = 0;
+  if (::GetAdaptersAddresses(AF_UNSPEC, kFlags, nullptr, nullptr, &size) != ERROR_BUFFER_OVERFLOW ||
+      size > kMaxTableBytes) {
+    return true;
+  }
+  ULONG capacity = size + 2;
+  if (adapterAddresses_.size() * 8 < capacity) adapterAddresses_.resize((capacity + 7) / 8);
+  capacity = static_cast<ULONG>(adapterAddresses_.size() * 8);
+  auto* list = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(adapterAddresses_.data());
+  if (::GetAdaptersAddresses(AF_UNSPEC, kFlags, nullptr, list, &capacity) != NO_ERROR) return true;
+  const std::size_t withIpv4 = out.size();
+  for (const IP_ADAPTER_ADDRESSES* a = list; a != nullptr; a = a->Next) {
+    const DWORD index = a->IfIndex != 0 ? a->IfIndex : a->Ipv6IfIndex;
+    if (a->PhysicalAddressLength == 0 || index == 0) continue;
+    bool listed = false;
+    for (std::size_t i = 0; i < withIpv4 && !listed; ++i) listed = out[i].interfaceIndex == index;
+    if (listed) continue;
+    RawAdapter& r = out.emplace_back();
+    if (a->Description != nullptr) {
+      char text[MAX_ADAPTER_DESCRIPTION_LENGTH + 4] = {};
+      ::WideCharToMultiByte(CP_ACP, 0, a->Description, -1, text, sizeof text - 1, nullptr, nullptr);
+      r.description = std::string(BoundedText(text, sizeof text));
+    }
+    r.addressLength = a->PhysicalAddressLength < kMaxPhysAddrBytes ? a->PhysicalAddressLength : kMaxPhysAddrBytes;
+    std::memcpy(r.address, a->PhysicalAddress, r.addressLength);
+    if (a->AdapterName != nullptr) r.adapterName = std::string(BoundedText(a->AdapterName, MAX_ADAPTER_NAME_LENGTH + 4));
+    r.interfaceIndex = index;
   }
   return true;
 }
@@ -202,6 +242,7 @@ bool Win32NetworkSource::ReadWideTable(InterfaceTable& out) {
     CopyPhysAddr(r, row.PhysicalAddress, row.PhysicalAddressLength);
     r.inOctets = row.InOctets;
     r.outOctets = row.OutOctets;
+    r.interfaceIndex = row.InterfaceIndex;
     r.filterInterface = row.InterfaceAndOperStatusFlags.FilterInterface != 0;
   }
   return true;
@@ -226,6 +267,7 @@ bool Win32NetworkSource::ReadClassicTable(InterfaceTable& out) {
     CopyPhysAddr(r, row.bPhysAddr, row.dwPhysAddrLen);
     r.inOctets = row.dwInOctets;
     r.outOctets = row.dwOutOctets;
+    r.interfaceIndex = row.dwIndex;
   }
   return true;
 }

@@ -38,6 +38,8 @@ class Win32NetworkSource final : public NetworkSource {
  private:
   bool ReadWideTable(InterfaceTable& out);
   bool ReadClassicTable(InterfaceTable& out);
+  // Appends the adapters with a physical address that the IPv4 adapter list lacks.
+  bool AddAdaptersWithoutIpv4(std::vector<RawAdapter>& out);
   bool EnsureWlanClient();
 
   // The wireless service's client handle, closed through the library that opened it.
@@ -65,6 +67,7 @@ class Win32NetworkSource final : public NetworkSource {
   // aligned.
   std::vector<std::uint64_t> classicTable_;
   std::vector<std::uint64_t> adapterInfo_;
+  std::vector<std::uint64_t> adapterAddresses_;
 
   // The wireless service's library is optional; it is loaded and its client opened on first use.
   // Declared before the client so that the client is closed before the library is freed.

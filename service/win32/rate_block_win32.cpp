@@ -26,6 +26,8 @@ Created Take(HANDLE handle) { return Created{handle, ::GetLastError()}; }
 // that only the service (or our own account) can be. Reports why it is not kept.
 bool Adopt(UniqueKernelHandle& slot, Created created, const char* name, IncidentSink* incidents) {
   UniqueKernelHandle object(created.handle);
+  const std::string error = " (error " + std::to_string(created.error) + ")";
+  std::string why = std::string(name) + " could not be created" + error;
   Incident problem = Incident::kCannotPublish;
   if (object) {
     const ObjectOwner owner =
@@ -35,12 +37,13 @@ bool Adopt(UniqueKernelHandle& slot, Created created, const char* name, Incident
       return true;
     }
     problem = Incident::kObjectsSquatted;
+    why = std::string(name) + " was made by a program of another account; monitors get no answer until it is gone";
   } else if (created.error == ERROR_ACCESS_DENIED || created.error == ERROR_INVALID_HANDLE) {
-    problem = Incident::kObjectsSquatted;  // taken with an access list against us, or by another kind
+    // Taken with an access list against us, or by another kind of object.
+    problem = Incident::kObjectsSquatted;
+    why = std::string(name) + " is held by an object the service may not use" + error;
   }
-  if (incidents) {
-    incidents->Report(problem, std::string(name) + " (error " + std::to_string(created.error) + ")");
-  }
+  if (incidents) incidents->Report(problem, why);
   return false;
 }
 
@@ -66,7 +69,10 @@ bool MapSection(RateBlockSection& block, std::size_t needed, IncidentSink* incid
   }
   block.view.Reset(::MapViewOfFile(block.section.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
   if (!block.view) {
-    if (incidents) incidents->Report(Incident::kCannotPublish, std::string(name) + " cannot be mapped");
+    if (incidents) {
+      const std::string error = std::to_string(::GetLastError());
+      incidents->Report(Incident::kCannotPublish, std::string(name) + " could not be mapped (error " + error + ")");
+    }
     block.section.Reset();
     return false;
   }

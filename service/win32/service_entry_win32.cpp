@@ -12,6 +12,7 @@
 #include "service/service_control.h"
 #include "service/win32/counter_worker_win32.h"
 #include "service/win32/day_file_store_win32.h"
+#include "service/win32/event_log_win32.h"
 #include "service/win32/object_owner_win32.h"
 #include "shared/names.h"
 #include "shared/win32/marker_file_win32.h"
@@ -47,6 +48,11 @@ struct ServiceContext {
   UniqueKernelHandle parked;
   UniqueKernelHandle resume;
   WorkerPause pause;
+  UniqueKernelHandle suspending;
+  UniqueKernelHandle savedForSleep;
+  UniqueKernelHandle resumed;
+  WorkerPower power;
+  std::atomic<DWORD> workerResult{0};  // RunCounter's result once the worker has ended
 
   std::mutex statusLock;
   SERVICE_STATUS status{};
@@ -54,16 +60,13 @@ struct ServiceContext {
   bool preshutdownOffered = false;  // the system sends a pre-shutdown notice to services that ask
 
   UniqueKernelHandle debugDone;  // set when RunCounter has returned in debug mode
-  IncidentSink* incidents = nullptr;  // where persistent failures are written down; none when null
 };
 
 ServiceContext g;
 
-std::string ModulePath() {
-  char path[MAX_PATH + 1] = {};
-  const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return std::string(path, n < MAX_PATH ? n : MAX_PATH);
-}
+constexpr DWORD kSleepSaveWaitMs = 2000;  // how long a sleep notice waits for the worker's save
+constexpr DWORD kServiceStopSaveFailed = 1;  // service-specific exit code: the final save failed
+constexpr DWORD kServiceStopWorkerHung = 2;  // the worker had not ended within the stop's time
 
 bool StartThroughManager(SC_HANDLE manager, const char* name) {
   UniqueServiceHandle service(::OpenServiceA(manager, name, SERVICE_ALL_ACCESS));
@@ -72,7 +75,7 @@ bool StartThroughManager(SC_HANDLE manager, const char* name) {
 }
 
 DWORD WINAPI WorkerRoutine(LPVOID) {
-  RunCounter(g.stopEvent, &g.pause, g.incidents);
+  g.workerResult = RunCounter(g.stopEvent, &g.pause, g.power.suspending ? &g.power : nullptr);
   if (g.completion) ::SetEvent(g.completion.Get());
   return 0;
 }
@@ -113,7 +116,7 @@ bool MendRegistrationAndAskPreshutdown() {
   ::QueryServiceConfigA(service.Get(), nullptr, 0, &needed);
   std::vector<std::uint8_t> buffer(needed);
   auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-  const std::string module = ModulePath();
+  const std::string module = ExecutablePath();
   if (canChange && needed != 0 && ::QueryServiceConfigA(service.Get(), config, needed, &needed) &&
       config->lpBinaryPathName != nullptr && module == config->lpBinaryPathName) {
     const std::string quoted = ServiceImagePath(module);
@@ -216,7 +219,9 @@ int RunCountingInstance(bool debug) {
   UniqueKernelHandle ownStop;  // the stop event when the guard's name is held by someone else
   HANDLE stop = guard.event.Get();
   if (verdict == GuardVerdict::kSquatted) {
-    if (g.incidents) g.incidents->Report(Incident::kObjectsSquatted, kServiceEventName);
+    ServiceIncidents().Report(Incident::kObjectsSquatted,
+                              std::string(kServiceEventName) + " is held by another program; the service counts "
+                              "with a stop event of its own");
     // Whoever holds that event may set it: the worker listens to an event of its own instead.
     ownStop.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
     if (!ownStop) return 0;
@@ -227,11 +232,12 @@ int RunCountingInstance(bool debug) {
     JoinConsole();
     g.debugDone.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     ::SetConsoleCtrlHandler(DebugConsoleHandler, TRUE);
-    RunCounter(stop, nullptr, g.incidents);
+    const DWORD result = RunCounter(stop, nullptr);
     if (g.debugDone) ::SetEvent(g.debugDone.Get());
     // The stop event closes on return: no console event may signal it after that.
     ::SetConsoleCtrlHandler(DebugConsoleHandler, FALSE);
     g.stopEvent = nullptr;
+    return result == 0 ? 0 : 1;  // 1: something counted could not be saved
   } else {
     char name[sizeof kServiceName];
     ::lstrcpynA(name, kServiceName, sizeof name);
@@ -308,16 +314,17 @@ bool RemoveCounterService(const char* name) {
   return ::DeleteService(service.Get());
 }
 
-void RemoveCounterData() {
-  ::DeleteFileA(ServiceIniPath().c_str());
-  Win32DayFileStore store(ExecutableDirectory());
+void RemoveCounterData(const std::string& directory, const std::string& iniPath) {
+  ::DeleteFileA(iniPath.c_str());
+  Win32DayFileStore store(directory, iniPath);
+  // Exactly the day files: a user's "notes.bin" or "20260230.bin" in the folder stays.
   for (const std::string& name : store.List("*.bin")) {
-    if (HasDayFileSuffix(name)) store.Remove(name);
+    if (IsDayFileName(name)) store.Remove(name);
   }
   RemoveInterruptedSaves(store);
 }
 
-bool ReportServiceStatus(DWORD state, DWORD exitCode, DWORD checkPoint, DWORD waitHint) {
+bool ReportServiceStatus(DWORD state, DWORD exitCode, DWORD checkPoint, DWORD waitHint, DWORD specificCode) {
   BOOL ok;
   {
     std::lock_guard<std::mutex> lock(g.statusLock);
@@ -325,7 +332,7 @@ bool ReportServiceStatus(DWORD state, DWORD exitCode, DWORD checkPoint, DWORD wa
     g.status.dwCurrentState = state;
     g.status.dwControlsAccepted = ControlsAccepted(static_cast<ServiceState>(state), g.preshutdownOffered);
     g.status.dwWin32ExitCode = exitCode;
-    g.status.dwServiceSpecificExitCode = 0;
+    g.status.dwServiceSpecificExitCode = exitCode == ERROR_SERVICE_SPECIFIC_ERROR ? specificCode : 0;
     g.status.dwCheckPoint = checkPoint;
     g.status.dwWaitHint = waitHint;
     g.state = static_cast<ServiceState>(state);
@@ -335,7 +342,7 @@ bool ReportServiceStatus(DWORD state, DWORD exitCode, DWORD checkPoint, DWORD wa
   return ok;
 }
 
-DWORD WINAPI CounterControlHandler(DWORD control, DWORD, LPVOID, LPVOID) {
+DWORD WINAPI CounterControlHandler(DWORD control, DWORD eventType, LPVOID, LPVOID) {
   const ControlDecision decision = DecideControl(g.state.load(), control);
   switch (decision.action) {
     case ControlAction::kStop:
@@ -352,6 +359,19 @@ DWORD WINAPI CounterControlHandler(DWORD control, DWORD, LPVOID, LPVOID) {
       ReportServiceStatus(SERVICE_RUNNING, 0, 0, 0);
       return NO_ERROR;
     case ControlAction::kNone: {
+      if (control == kControlPowerEvent && g.power.suspending) {
+        // Sleep: the worker saves first (the system may never wake up); wake: it reads the adapters
+        // again. Power notices are answered NO_ERROR, which never refuses a sleep.
+        const PowerAction power = DecidePowerEvent(eventType);
+        if (power == PowerAction::kSuspend) {
+          ::ResetEvent(g.power.saved);
+          ::SetEvent(g.power.suspending);
+          ::WaitForSingleObject(g.power.saved, kSleepSaveWaitMs);
+        } else if (power == PowerAction::kResume) {
+          ::SetEvent(g.power.resumed);
+        }
+        return NO_ERROR;
+      }
       // The state the service is really in, as last reported.
       std::lock_guard<std::mutex> lock(g.statusLock);
       ::SetServiceStatus(g.statusHandle, &g.status);
@@ -383,6 +403,12 @@ void WINAPI CounterServiceMain(DWORD, LPSTR*) {
       g.pauseRequest.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
       g.parked.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
       g.resume.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+      g.suspending.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+      g.savedForSleep.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+      g.resumed.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+      if (g.suspending && g.savedForSleep && g.resumed) {
+        g.power = WorkerPower{g.suspending.Get(), g.savedForSleep.Get(), g.resumed.Get()};
+      }
       if (g.pauseRequest && g.parked && g.resume) {
         g.pause = WorkerPause{g.pauseRequest.Get(), g.parked.Get(), g.resume.Get()};
         g.worker.Reset(::CreateThread(nullptr, 0, WorkerRoutine, nullptr, 0, nullptr));
@@ -393,16 +419,27 @@ void WINAPI CounterServiceMain(DWORD, LPSTR*) {
     }
   }
   DWORD checkPoint = 2;
-  StopWorkerAndWait(g.stopEvent, g.worker.Get(), kStopLimitMs, kStopPollMs,
-                    [&] { ReportServiceStatus(SERVICE_STOP_PENDING, 0, checkPoint++, kPendingWaitHintMs); });
-  if (g.statusHandle) ReportServiceStatus(SERVICE_STOPPED, 0, 0, 0);
+  const bool ended = StopWorkerAndWait(g.stopEvent, g.worker.Get(), kStopLimitMs, kStopPollMs, [&] {
+    ReportServiceStatus(SERVICE_STOP_PENDING, 0, checkPoint++, kPendingWaitHintMs);
+  });
+  // The stop tells what became of the final save: the system's log then says the service stopped
+  // with an error instead of a stop that quietly lost the day.
+  const DWORD specific = !ended ? kServiceStopWorkerHung : g.workerResult != 0 ? kServiceStopSaveFailed : 0;
+  if (g.statusHandle) {
+    ReportServiceStatus(SERVICE_STOPPED, specific ? ERROR_SERVICE_SPECIFIC_ERROR : NO_ERROR, 0, 0, specific);
+  }
 }
 
 int RunServiceProgram(std::string_view commandTail) {
   switch (ParseServiceCommand(commandTail)) {
     case ServiceCommand::kInstall: {
       CreateMarker(kInstallMarker);
-      const std::string path = ServiceImagePath(ModulePath());
+      // A path that could not be read whole, or that names no file (characters the ANSI code page
+      // lacks), would register a service that never starts.
+      const std::string module = ExecutablePath();
+      if (module.empty() || ::GetFileAttributesA(module.c_str()) == INVALID_FILE_ATTRIBUTES) return 1;
+      RegisterAsEventSource(module);
+      const std::string path = ServiceImagePath(module);
       if (InstallCounterService(kServiceName, path.c_str(), true, false, kServiceDescription)) {
         CreateMarker(kInstalledMarker);
         StartCounterService(kServiceName);
@@ -417,9 +454,16 @@ int RunServiceProgram(std::string_view commandTail) {
       // it has stopped, or that last save would bring today's file back.
       if (StopCounterService(kServiceName)) WaitForServiceStopped(kServiceName, kUninstallStopWaitMs);
       ::Sleep(200);
-      RemoveCounterData();
+      RemoveCounterData(ExecutableDirectory(), ServiceIniPath());
       RemoveCounterService(kServiceName);
+      UnregisterAsEventSource();
       return 0;
+    case ServiceCommand::kRemoveHistory: {
+      std::string folder = RemoveHistoryFolder(commandTail);
+      if (folder.back() != '\\') folder += '\\';
+      RemoveCounterData(folder, folder + kServiceIniName);
+      return 0;
+    }
     case ServiceCommand::kDebug:
       return RunCountingInstance(true);
     case ServiceCommand::kRunService:

@@ -24,9 +24,9 @@ bool StopCounterService(const char* name);
 bool WaitForServiceStopped(const char* name, DWORD timeoutMs);
 // Sends a stop (result ignored), then deletes the service; the success of the deletion.
 bool RemoveCounterService(const char* name);
-// Deletes the service INI, every "*.bin" file beside the executable and the temporaries that
-// interrupted saves left there.
-void RemoveCounterData();
+// Deletes the service INI, every day file (a name the day-file rule accepts) of `directory` (ending
+// in a backslash) and the temporaries that interrupted saves left there; nothing else.
+void RemoveCounterData(const std::string& directory, const std::string& iniPath);
 
 // The service main routine handed to the dispatcher; the arguments are not used.
 void WINAPI CounterServiceMain(DWORD argc, LPSTR* argv);
@@ -46,7 +46,8 @@ inline constexpr DWORD kPreshutdownTimeoutMs = 15000;
 inline constexpr DWORD kSystemPreshutdownTimeoutMs = 180000;
 // Fills the status record (controls accepted by state) and reports it; on failure the service main
 // routine is woken to end the service.
-bool ReportServiceStatus(DWORD state, DWORD exitCode, DWORD checkPoint, DWORD waitHint);
+// `specificCode` is the service-specific exit code when `exitCode` is ERROR_SERVICE_SPECIFIC_ERROR.
+bool ReportServiceStatus(DWORD state, DWORD exitCode, DWORD checkPoint, DWORD waitHint, DWORD specificCode = 0);
 
 // The entry point's work for a command-line tail; returns the process exit code.
 int RunServiceProgram(std::string_view commandTail);

@@ -1,12 +1,12 @@
 # Fault campaign against the real TraldenMeter.exe under Wine, in a private namespace pair with
 # traffic flowing all the time: SIGKILL at random moments while saves happen, a full disk and a
-# read-only folder, damaged day files at start, squatted guard and block names, and the service control
-# manager's view of a service installed in a folder with a blank in its name, restarted beside names
-# that other programs hold.
+# read-only folder, damaged day files at start, squatted guard and block names, a request flood, a
+# clock that jumps years ahead and back (libfaketime), and the service control manager's view of a
+# service installed in a folder with a blank in its name, restarted beside names other programs hold.
 #
 #   faults_e2e.py --exe ... --client ... --prefix ... --scripts ... --scratch ...
-#                 [--kills N] [--longest-run S] [--only kills,disk,damaged,squat,scm]
-#                 [--own-pair] [--seed N]
+#                 [--kills N] [--longest-run S] [--flood-seconds S]
+#                 [--only kills,disk,damaged,squat,flood,clock,scm] [--own-pair] [--seed N]
 import argparse
 import json
 import os
@@ -18,10 +18,12 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from wine_lab import IP_SERVICE, Checks, Client, Lab, day_file_bytes, day_file_name, mac_key, run
+from wine_lab import (IP_SERVICE, Checks, Client, Lab, day_file_bytes, day_file_name, decode_day_file, mac_key, run,
+                      saves_during)
 
 SERVICE_RUNNING, SERVICE_STOPPED = 4, 1
-SCENARIOS = ("kills", "disk", "damaged", "squat", "scm")
+SCENARIOS = ("kills", "disk", "damaged", "squat", "flood", "clock", "scm")
+FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 
 
 def parse_args():
@@ -30,6 +32,7 @@ def parse_args():
         ap.add_argument(name, required=True)
     ap.add_argument("--kills", type=int, default=5)
     ap.add_argument("--longest-run", type=float, default=8.0, help="seconds a run lasts at most before its kill")
+    ap.add_argument("--flood-seconds", type=float, default=12.0, help="how long the request flood lasts")
     ap.add_argument("--only", default=",".join(SCENARIOS))
     ap.add_argument("--own-pair", action="store_true", help="namespaces tmF1/tmF2 with their own lock")
     ap.add_argument("--seed", type=int, default=None)
@@ -251,52 +254,58 @@ def kills(lab, args, checks, rng):
 
 
 # ---- full disk and read-only folder ----
-def wait_save_after(path, t, timeout=20):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        if os.path.exists(path) and os.path.getmtime(path) > t:
-            return True
-        time.sleep(0.1)
-    return False
-
-
 def disk(lab, args, checks, folder):
-    """`folder` is a small filesystem of its own, mounted before the lab's server started."""
+    """`folder` is a small filesystem of its own, mounted before the lab's server started. Saves come
+    every 41 timed passes, so the save moments here are the stops: each run is ended with Ctrl+C."""
     exe = os.path.join(folder, "TraldenMeter.exe")
     with open(args.exe, "rb") as src, open(exe, "wb") as dst:
         dst.write(src.read())
     today = os.path.join(folder, day_file_name())
     traffic, poller = Traffic(lab), Poller(lab, args.client)
     pid = start_debug(lab, exe, poller, checks, "small disk")
-    if pid and checks.true("a first save on the small disk", wait_save_after(today, 0)):
-        for fault in ("full disk", "read-only folder"):
+    try:
+        if pid:
+            checks.eq("Ctrl+C ends the first run on the small disk with 0", lab.ctrl_c(pid), 0)
+            pid = None
+            checks.true("a first save on the small disk", whole(read(today)) is not None)
+        for fault in ("full disk", "read-only folder") if whole(read(today)) is not None else ():
+            pid = start_debug(lab, exe, poller, checks, fault)
+            if not pid:
+                break
             if fault == "full disk":
                 run(["dd", "if=/dev/zero", "of=" + os.path.join(folder, "filler"), "bs=4096"], check=False)
             else:
                 run(["chattr", "+i", folder])  # nothing can be created, renamed or deleted in it, by anyone
             good = read(today)
             counted_then = poller.last_answer()[1]
-            time.sleep(12)  # three saves at least
+            time.sleep(3)
             checks.true(fault + ": the service keeps answering", bool(poller.answers_since(time.time() - 1)))
             checks.true(fault + ": and keeps counting", poller.last_answer()[1] > counted_then)
+            checks.eq(fault + ": the stop says that the day could not be saved", lab.ctrl_c(pid), 1)
+            pid = None
             checks.true(fault + ": the good day file stays in place", read(today) == good and whole(good) is not None)
             checks.eq(fault + ": no temporaries", temporaries(folder), [])
             if fault == "full disk":
                 os.remove(os.path.join(folder, "filler"))
             else:
                 run(["chattr", "-i", folder])
-            t_back = time.time()
+            pid = start_debug(lab, exe, poller, checks, fault + " gone")
+            if not pid:
+                break
+            time.sleep(1.5)
             counted = poller.last_answer()[1]
-            saved = wait_save_after(today, t_back)
+            checks.eq(fault + ": once it is gone, the stop saves", lab.ctrl_c(pid), 0)
+            pid = None
             groups = whole(read(today))
-            checks.true(fault + ": once it is gone, everything counted meanwhile is saved",
-                        saved and groups is not None and received(groups) >= counted,
+            checks.true(fault + ": from the good file on, with everything counted since",
+                        groups is not None and received(groups) >= max(counted, received(whole(good))),
                         f"saved {received(groups) if groups else None}, counted {counted}")
-        checks.eq("Ctrl+C ends debug on the small disk", lab.ctrl_c(pid), 0)
-        checks.true("the final save is whole", whole(read(today)) is not None)
         checks.eq("no temporaries at the end", temporaries(folder), [])
-    traffic.stop()
-    poller.stop()
+    finally:
+        if pid:
+            kill(lab, pid)
+        traffic.stop()
+        poller.stop()
 
 
 # ---- damaged day files before a start ----
@@ -378,6 +387,122 @@ def squat(lab, args, checks):
     poller.stop()
 
 
+def terminal_output(lab, pid):
+    """What a program started on a terminal has written to it so far."""
+    import select
+    fd = next(f for p, f in lab.children if p == pid)
+    out = b""
+    while select.select([fd], [], [], 0.3)[0]:
+        try:
+            chunk = os.read(fd, 65536)
+        except OSError:
+            break
+        if not chunk:
+            break
+        out += chunk
+    return out.decode("utf-8", "replace")
+
+
+# ---- a program floods requests: answered, but the saves follow the clock ----
+def flood(lab, args, checks):
+    svc, exe = service_copy(lab, args.exe, "flood")
+    today = os.path.join(svc, day_file_name())
+    traffic, poller = Traffic(lab), Poller(lab, args.client, 200)
+    pid = start_debug(lab, exe, poller, checks, "flood")
+    if pid:
+        t = time.time()
+        flooder = lab.popen(args.client, "flood", str(int(args.flood_seconds * 1000)))
+        saves = saves_during(today, flooder)
+        requests = json.loads(flooder.stdout.read().strip().splitlines()[-1])["requests"]
+        answered = len([a for a in poller.answers_since(t) if a[0] <= time.time()])
+        # A timed save every 41 passes of about a second: the flood's seconds / 41, and one more
+        # where the flood straddles a save moment.
+        most = int(args.flood_seconds / 41) + 1
+        checks.true(f"{args.flood_seconds:.0f} s of request flood: at most {most} saves", saves <= most,
+                    f"{saves} saves for {requests} requests")
+        checks.true("other clients are answered during the flood", answered > 0)
+        print(f"FIGURES flood_seconds={args.flood_seconds:.0f} requests_set={requests} saves={saves} "
+              f"poll_answers={answered}")
+        checks.eq("Ctrl+C after the flood ends debug with 0", lab.ctrl_c(pid), 0)
+    traffic.stop()
+    poller.stop()
+
+
+# ---- the clock jumps years ahead and comes back ----
+def clock(lab, args, checks):
+    if not os.path.exists(FAKETIME):
+        print("skipped clock: libfaketime is not installed")
+        return
+    client = Client(lab, args.client)
+    svc, exe = service_copy(lab, args.exe, "clock")
+    key = mac_key(lab.mac)
+    jump_days = 1830
+    earlier = [day_file_name(time.time() - n * 86400) for n in (2, 1)]
+    for name in earlier:
+        with open(os.path.join(svc, name), "wb") as f:
+            f.write(day_file_bytes([(key, [("10.9.9.9", "", "", 4242, 42)])], 1000))
+    with open(os.path.join(svc, "TraldenMeter.ini"), "w") as f:
+        f.write("[OPTIONS]\r\nkeepdays=3\r\n")
+    offset = os.path.join(lab.scratch, "faketime.rc")
+
+    def set_offset(text):
+        with open(offset, "w") as f:
+            f.write(text + "\n")
+
+    def totals():
+        snap = client.snapshot()[1]
+        return [(r["ip"], r["rxTotal"], r["txTotal"]) for g in (snap or {"groups": []})["groups"] for r in g]
+
+    def wait_totals(want, timeout=15):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            got = totals()
+            if got == want:
+                return got
+            time.sleep(0.3)
+        return totals()
+
+    set_offset("+0")
+    # Only the service's own clock jumps; its tick count and every other program keep the real time.
+    # Wine writes what a program reports to the event log on its debug channel "eventlog".
+    env = {"LD_PRELOAD": FAKETIME, "FAKETIME_TIMESTAMP_FILE": offset, "FAKETIME_NO_CACHE": "1",
+           "DONT_FAKE_MONOTONIC": "1", "NO_FAKE_STAT": "1", "WINEDEBUG": "-all,warn+eventlog"}
+    k0 = lab.quiet_counters()
+    pid = lab.start_on_terminal(exe, "debug", env=env)
+    if not checks.true("debug with a clock of its own answers", client.wait_for_snapshot() is not None):
+        return
+    lab.traffic(50, 800)
+    k1 = lab.quiet_counters()
+    before = (IP_SERVICE, k1[0] - k0[0], k1[1] - k0[1])
+    checks.eq("counted before the jump", wait_totals([before]), [before])
+    set_offset(f"+{jump_days}d")
+    checks.eq("after the jump the day starts empty", wait_totals([]), [])
+    lab.traffic(30, 700)
+    k2 = lab.quiet_counters()
+    ahead = (IP_SERVICE, k2[0] - k1[0], k2[1] - k1[1])
+    checks.eq("counted on the day the clock jumped to", wait_totals([ahead]), [ahead])
+    checks.eq("no day file was pruned by the jump", [os.path.exists(os.path.join(svc, n)) for n in earlier],
+              [True, True])
+    set_offset("+0")
+    checks.eq("back on the right day, its totals are there again", wait_totals([before]), [before])
+    lab.traffic(20, 600)
+    k3 = lab.quiet_counters()
+    day = (IP_SERVICE, k1[0] - k0[0] + k3[0] - k2[0], k1[1] - k0[1] + k3[1] - k2[1])
+    checks.eq("counting goes on from them", wait_totals([day]), [day])
+    log = terminal_output(lab, pid)
+    checks.eq("two jumps within the hour make one entry in the Application log", log.count("The local date moved"), 1)
+    checks.eq("Ctrl+C ends it with 0", lab.ctrl_c(pid), 0)
+    with open(os.path.join(svc, day_file_name()), "rb") as f:
+        checks.eq("today's file holds the day's traffic, none of the jump's", decode_day_file(f.read())[0],
+                  [(key, [(IP_SERVICE, "", "", day[1], day[2])])])
+    future = os.path.join(svc, day_file_name(time.time() + jump_days * 86400))
+    with open(future, "rb") as f:
+        checks.eq("the day the clock jumped to has its own file", decode_day_file(f.read())[0],
+                  [(key, [(IP_SERVICE, "", "", ahead[1], ahead[2])])])
+    checks.eq("and still no day file was pruned", [os.path.exists(os.path.join(svc, n)) for n in earlier],
+              [True, True])
+
+
 # ---- under the service control manager, from a folder with a blank in its name ----
 def scm(lab, args, checks):
     svc, exe = service_copy(lab, args.exe, "program files")
@@ -393,7 +518,9 @@ def scm(lab, args, checks):
         return
     rc, st = client.call("svc-status")
     # Wine offers pre-shutdown notices: stop 1, pause/continue 2, shutdown 4, pre-shutdown 0x100.
-    checks.eq("the service asks for the shutdown and pre-shutdown notices", st and st["controlsAccepted"], 0x107)
+    # And the power notices (0x40), to save before a sleep and read the adapters again after it.
+    checks.eq("the service asks for the shutdown, pre-shutdown and power notices", st and st["controlsAccepted"],
+              0x147)
     # Only the system sends these notices: a program asking for them is refused, as it should be.
     for control in (5, 15):
         rc, answer = client.call("svc-control", str(control))
@@ -453,6 +580,10 @@ def main():
                     damaged(lab, args, checks, rng)
                 elif scenario == "squat":
                     squat(lab, args, checks)
+                elif scenario == "flood":
+                    flood(lab, args, checks)
+                elif scenario == "clock":
+                    clock(lab, args, checks)
                 else:
                     scm(lab, args, checks)
     finally:

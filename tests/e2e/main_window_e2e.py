@@ -12,7 +12,7 @@ from fractions import Fraction
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from ui_lab import MAIN_CLASS, MAIN_TITLE, UiLab, eventually, ui_test_args
-from wine_lab import IP_SERVICE, Checks, Client
+from wine_lab import IP6_SERVICE, IP_SERVICE, Checks, Client
 
 WS_EX_TOPMOST = 0x8
 VK_ESCAPE = 0x1B
@@ -301,6 +301,16 @@ def main():
         back = time.time() - clicked
         checks.true("then the active connection is shown again", shown == moved and 5 <= back <= 9,
                     f"{shown} after {back:.1f} s")
+        pinger.terminate()
+        pinger.wait()
+
+        # ---- an IPv6-only network: its traffic is counted and shown, the IP field says why it is empty ----
+        lab.make_ipv6_only()
+        pinger = lab.steady_traffic(IP6_SERVICE)
+        shown = eventually(lambda: text(lab, hwnd, 1007), lambda ip: ip == "no IPv4 address", timeout=30, interval=0.3)
+        checks.eq("a connection without IPv4 is shown with \"no IPv4 address\"", shown, "no IPv4 address")
+        time.sleep(1)
+        print("screenshot:", lab.screenshot("main_window_ipv6", d("window", hwnd)["rect"]))
         pinger.terminate()
         pinger.wait()
 

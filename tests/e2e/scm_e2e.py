@@ -11,6 +11,7 @@ from wine_lab import (IP_SERVICE, Checks, Client, Lab, copy_service, day_file_by
                       decode_day_file, mac_key, service_test_args)
 
 SERVICE_STOPPED, SERVICE_STOP_PENDING, SERVICE_RUNNING, SERVICE_PAUSED = 1, 3, 4, 7
+EVENT_SOURCE_KEY = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\QTraldenMeterService"
 STOP, PAUSE, CONTINUE, INTERROGATE = 1, 2, 3, 4
 
 
@@ -49,6 +50,13 @@ def main():
                 "tag": 0, "dependencies": "", "account": "LocalSystem", "displayName": "QTraldenMeterService",
                 "description": "Network data counter service", "preshutdownMs": 15000})
         checks.true("the service runs", client.wait_for_state(SERVICE_RUNNING))
+        for _ in range(3):  # reg.exe is asked again when it gives no answer (seen once here, on a busy machine)
+            source = lab.wine("reg", "query", EVENT_SOURCE_KEY, "/v", "EventMessageFile")
+            if source.returncode == 0 and source.stdout.strip():
+                break
+        checks.true("installme makes the service an event source of the Application log, its messages in itself",
+                    source.returncode == 0 and lab.windows_path(exe).lower() in source.stdout.lower(),
+                    f"{source.returncode}: {source.stdout} {source.stderr}")
         checks.eq("it answers with an empty snapshot", client.wait_for_snapshot(), {"groups": []})
 
         # ---- "installme" again: creation fails, the service is started all the same ----
@@ -144,9 +152,12 @@ def main():
         else:
             checks.true("two connections after the move", False, str(after))
 
-        extra = ["20000101.bin", "foo.bin", "TraldenMeter.ini", "20200101.tmp", "keep.txt", "x.binary"]
+        # Only day files go: a user's files that merely end in ".bin" stay, and so does a folder.
+        extra = ["20000101.bin", "19991231.BIN", "foo.bin", "backup.BIN", "20260230.bin", "TraldenMeter.ini",
+                 "20200101.tmp", "keep.txt", "x.binary"]
         for name in extra:
             open(os.path.join(svc, name), "wb").close()
+        os.makedirs(os.path.join(svc, "old.bin"))
         r = lab.wine(exe, "uninstallme")
         checks.eq("uninstallme exits with 0", r.returncode, 0)
         checks.true("marker tmeter_uin.txt", os.path.isfile(marker("tmeter_uin.txt")))
@@ -154,7 +165,9 @@ def main():
         checks.eq("the service is deleted", rc, 2)
         time.sleep(2)  # a last save of a service still stopping would show up now
         checks.eq("every day file, the INI and the temporaries are gone; other files stay",
-                  sorted(os.listdir(svc)), ["TraldenMeter.exe", "keep.txt", "x.binary"])
+                  sorted(os.listdir(svc)), sorted(["TraldenMeter.exe", "keep.txt", "x.binary", "foo.bin",
+                                                   "backup.BIN", "20260230.bin", "old.bin"]))
+        checks.true("and the event source is gone", lab.wine("reg", "query", EVENT_SOURCE_KEY).returncode != 0)
 
     return checks.finish()
 

@@ -167,6 +167,9 @@ def main():
         checks.eq("totals of the four days, as summed from the bytes written", shown(),
                   totals(rows) + [uptime_text(uptime)])
         checks.eq("uptime of the four days; the damaged day adds none", shown()[2], "36 hours and 6 minutes")
+        damaged = day_name(today - datetime.timedelta(days=2))
+        checks.eq("the damaged day file is named", d("text", stats, 1075).get("text"),
+                  f"Counted in part, damaged: {damaged}")
         rect = d("window", stats)["rect"]
         shot = lab.screenshot("statistics", rect)
         print("screenshot:", shot)
@@ -190,6 +193,21 @@ def main():
         d("click", stats, 1052)
         time.sleep(0.5)
         checks.eq("Refresh counts again with every row checked", shown()[:2], totals(rows))
+
+        # ---- a day file another program holds is named, not counted as a quiet day ----
+        yesterday = today - datetime.timedelta(days=1)
+        held = d("hold", "Z:" + os.path.join(lab.app_dir, day_name(yesterday)).replace("/", "\\"))
+        d("click", stats, 1052)
+        time.sleep(0.5)
+        held_rows, held_uptime = expected(written, [day for day in span if day != yesterday])
+        checks.eq("a held day file is not counted and is named with the damaged one",
+                  [held.get("held"), d("text", stats, 1075).get("text")] + shown(),
+                  [True, f"Not counted, could not be read: {day_name(yesterday)}; Counted in part, damaged: {damaged}"]
+                  + totals(held_rows) + [uptime_text(held_uptime)])
+        d("release")
+        d("click", stats, 1052)
+        time.sleep(0.5)
+        checks.eq("released, it counts again", shown(), totals(rows) + [uptime_text(uptime)])
 
         # ---- day view and day steps ----
         d("click", stats, 1022)

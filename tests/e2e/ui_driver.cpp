@@ -214,6 +214,9 @@ HWND FocusOf(HWND window) {
 
 std::string Error(const std::string& what) { return "{\"error\": " + Json(what) + "}"; }
 
+// Files the driver holds open without sharing, as another program may, until "release".
+std::vector<HANDLE> held;
+
 std::string Run(const Args& a) {
   const std::string& op = a[0];
   auto need = [&](std::size_t n) { return a.size() >= n + 1; };
@@ -330,6 +333,16 @@ std::string Run(const Args& a) {
     return "{\"tips\": [" + tips + "]}";
   }
 
+  if (op == "hold" && need(1)) {
+    HANDLE file = CreateFileA(a[1].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) held.push_back(file);
+    return "{\"held\": " + std::string(Bool(file != INVALID_HANDLE_VALUE)) + "}";
+  }
+  if (op == "release") {
+    for (HANDLE file : held) CloseHandle(file);
+    held.clear();
+    return "{\"released\": true}";
+  }
   // The rest address a window that must exist.
   if (!need(1)) return Error("usage");
   HWND window = ToHwnd(a[1]);

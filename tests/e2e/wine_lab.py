@@ -19,6 +19,8 @@ SKIP = 77
 NS_SERVICE, NS_PEER = "tmC1", "tmC2"
 IF_SERVICE, IF_PEER = "tmC1v0", "tmC2v0"
 IP_SERVICE, IP_PEER = "198.18.0.1", "198.18.0.2"
+# Unique local addresses of the pair once it is made IPv6-only.
+IP6_SERVICE, IP6_PEER = "fd00:18::1", "fd00:18::2"
 # The namespaces are system-wide: runs from other build directories wait for this lock.
 LOCK_PATH = "/tmp/tmC-netns.lock"
 
@@ -204,9 +206,30 @@ class Lab:
         raise RuntimeError("the veth's counters do not settle")
 
     def traffic(self, count=100, size=1000, target=IP_SERVICE):
-        """Echo requests from the peer to the service side (and their replies)."""
-        run(["ip", "netns", "exec", self.ns_peer, "ping", "-q", "-c", str(count), "-i", "0.01", "-s", str(size),
-             target])
+        """Echo requests from the peer to the service side (and their replies), IPv6 ones to an IPv6 target."""
+        family = ["-6"] if ":" in target else []
+        run(["ip", "netns", "exec", self.ns_peer, "ping", *family, "-q", "-c", str(count), "-i", "0.01", "-s",
+             str(size), target])
+
+    def make_ipv6_only(self):
+        """Takes the pair's IPv4 addresses away and gives both sides IPv6 ones instead, with fixed
+        neighbours and no address of their own making (no link-local address, no router
+        solicitations, no duplicate address detection): only the echo traffic moves the counters."""
+        for ns, dev, ip in ((self.ns_service, self.if_service, IP6_SERVICE), (self.ns_peer, self.if_peer, IP6_PEER)):
+            run(["ip", "-n", ns, "addr", "flush", "dev", dev])
+            run(["ip", "netns", "exec", ns, "sysctl", "-qw", f"net.ipv6.conf.{dev}.addr_gen_mode=1",
+                 f"net.ipv6.conf.{dev}.accept_ra=0", f"net.ipv6.conf.{dev}.router_solicitations=0",
+                 f"net.ipv6.conf.{dev}.dad_transmits=0", f"net.ipv6.conf.{dev}.mldv1_unsolicited_report_interval=10",
+                 f"net.ipv6.conf.{dev}.mldv2_unsolicited_report_interval=10", f"net.ipv6.conf.{dev}.disable_ipv6=0"])
+            run(["ip", "-n", ns, "addr", "add", ip + "/64", "dev", dev, "nodad"])
+        peer_mac = self.ns_cat(self.ns_peer, f"/sys/class/net/{self.if_peer}/address").strip()
+        run(["ip", "-n", self.ns_service, "-6", "neigh", "replace", IP6_PEER, "lladdr", peer_mac, "dev",
+             self.if_service, "nud", "permanent"])
+        run(["ip", "-n", self.ns_peer, "-6", "neigh", "replace", IP6_SERVICE, "lladdr", self.mac, "dev",
+             self.if_peer, "nud", "permanent"])
+        # Joining the addresses' multicast groups sends a few listener reports (10 ms apart now);
+        # they are over long before the counters are read.
+        time.sleep(1)
 
     def move_service_address(self, new_ip):
         """Gives the service side's veth another address, with a fixed neighbour entry for it."""
@@ -237,11 +260,12 @@ class Lab:
             return rest
         return os.path.join(self.prefix, "drive_" + drive) + rest
 
-    def start_on_terminal(self, *args):
-        """Starts a Windows program on a pseudo-terminal, as if typed into a terminal."""
+    def start_on_terminal(self, *args, env=None):
+        """Starts a Windows program on a pseudo-terminal, as if typed into a terminal; `env` adds to
+        the lab's environment."""
         pid, fd = pty.fork()
         if pid == 0:
-            os.execvpe("ip", ["ip", "netns", "exec", self.ns_service, WINE64, *args], self.env)
+            os.execvpe("ip", ["ip", "netns", "exec", self.ns_service, WINE64, *args], dict(self.env, **(env or {})))
         self.children.append((pid, fd))
         return pid
 
@@ -298,6 +322,24 @@ class Client:
                 return True
             time.sleep(0.2)
         return False
+
+
+def saves_during(path, proc, poll_s=0.002):
+    """Counts the replacements of a file (each save renames a new file over it) while `proc` runs."""
+    def version():
+        try:
+            st = os.stat(path)
+            return (st.st_ino, st.st_mtime_ns)
+        except FileNotFoundError:
+            return None
+    last, saves = version(), 0
+    while proc.poll() is None:
+        now = version()
+        if now is not None and now != last:
+            saves += 1
+        last = now
+        time.sleep(poll_s)
+    return saves
 
 
 # ---- day files, decoded and encoded by hand ----

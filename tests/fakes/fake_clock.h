@@ -12,6 +12,7 @@ class FakeClock final : public Clock {
 
   std::uint32_t TickCount() override { return tick; }
   CivilDate LocalDate() override { return date; }
+  void Pause(std::uint32_t ms) override { tick += ms; }
 };
 
 }  // namespace tral::fakes

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,21 +16,38 @@ class FakeDayStore final : public DayFileStore {
   std::map<std::string, std::vector<std::uint8_t>> files;
   std::string keepDays = "0";
   bool replaceFails = false;
+  int busyReplaces = 0;  // this many replaces from now on meet a file held by another program
+  std::set<std::string> unreadable;  // files that exist but cannot be read
+  std::set<std::string> unrenamable;  // files that cannot be renamed
   int replaces = 0;
   int reads = 0;
 
-  bool Read(const std::string& name, std::vector<std::uint8_t>& out) override {
+  ReadResult Read(const std::string& name, std::vector<std::uint8_t>& out) override {
     ++reads;
+    out.clear();
     auto it = files.find(name);
-    if (it == files.end()) return false;
+    if (it == files.end()) return ReadResult::kAbsent;
+    if (unreadable.contains(name)) return ReadResult::kUnreadable;
     out = it->second;
-    return true;
+    return ReadResult::kRead;
   }
 
-  bool Replace(const std::string& name, std::span<const std::uint8_t> bytes) override {
+  ReplaceResult Replace(const std::string& name, std::span<const std::uint8_t> bytes) override {
     ++replaces;
-    if (replaceFails) return false;
+    if (busyReplaces > 0) {
+      --busyReplaces;
+      return ReplaceResult::kBusy;
+    }
+    if (replaceFails || unreadable.contains(name)) return ReplaceResult::kFailed;
     files[name].assign(bytes.begin(), bytes.end());
+    return ReplaceResult::kReplaced;
+  }
+
+  bool Rename(const std::string& from, const std::string& to) override {
+    if (!files.contains(from) || files.contains(to) || unrenamable.contains(from)) return false;
+    files[to] = std::move(files[from]);
+    files.erase(from);
+    if (unreadable.erase(from) != 0) unreadable.insert(to);
     return true;
   }
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """The installer package end to end under Wine: its tables read with msiinfo; a silent install into
 a fresh copy of the build's Wine prefix (the service registered as "installme" registers it, running,
-saving its day file, found by traldenreport through its registration); an upgrade with a newer
-package; a removal that keeps the history; a removal with REMOVEHISTORY=1 that takes it."""
+saving its day file, found by traldenreport through its registration, an event source of the
+Application log); an upgrade with a newer package, asked for REMOVEHISTORY=1 too, that keeps the
+history; removals without REMOVEHISTORY and with REMOVEHISTORY=0 that keep it; a removal with
+REMOVEHISTORY=1 that takes the day files and the INI, and nothing else of the folder."""
 import argparse
 import datetime
 import json
@@ -17,6 +19,7 @@ WINE64 = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver"
 SERVICE = "QTraldenMeterService"
 INSTALLED = r"C:\Program Files\TraldenMeter"
+EVENT_SOURCE = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\QTraldenMeterService"
 
 failures = []
 
@@ -164,10 +167,20 @@ def check_tables(msi, version, with_view):
     seq = {row[0]: row for row in msi_table(msi, "InstallExecuteSequence")}
     check(int(seq["InstallInitialize"][2]) < int(seq["RemoveExistingProducts"][2]) < int(seq["InstallFiles"][2]),
           "an older version is removed before this one is installed", seq.get("RemoveExistingProducts"))
-    check("REMOVEHISTORY" in seq["RemoveHistory"][1] and "UPGRADINGPRODUCTCODE" in seq["RemoveHistory"][1],
-          "history removed only when asked, never on an upgrade", seq.get("RemoveHistory"))
-    check(int(seq["DeleteServices"][2]) < int(seq["RemoveHistory"][2]) < int(seq["RemoveFiles"][2]),
-          "history removed after the service is deleted")
+    check(seq["RemoveHistory"][1] == 'REMOVE="ALL" AND REMOVEHISTORY="1" AND NOT UPGRADINGPRODUCTCODE',
+          "history removed only for REMOVEHISTORY=1 on a removal, never on an upgrade", seq.get("RemoveHistory"))
+    actions = {row[0]: row for row in msi_table(msi, "CustomAction")}
+    action = actions.get("RemoveHistory", ["", "0", "", ""])
+    # 2: a program stored in the package; 0x400 | 0x200: in the script's commit phase, after the
+    # point of no return; 0x800: with the system's rights; 0x40: its exit code ignored.
+    check(action[1:4] == ["3650", "HistoryRemover", 'removehistory "[INSTALLDIR]"'],
+          "history removed by the stored service program once the removal is committed", action)
+    streams = subprocess.run(["msiinfo", "streams", msi], capture_output=True, text=True, check=True).stdout.split()
+    check("Binary.HistoryRemover" in streams, "the service program stored for it", streams)
+    registry = sorted((row[2], row[3], row[4]) for row in msi_table(msi, "Registry"))
+    key = EVENT_SOURCE.split("\\", 1)[1]
+    check(registry == [(key, "-", ""), (key, "EventMessageFile", "#%[#TraldenMeterExe]"), (key, "TypesSupported", "#7")],
+          "the service registered as an event source, removed with it", registry)
 
 
 def main():
@@ -216,6 +229,9 @@ def main():
                         "displayName": SERVICE, "description": "Network data counter service",
                         "preshutdownMs": 15000}
         check(wine.wait_state(4), "service running after the install")
+        source = wine.wine("reg", "query", EVENT_SOURCE, "/v", "EventMessageFile")
+        check(source.returncode == 0 and (INSTALLED + r"\TraldenMeter.exe").lower() in source.stdout.lower(),
+              "the package makes the service an event source", source.stdout)
         rc, config = wine.service("svc-config")
         check(rc == 0 and config == registration, "service registered as installme registers it", config)
         installed = sorted(n for n in os.listdir(wine.folder) if n.endswith(".exe"))
@@ -241,9 +257,15 @@ def main():
         check(rows == [("10.1.2.3", 5 * 1048576)], "traldenreport reads the installed service's folder",
               r.stdout + r.stderr)
 
-        # Upgrade: the older version's service stops (and saves), the newer one's runs.
+        # Upgrade: the older version's service stops (and saves), the newer one's runs; the older
+        # version's removal is no removal of the product, whatever REMOVEHISTORY says.
+        # A user's files beside the day files, which no removal of the history may take.
+        keep = ["notes.bin", "20260230.bin", "backup.BIN"]
+        for name in keep:
+            with open(os.path.join(wine.folder, name), "wb") as f:
+                f.write(b"mine")
         before = os.path.getmtime(today_file)
-        check(wine.msiexec("/i", newer_path) == 0, "silent upgrade")
+        check(wine.msiexec("/i", newer_path, "REMOVEHISTORY=1") == 0, "silent upgrade")
         check(wine.wait_state(4), "service running after the upgrade")
         rc, config = wine.service("svc-config")
         check(rc == 0 and config == registration, "the same registration after the upgrade", config)
@@ -259,20 +281,23 @@ def main():
         check(wine.msiexec("/x", newer_path) == 0, "silent removal")
         rc, _ = wine.service("svc-config")
         check(rc == 2, "service deleted")
+        history = sorted(["20200115.bin", today + ".bin", "TraldenMeter.ini"] + keep)
         left = sorted(os.listdir(wine.folder)) if os.path.isdir(wine.folder) else []
-        check(left == sorted(["20200115.bin", today + ".bin", "TraldenMeter.ini"]),
-              "programs removed, day files and INI kept", left)
+        check(left == history, "programs removed, day files and INI kept", left)
         check(os.path.getmtime(today_file) > before, "the service saved today's file as it was stopped")
+        check(wine.wine("reg", "query", EVENT_SOURCE).returncode != 0, "the event source goes with the service")
 
-        # Removal with REMOVEHISTORY=1 takes the history as well.
-        check(wine.msiexec("/i", msi_path) == 0, "install again")
-        check(wine.wait_state(4), "service running after the second install")
-        wine.stop_service_process()
-        check(wine.msiexec("/x", msi_path, "REMOVEHISTORY=1") == 0, "removal with REMOVEHISTORY=1")
-        left = sorted(os.listdir(wine.folder)) if os.path.isdir(wine.folder) else []
-        check(left == [], "nothing left with REMOVEHISTORY=1", left)
-        rc, _ = wine.service("svc-config")
-        check(rc == 2, "service deleted")
+        # REMOVEHISTORY=0 keeps the history; REMOVEHISTORY=1 takes the day files and the INI, and
+        # only those.
+        for value, left_after in (("0", history), ("1", sorted(keep))):
+            check(wine.msiexec("/i", msi_path) == 0, f"install again before REMOVEHISTORY={value}")
+            check(wine.wait_state(4), "service running after installing again")
+            wine.stop_service_process()
+            check(wine.msiexec("/x", msi_path, "REMOVEHISTORY=" + value) == 0, f"removal with REMOVEHISTORY={value}")
+            left = sorted(os.listdir(wine.folder)) if os.path.isdir(wine.folder) else []
+            check(left == left_after, f"left by the removal with REMOVEHISTORY={value}", left)
+            rc, _ = wine.service("svc-config")
+            check(rc == 2, "service deleted")
     finally:
         wine.close()
     if failures:

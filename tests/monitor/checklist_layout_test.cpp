@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "monitor/statistics/checklist_layout.h"
+#include "monitor/statistics/day_problem_text.h"
 
 namespace tral {
 namespace {
@@ -119,6 +120,28 @@ TEST(ChecklistLayout, HeaderBandSitsOnTheListWithTitlesOverTheColumns) {
       EXPECT_EQ(titles[i].alignRight, right[i]) << texts[i];
     }
   }
+}
+
+}  // namespace
+}  // namespace tral
+
+namespace tral {
+namespace {
+
+TEST(DayProblemText, NamesWhatWasNotCountedWhole) {
+  const CivilDate a{2026, 3, 13}, b{2026, 3, 14}, c{2026, 3, 15}, d{2026, 3, 16};
+  const struct {
+    std::vector<CivilDate> unreadable;
+    std::vector<CivilDate> damaged;
+    const char* text;
+  } cases[] = {
+      {{}, {}, ""},
+      {{a}, {}, "Not counted, could not be read: 20260313.bin"},
+      {{}, {a, b}, "Counted in part, damaged: 20260313.bin, 20260314.bin"},
+      {{a}, {b}, "Not counted, could not be read: 20260313.bin; Counted in part, damaged: 20260314.bin"},
+      {{a, b, c, d}, {}, "Not counted, could not be read: 20260313.bin, 20260314.bin, 20260315.bin and 1 more"},
+  };
+  for (const auto& k : cases) EXPECT_EQ(DayProblemText(k.unreadable, k.damaged), k.text);
 }
 
 }  // namespace

@@ -326,6 +326,12 @@ TEST(Selection, ViewTextsAndStateText) {
   s.quantity = 0;
   v = f.Rebuild(List({{"K", "10.0.0.1", 9000, 9000}}), s, RebuildMode::kUpdate);
   EXPECT_EQ(v.stateText, "Downloaded:\t 1.50 KB\nUploaded:\t 3072.00 KB");
+
+  // An adapter without IPv4 is counted under an empty IP text; the field says so, while the
+  // selection keeps following the empty text.
+  v = f.Rebuild(List({{"K6", "", 9000, 9000}}), s, RebuildMode::kUpdate);
+  EXPECT_EQ(v.ipText, "no IPv4 address");
+  EXPECT_EQ(f.state.selectedIp, "");
 }
 
 }  // namespace

@@ -2,9 +2,9 @@
 // and the INI paths.
 #include <gtest/gtest.h>
 
-#include "monitor/app/ini_paths.h"
-#include "monitor/app/monitor_settings.h"
-#include "monitor/app/window_position.h"
+#include "monitor/settings/ini_paths.h"
+#include "monitor/settings/monitor_settings.h"
+#include "monitor/settings/window_position.h"
 #include "monitor_test_support.h"
 
 namespace tral {

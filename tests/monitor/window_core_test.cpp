@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "monitor/app/monitor_command.h"
+#include "monitor/program/monitor_command.h"
 #include "monitor/framework/number_entry.h"
 #include "monitor/mainwindow/main_view_apply.h"
 #include "monitor/resources/resource.h"

@@ -179,6 +179,13 @@ def main():
     check(samples.get(("traldenmeter_uptime_seconds", (("period", "span"),))) == EXPECTED_UPTIME_MS / 1000,
           "prometheus running time")
     check(samples.get(("traldenmeter_damaged_day_files", ())) == 1, "prometheus damaged files")
+    check(samples.get(("traldenmeter_unreadable_day_files", ())) == 0, "prometheus unreadable files")
+
+    # --strict: the same figures, but a span with a damaged file ends with status 3.
+    res = r.run(*(SPAN + folder + ["--csv", "--strict"]))
+    check(res.returncode == 3 and res.stdout == outputs["report.csv"], f"--strict, damaged day: exit {res.returncode}")
+    res = r.run(*(["--from", "2026-01-30", "--to", "2026-01-31", "--strict"] + folder))
+    check(res.returncode == 0, f"--strict, whole days: exit {res.returncode} {res.stderr!r}")
 
     # --output replaces the file in one step and leaves no temporary behind.
     outdir = os.path.join(a.scratch, "out")
@@ -191,6 +198,16 @@ def main():
     with open(target, "rb") as f:
         check(f.read() == outputs["report.prom"], "--output holds the same text")
     check(os.listdir(outdir) == ["traldenmeter.prom"], f"--output leaves only its file: {os.listdir(outdir)}")
+    # A link planted at the target's name is replaced, never written through.
+    victim = os.path.join(a.scratch, "victim")
+    with open(victim, "w") as f:
+        f.write("keep\n")
+    os.remove(target)
+    os.symlink(victim, target)
+    res = r.run(*(SPAN + folder + ["--prometheus", "--output", r.path(target)]))
+    with open(victim) as f:
+        check(res.returncode == 0 and f.read() == "keep\n" and not os.path.islink(target),
+              f"--output over a link: exit {res.returncode}, link kept: {os.path.islink(target)}")
     res = r.run(*(SPAN + folder + ["--csv", "--output", r.path(os.path.join(outdir, "no", "such", "x.csv"))]))
     check(res.returncode == 1 and b"cannot write" in res.stderr, f"--output to a missing folder: {res.stderr!r}")
 

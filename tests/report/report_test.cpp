@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "monitor/monitor_test_support.h"
+#include "support/day_file_bytes.h"
 #include "report/report_data.h"
 #include "report/report_options.h"
 #include "report/report_writers.h"
@@ -17,9 +17,7 @@ using test::DayFileBytes;
 using test::DayGroup;
 using test::MemoryDayFiles;
 
-constexpr CivilDate D(int y, int m, int d) {
-  return CivilDate{static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(m), static_cast<std::uint16_t>(d)};
-}
+using test::D;
 
 TEST(ReportOptions, SpansAndFormsFromTheCommandLine) {
   const CivilDate today = D(2026, 3, 15);
@@ -163,8 +161,11 @@ TEST(ReportFigures, TotalsAreTheEntriesBytesAndTheStatisticsKilobytes) {
   }
 }
 
-TEST(ReportFigures, DamagedFilesAreNamedAndTodayIsCountedApart) {
+TEST(ReportFigures, DamagedAndUnreadableFilesAreNamedAndTodayIsCountedApart) {
   MemoryDayFiles files;
+  files.listable = true;
+  files.files[D(2026, 2, 2)] = DayFileBytes({{"K", {{"10.0.0.1", "", "", 1 << 20, 0}}}}, 1000);
+  files.unreadable.insert(D(2026, 2, 2));
   test::Bytes cut = DayFileBytes({{"K", {{"10.0.0.1", "", "", 4096, 0}}}}, 1000);
   cut.pop_back();  // the running time cut short
   files.files[D(2026, 1, 31)] = cut;
@@ -174,6 +175,11 @@ TEST(ReportFigures, DamagedFilesAreNamedAndTodayIsCountedApart) {
   const ReportFigures f = CountReport(files, AsciiEqualIgnoringCase, DateSpan{D(2026, 1, 30), D(2026, 2, 2)}, false,
                                       &today);
   EXPECT_EQ(f.damaged, std::vector<CivilDate>{D(2026, 1, 31)});
+  EXPECT_EQ(f.problems.at(D(2026, 1, 31)), "it ends before the running time");
+  EXPECT_EQ(f.unreadable, std::vector<CivilDate>{D(2026, 2, 2)});  // there, but not taken for a quiet day
+  const std::string json = WriteJson(f, Utf8OrLatin1);
+  EXPECT_NE(json.find("\"unreadable_files\": [\n    \"20260202.bin\"\n  ]"), std::string::npos) << json;
+  EXPECT_NE(WritePrometheus(f, Utf8OrLatin1).find("\ntraldenmeter_unreadable_day_files 1\n"), std::string::npos);
   ASSERT_EQ(f.rows.size(), 1u);
   EXPECT_EQ(f.rows[0].downloadedBytes, 6144u);
   EXPECT_EQ(f.uptimeMs, 1000u);  // the damaged day adds no running time

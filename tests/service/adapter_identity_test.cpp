@@ -35,21 +35,26 @@ TEST(FormatAdapterKey, LongAddressesAreCutToEightBytes) {
   EXPECT_STREQ(key, "01-02-03-04-05-06-07-08");
 }
 
-TEST(EnumerateAdapters, ListsAdaptersWithAnAddressAndAnIpv4Address) {
+TEST(EnumerateAdapters, ListsAdaptersWithAnAddressThoseWithoutIpv4UnderAnEmptyIp) {
   FakeNetwork net;
-  net.AddAdapter("Wired", {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}, "10.0.0.5", "{A}");
-  net.AddAdapter("Disconnected", {0x00, 0x00, 0x00, 0x00, 0x00, 0x01}, "0.0.0.0", "{B}");
+  net.AddAdapter("Wired", {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}, "10.0.0.5", "{A}").interfaceIndex = 7;
+  net.AddAdapter("IPv6 only", {0x00, 0x00, 0x00, 0x00, 0x00, 0x01}, "0.0.0.0", "{B}");
   net.AddAdapter("No address", {}, "10.0.0.9", "{C}");
   net.AddAdapter("Second", {0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}, "192.168.1.2", "{D}");
+  // A network card under a virtual switch: the switch's adapter has the card's address and the IPv4.
+  net.AddAdapter("Card", {0x02, 0x00, 0x00, 0x00, 0x00, 0x0C}, "", "{E}");
+  net.AddAdapter("Switch", {0x02, 0x00, 0x00, 0x00, 0x00, 0x0C}, "10.1.1.1", "{F}");
+  net.AddAdapter("IPv4 unbound twice", {0x00, 0x00, 0x00, 0x00, 0x00, 0x01}, "", "{G}");
   std::vector<AdapterEntry> entries;
   ASSERT_TRUE(EnumerateAdapters(net, entries));
-  ASSERT_EQ(entries.size(), 2u);
+  std::vector<std::string> listed;
+  for (const AdapterEntry& e : entries) listed.push_back(std::string(e.adapterName) + " " + e.ipText);
+  EXPECT_EQ(listed, (std::vector<std::string>{"{A} 10.0.0.5", "{B} ", "{D} 192.168.1.2", "{F} 10.1.1.1"}));
   EXPECT_STREQ(entries[0].description, "Wired");
   EXPECT_STREQ(entries[0].adapterKey, "00-1A-2B-3C-4D-5E");
-  EXPECT_STREQ(entries[0].ipText, "10.0.0.5");
-  EXPECT_STREQ(entries[0].adapterName, "{A}");
+  EXPECT_EQ(entries[0].interfaceIndex, 7u);
   EXPECT_STREQ(entries[0].bssid, "");
-  EXPECT_STREQ(entries[1].adapterKey, "AA-BB-CC-DD-EE-FF");
+  EXPECT_STREQ(entries[1].adapterKey, "00-00-00-00-00-01");
 
   net.adapterListFails = true;
   EXPECT_FALSE(EnumerateAdapters(net, entries));
@@ -61,8 +66,11 @@ TEST(FindAdapterIp, FindsTheFirstAddressOfTheAdapterWithThatKey) {
   net.AddAdapter("Wired", {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}, "0.0.0.0", "{A}");
   char ip[16];
   ASSERT_TRUE(FindAdapterIp(net, "00-1A-2B-3C-4D-5E", ip));
-  EXPECT_STREQ(ip, "0.0.0.0");
+  EXPECT_STREQ(ip, "");  // no IPv4: the empty IP text its connection is counted under
   EXPECT_FALSE(FindAdapterIp(net, "00-1a-2b-3c-4d-5e", ip));  // exact comparison
+  net.AddAdapter("Switch", {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}, "10.0.0.4", "{S}");
+  ASSERT_TRUE(FindAdapterIp(net, "00-1A-2B-3C-4D-5E", ip));
+  EXPECT_STREQ(ip, "10.0.0.4");  // the adapter of that address that has IPv4
 }
 
 FakeDriverAnswer Wireless(std::uint8_t last, const std::string& ssid, std::uint32_t ssidLength) {

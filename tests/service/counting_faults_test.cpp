@@ -1,5 +1,6 @@
-// The counting loop under faults: damaged day files at start, and two months of simulated time with
-// the tick count wrapping, changes of date, a clock set back and forward, and stalls.
+// The counting loop under faults: damaged and unreadable day files, a final save that meets a
+// reader, clock jumps, sleep, and two months of simulated time with the tick count wrapping,
+// changes of date, a clock set back and forward, and stalls.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -36,12 +37,21 @@ struct TwoAdapters : CounterFixture {
     net.AddRow(kMacA, 1000000, 1000);
     net.AddRow(kMacB, 2000000, 2000);
   }
-  void Pass(std::uint64_t rxA, std::uint64_t rxB) {
+  void Pass(std::uint64_t rxA, std::uint64_t rxB, WakeReason reason = WakeReason::kTimeout,
+            std::uint32_t afterMs = 1000) {
     BeginIteration(state, loop);
     net.table.rows[0].inOctets += rxA;
     net.table.rows[1].inOctets += rxB;
-    clock.tick += 1000;
-    AfterWake(state, loop, WakeReason::kTimeout, true, answerer);
+    clock.tick += afterMs;
+    AfterWake(state, loop, reason, true, answerer);
+  }
+  // Received bytes of each connection in a day file: "key ip" to bytes.
+  std::map<std::string, std::uint64_t> Received(const std::string& name) {
+    std::map<std::string, std::uint64_t> out;
+    for (const DayFileGroup& g : DecodeDayFile(store.files[name]).groups) {
+      for (const DayFileEntry& e : g.entries) out[std::string(g.adapterKey) + " " + e.ipText] = e.rxBytes;
+    }
+    return out;
   }
 };
 
@@ -102,7 +112,7 @@ TEST(DamagedDayFile, EveryTruncationStartsAndCounts) {
     EXPECT_EQ(f.Head(kKeyB).rxTotal, savedB + 20);
     EXPECT_EQ(f.state.savedUptimeMs, length == whole.size() ? 7000u : 0u);
 
-    FinishCounting(f.state, f.loop);
+    EXPECT_TRUE(FinishCounting(f.state, f.loop));
     const DayFileContents saved = DecodeDayFile(f.store.files["20090313.bin"]);
     EXPECT_TRUE(saved.complete);
     EXPECT_TRUE(saved.uptimeMs.has_value());
@@ -133,9 +143,162 @@ TEST(DamagedDayFile, RandomBytesStartAndCount) {
     std::uint64_t afterA = 0;
     for (const auto& r : f.Entry(kKeyA).chain) afterA += r->rxTotal;
     EXPECT_EQ(afterA, beforeA + 10);
-    FinishCounting(f.state, f.loop);
+    EXPECT_TRUE(FinishCounting(f.state, f.loop));
     EXPECT_TRUE(DecodeDayFile(f.store.files["20090313.bin"]).complete);
   }
+}
+
+// Today's file exists but cannot be read (held, access denied, too large): it is never overwritten
+// unread. Read again at the save, it is merged when it can be read by then; else it is renamed
+// aside with its bytes and the save goes on; a file that can be neither read nor renamed stays and
+// the save fails.
+TEST(UnreadableDayFile, IsMergedOrKeptAsideButNeverOverwritten) {
+  struct Case {
+    const char* name;
+    bool readableBySave;
+    bool renamable;
+    bool saved;
+    std::map<std::string, std::uint64_t> received;  // in today's file after the save
+  };
+  const std::string a5 = std::string(kKeyA) + " 10.0.0.5", a6 = std::string(kKeyA) + " 10.0.0.6";
+  const std::string b7 = std::string(kKeyB) + " 10.0.0.7";
+  const Case cases[] = {
+      {"readable again by the save: merged", true, true, true, {{a5, 111 + 10}, {a6, 222}, {b7, 333 + 20}}},
+      {"still unreadable: kept aside", false, true, true, {{a5, 10}, {b7, 20}}},
+      {"neither readable nor renamable: left alone", false, false, false, {{a5, 111}, {a6, 222}, {b7, 333}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TwoAdapters f;
+    const std::vector<std::uint8_t> held = HandWrittenFile();
+    f.store.files["20090313.bin"] = held;
+    f.store.unreadable = {"20090313.bin"};
+    if (!c.renamable) f.store.unrenamable = {"20090313.bin"};
+    const std::uint32_t startTick = f.clock.tick;
+    StartCounting(f.state, f.loop);
+    EXPECT_EQ(f.clock.tick - startTick, 2 * kUnreadableRetryMs);  // read three times, 200 ms apart
+    EXPECT_EQ(f.state.table.CountRecordsWithTraffic(), 0u);
+    f.Pass(10, 20);
+    if (c.readableBySave) f.store.unreadable.clear();
+    EXPECT_EQ(FinishCounting(f.state, f.loop), c.saved);
+    f.store.unreadable.clear();
+    EXPECT_EQ(f.Received("20090313.bin"), c.received);
+    const bool keptAside = !c.readableBySave && c.renamable;
+    EXPECT_EQ(f.store.files.contains("20090313.bin.unreadable"), keptAside);
+    if (keptAside) {
+      EXPECT_EQ(f.store.files["20090313.bin.unreadable"], held);
+    }
+    EXPECT_EQ(f.incidents.Count(Incident::kFileKeptAside), keptAside ? 1 : 0);
+    EXPECT_EQ(f.incidents.Count(Incident::kCannotSave), c.saved ? 0 : 2);  // the file, then the stop
+    // The merged file's running time: 7,000 ms saved and this run's first wake-up (one period).
+    if (c.readableBySave) {
+      EXPECT_EQ(DecodeDayFile(f.store.files["20090313.bin"]).uptimeMs, 7995u);
+    }
+  }
+}
+
+// The final save meets a reader that holds the day file: it tries again every 250 ms for up to
+// 10 s, and says whether the day got onto the disk.
+TEST(FinalSave, RetriesWhileAReaderHoldsTheFileAndTellsTheOutcome) {
+  struct Case {
+    int busyReplaces;
+    bool saved;
+    std::uint32_t waitedMs;
+  } cases[] = {{0, true, 0}, {3, true, 750}, {40, true, 10000}, {41, false, 10000}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.busyReplaces);
+    TwoAdapters f;
+    StartCounting(f.state, f.loop);
+    f.Pass(10, 20);
+    f.store.busyReplaces = c.busyReplaces;
+    const std::uint32_t before = f.clock.tick;
+    EXPECT_EQ(FinishCounting(f.state, f.loop), c.saved);
+    EXPECT_EQ(f.clock.tick - before, c.waitedMs);
+    EXPECT_EQ(f.store.files.contains("20090313.bin"), c.saved);
+    EXPECT_EQ(f.incidents.Count(Incident::kCannotSave), c.saved ? 0 : 1);
+  }
+}
+
+// A clock that jumps five years ahead while the service runs: nothing is pruned, counting goes on
+// in that day's file; when the clock is put right the day's file is taken up again where it was
+// left, so its totals never go down; the next ordinary midnight prunes as usual and leaves the
+// file of the future day alone.
+TEST(ClockJump, PrunesNothingAndTheRightDayGoesOnWhereItWasLeft) {
+  TwoAdapters f;
+  f.net.table.rows.pop_back();  // adapter A alone
+  f.store.keepDays = "2";
+  f.store.files["20090311.bin"] = {1};
+  f.store.files["20090312.bin"] = {2};
+  StartCounting(f.state, f.loop);
+  f.Pass(100, 0);
+
+  f.clock.date = CivilDate{2014, 3, 13};
+  f.Pass(50, 0);  // the wake-up that finds the new date only takes baselines, as at midnight
+  f.Pass(30, 0);
+  EXPECT_TRUE(f.store.files.contains("20090311.bin"));
+  EXPECT_TRUE(f.store.files.contains("20090312.bin"));
+  EXPECT_EQ(f.Received("20090313.bin"), (std::map<std::string, std::uint64_t>{{std::string(kKeyA) + " 10.0.0.5", 100}}));
+  EXPECT_EQ(f.incidents.Count(Incident::kClockJump), 1);
+
+  f.clock.date = CivilDate{2009, 3, 13};  // put right
+  f.Pass(20, 0);
+  f.Pass(10, 0);
+  EXPECT_EQ(f.Head(kKeyA).rxTotal, 110u);
+  EXPECT_EQ(f.Received("20140313.bin"), (std::map<std::string, std::uint64_t>{{std::string(kKeyA) + " 10.0.0.5", 30}}));
+  EXPECT_EQ(f.incidents.Count(Incident::kClockJump), 2);
+  EXPECT_TRUE(f.store.files.contains("20090311.bin"));
+
+  f.clock.date = CivilDate{2009, 3, 14};  // an ordinary midnight: keepdays 2 keeps the 12th and 13th
+  f.Pass(5, 0);
+  EXPECT_FALSE(f.store.files.contains("20090311.bin"));
+  EXPECT_TRUE(f.store.files.contains("20090312.bin"));
+  EXPECT_EQ(f.Received("20090313.bin"), (std::map<std::string, std::uint64_t>{{std::string(kKeyA) + " 10.0.0.5", 110}}));
+  EXPECT_TRUE(f.store.files.contains("20140313.bin"));
+  EXPECT_EQ(f.incidents.Count(Incident::kClockJump), 2);
+}
+
+// Days that really passed (a sleep over two midnights: the tick count goes on) are an ordinary
+// change and prune; the same change of date within a second is a jump.
+TEST(ClockJump, DaysThatPassedInSleepAreNoJump) {
+  struct Case {
+    std::uint32_t gapMs;
+    bool pruned;
+  } cases[] = {{2 * 86400000u, true}, {86400000u + 3600000u, true}, {1000, false}, {86400000u - 1000, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.gapMs);
+    TwoAdapters f;
+    f.store.keepDays = "1";
+    f.store.files["20090313.bin"] = {1};
+    StartCounting(f.state, f.loop);
+    f.clock.date = CivilDate{2009, 3, 15};
+    f.Pass(0, 0, WakeReason::kTimeout, c.gapMs);
+    EXPECT_EQ(!f.store.files.contains("20090313.bin"), c.pruned);
+    EXPECT_EQ(f.incidents.Count(Incident::kClockJump), c.pruned ? 0 : 1);
+  }
+}
+
+// Before the system sleeps the traffic so far is saved; after it wakes the adapters are read again
+// and every counter takes a fresh baseline: a counter the driver restarted during the sleep, which
+// has counted past its old value by the first pass, credits nothing it did not count since.
+TEST(Sleep, SavesBeforeAndReadsTheAdaptersAgainWithoutASpikeAfter) {
+  TwoAdapters f;
+  f.net.table.rows.pop_back();  // adapter A alone, at 1,000,000 received bytes
+  StartCounting(f.state, f.loop);
+  f.Pass(100, 0);
+  f.Pass(40, 0, WakeReason::kSuspending, 300);
+  EXPECT_EQ(f.Received("20090313.bin"), (std::map<std::string, std::uint64_t>{{std::string(kKeyA) + " 10.0.0.5", 140}}));
+
+  // Asleep for an hour: the counter restarted from zero and reads 1,500,000 at the wake; the
+  // adapter joined another network meanwhile.
+  f.net.table.rows[0].inOctets = 1500000;
+  f.net.adapters[0].firstIp = "10.0.0.9";
+  const int listReads = f.net.adapterListReads;
+  f.Pass(0, 0, WakeReason::kResumed, 3600000);
+  EXPECT_GT(f.net.adapterListReads, listReads);
+  EXPECT_STREQ(f.Head(kKeyA).ipText, "10.0.0.9");
+  f.Pass(70, 0);
+  EXPECT_EQ(f.Head(kKeyA).rxTotal, 70u);
+  EXPECT_EQ(f.Entry(kKeyA).chain[1]->rxTotal, 140u);
 }
 
 // Two months of passes in simulated time, checked against the rules of the loop written out here:
@@ -227,7 +390,7 @@ TEST(LongRun, SixtyDaysOfPassesStayExact) {
   wake(3 * 60000, 8888);  // a stall across midnight
   runUntil(60, 10);
   BeginIteration(f.state, f.loop);
-  FinishCounting(f.state, f.loop);
+  EXPECT_TRUE(FinishCounting(f.state, f.loop));
 
   EXPECT_EQ(wraps, 2u);
   EXPECT_GT(passes, 500000u);

@@ -115,7 +115,7 @@ TEST(CountingLoop, StartPrunesRemovesTemporariesAndContinuesTodaysTotals) {
   f.Wake(WakeReason::kTimeout);
   EXPECT_EQ(f.Head(kKeyA).rxTotal, 4100u);
   EXPECT_EQ(f.Head(kKeyA).txTotal, 310u);
-  FinishCounting(f.state, f.loop);
+  EXPECT_TRUE(FinishCounting(f.state, f.loop));
   DayFileContents saved = f.File("20090313.bin");
   ASSERT_EQ(saved.groups.size(), 1u);
   EXPECT_EQ(saved.groups[0].entries[0].rxBytes, 4100u);
@@ -143,7 +143,7 @@ TEST(CountingLoop, YearChangeSavesUnderTheOldDateAndStartsFromZero) {
   EXPECT_EQ(f.Head(kKeyA).rxTotal, 0u);
   f.Wake(WakeReason::kTimeout, 1000, true, 40, 4);
   EXPECT_EQ(f.Head(kKeyA).rxTotal, 40u);
-  FinishCounting(f.state, f.loop);
+  EXPECT_TRUE(FinishCounting(f.state, f.loop));
   DayFileContents fresh = f.File("20100101.bin");
   ASSERT_EQ(fresh.groups.size(), 1u);
   EXPECT_EQ(fresh.groups[0].entries[0].rxBytes, 40u);
@@ -180,51 +180,75 @@ TEST(CountingLoop, UnsavedDayIsWrittenAtStop) {
   f.store.replaceFails = false;
   f.Wake(WakeReason::kTimeout);
   EXPECT_FALSE(f.Wake(WakeReason::kStop));
-  FinishCounting(f.state, f.loop);
+  EXPECT_TRUE(FinishCounting(f.state, f.loop));
   EXPECT_EQ(f.File("20090313.bin").groups[0].entries[0].rxBytes, 100u);
   EXPECT_EQ(f.File("20090314.bin").groups[0].entries[0].rxBytes, 100u);
 }
 
-// Save cadence: the day file is written when more than 40 passes have run, whatever kind of pass
-// brings the count there.
+// Save cadence: the day file is written when more than 40 timed passes have run. A timed pass is
+// due 995 ms after the last one, whatever requests came meanwhile; a request wake-up at which one is
+// due takes it too.
 TEST(CountingLoop, SaveCadence) {
+  struct Wake {
+    WakeReason reason;
+    std::uint32_t afterMs;
+  };
   struct Case {
     const char* name;
-    std::vector<WakeReason> wakes;
+    std::vector<Wake> wakes;
+    std::vector<int> savedAfterWake;  // 1-based wake numbers after which the count of saves grows
   };
-  std::vector<WakeReason> mixed;
-  for (int i = 0; i < 20; ++i) {
-    mixed.push_back(WakeReason::kRequest);
-    mixed.push_back(WakeReason::kTimeout);
-  }
-  mixed.push_back(WakeReason::kAddressChange);  // not a pass
-  mixed.push_back(WakeReason::kRequest);  // the 41st pass
+  auto repeat = [](std::vector<Wake> pattern, int times) {
+    std::vector<Wake> all;
+    for (int i = 0; i < times; ++i) all.insert(all.end(), pattern.begin(), pattern.end());
+    return all;
+  };
+  const Wake timed{WakeReason::kTimeout, 1000};
+  const Wake request{WakeReason::kRequest, 500};
   const Case cases[] = {
-      {"40 timed passes do not save", std::vector<WakeReason>(40, WakeReason::kTimeout)},
-      {"the 41st timed pass saves and the count starts again",
-       std::vector<WakeReason>(82, WakeReason::kTimeout)},
-      {"requests every 500 ms save", std::vector<WakeReason>(82, WakeReason::kRequest)},
-      {"mixed passes save at the 41st", mixed},
+      {"40 timed passes do not save", repeat({timed}, 40), {}},
+      {"the 41st timed pass saves and the count starts again", repeat({timed}, 82), {41, 82}},
+      // Every second request comes 1,000 ms after the last timed pass: 41 of them at wake 82.
+      {"requests every 500 ms save every 41 s", repeat({request}, 82), {82}},
+      {"requests between timed passes do not hasten the save",
+       repeat({{WakeReason::kRequest, 300}, {WakeReason::kTimeout, 700}}, 41), {82}},
+      {"an address change is no pass", repeat({timed, {WakeReason::kAddressChange, 1}}, 41), {81}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     LoopFixture f;
     f.Start();
-    int passes = 0;
+    int expected = 0;
     for (std::size_t i = 0; i < c.wakes.size(); ++i) {
-      f.Wake(c.wakes[i], c.wakes[i] == WakeReason::kRequest ? 500 : 1000);
-      if (c.wakes[i] != WakeReason::kAddressChange) ++passes;
-      const int expected = passes >= 82 ? 2 : passes >= 41 ? 1 : 0;
-      ASSERT_EQ(f.store.replaces, expected) << "after wake " << i;
+      f.Wake(c.wakes[i].reason, c.wakes[i].afterMs);
+      for (int at : c.savedAfterWake) expected += at == static_cast<int>(i) + 1 ? 1 : 0;
+      ASSERT_EQ(f.store.replaces, expected) << "after wake " << i + 1;
     }
   }
+}
+
+// A program that floods requests gets its answers, but costs at most one pass per 10 ms and no
+// save beyond the clock's: ten seconds of requests 1 ms apart.
+TEST(CountingLoop, ARequestFloodNeitherSavesNorSamplesMoreThanTheLimit) {
+  LoopFixture f;
+  f.Start();
+  const int readsAtStart = f.net.tableReads;
+  for (int i = 0; i < 10000; ++i) f.Wake(WakeReason::kRequest, 1);
+  EXPECT_EQ(f.answerer.answers, 10000);
+  EXPECT_EQ(f.store.replaces, 0);  // ten timed passes in ten seconds
+  EXPECT_EQ(f.loop.passCount, 10u);
+  // At most one pass per 10 ms (1,000 in 10 s) and the ten timed ones, each a pass of its own.
+  EXPECT_LE(f.net.tableReads - readsAtStart, 1010);
+  EXPECT_GE(f.net.tableReads - readsAtStart, 1000);
+  // Every answer holds the traffic up to the newest pass: 10,000 ms of 100 bytes per ms.
+  EXPECT_GE(f.Head(kKeyA).rxTotal, 999000u);
 }
 
 TEST(CountingLoop, RequestIsAnsweredBeforeTheSaveItTriggers) {
   LoopFixture f;
   f.Start();
-  for (int i = 0; i < 41; ++i) f.Wake(WakeReason::kRequest, 500);
-  EXPECT_EQ(f.answerer.answers, 41);
+  for (int i = 0; i < 82; ++i) f.Wake(WakeReason::kRequest, 500);  // the 82nd takes the 41st timed pass
+  EXPECT_EQ(f.answerer.answers, 82);
   EXPECT_EQ(f.answerer.replacesBeforeLastAnswer, 0);
   EXPECT_EQ(f.store.replaces, 1);
   EXPECT_EQ(f.answerer.lastRecords, 1u);  // the answer had the fresh sample's traffic

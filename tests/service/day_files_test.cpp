@@ -212,11 +212,15 @@ TEST(PruneDayFiles, DeletesNamesBelowTheCutoffOnly) {
     const char* keepDays;
     std::vector<std::string> remaining;
   };
+  // Only names of real dates are day files: "1.bin", "backup.BIN" and "20090230.bin" sort below the
+  // cutoff too, and stay. A file dated after today stays whatever the cutoff.
   const std::vector<std::string> all = {"19991231.bin", "20090311.bin", "20090312.bin",
                                         "20090313.bin", "1.bin", "notes.bin", "20090311.tmp",
-                                        "20080101.BIN"};
+                                        "20080101.BIN", "backup.BIN", "20090230.bin", "20140313.bin",
+                                        "20090311.bin.unreadable"};
   const Case cases[] = {
-      {"1", {"20090311.tmp", "20090312.bin", "20090313.bin", "notes.bin"}},
+      {"1", {"1.bin", "20090230.bin", "20090311.bin.unreadable", "20090311.tmp", "20090312.bin", "20090313.bin",
+             "20140313.bin", "backup.BIN", "notes.bin"}},
       {"0", all},
       {"-1", all},
       {"", all},
@@ -234,6 +238,12 @@ TEST(PruneDayFiles, DeletesNamesBelowTheCutoffOnly) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(left, expected) << "keepdays " << c.keepDays;
   }
+}
+
+TEST(KeptAsideName, NoNameOfItIsADayFile) {
+  EXPECT_EQ(KeptAsideName("20090313.bin", 1), "20090313.bin.unreadable");
+  EXPECT_EQ(KeptAsideName("20090313.bin", 2), "20090313.bin.unreadable-2");
+  for (int ordinal = 1; ordinal <= 3; ++ordinal) EXPECT_FALSE(IsDayFileName(KeptAsideName("20090313.bin", ordinal)));
 }
 
 TEST(InterruptedSaves, TemporariesAreRecognisedAndRemoved) {

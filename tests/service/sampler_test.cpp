@@ -192,10 +192,9 @@ TEST(SampleCounters, RowsSharingAPhysicalAddressCreditTheAdapterOnce) {
   }
 }
 
-TEST(SampleCounters, AnAdapterWithoutIpv4AddressIsNotReconciledEveryPass) {
+TEST(SampleCounters, ARowOfAnUnlistedAdapterIsNotReconciledEveryPass) {
   CounterFixture f;
   f.net.AddAdapter("Wired A", kMacA, "10.0.0.5", "{A}");
-  f.net.AddAdapter("No address", kMacB, "0.0.0.0", "{B}");
   // A has its whole wireless identity, so the sixth-pass refresh reads no adapter list for it.
   fakes::FakeDriverAnswer ap;
   ap.bssidBytes = 6;
@@ -219,8 +218,8 @@ TEST(SampleCounters, AnAdapterWithoutIpv4AddressIsNotReconciledEveryPass) {
   ASSERT_TRUE(SampleCounters(f.state, false));
   EXPECT_EQ(f.net.adapterListReads, before + 2);  // retried after five seconds
 
-  // Once it has an address it is found at that retry and counted.
-  f.net.adapters[1].firstIp = "10.0.0.6";
+  // Once the adapter list has it, it is found at that retry and counted.
+  f.net.AddAdapter("Late B", kMacB, "10.0.0.6", "{B}");
   f.clock.tick += 5000;
   ASSERT_TRUE(SampleCounters(f.state, false));
   ASSERT_TRUE(f.state.table.Find(kKeyB).has_value());
@@ -496,6 +495,46 @@ TEST(ReconcileAdapters, EnumerationFailureLeavesTheTable) {
   f.net.adapterListFails = true;
   EXPECT_FALSE(ReconcileAdapters(f.state, false));
   EXPECT_EQ(f.state.table.Size(), 1u);
+}
+
+}  // namespace
+}  // namespace tral
+
+namespace tral {
+namespace {
+
+// Two interface rows with one physical address (a virtual adapter beside the network card): the
+// adapter's connection is credited from the row of its own interface only, whatever the order of
+// the rows and whichever of them comes or goes; without its own row, the first row of the address
+// stands in from a fresh baseline.
+TEST(SampleCounters, TwoRowsWithOneAddressCreditOnlyTheAdaptersOwnRow) {
+  struct Step {
+    const char* what;
+    std::vector<std::pair<std::uint32_t, std::uint64_t>> rows;  // interface index, received counter
+    std::uint64_t total;  // the connection's received total after the pass
+  };
+  const Step steps[] = {
+      {"baselines", {{12, 5000}, {7, 1000000}}, 0},
+      {"both move", {{12, 5300}, {7, 1000100}}, 100},
+      {"the virtual row goes", {{7, 1000150}}, 150},
+      {"it comes back first", {{12, 900}, {7, 1000200}}, 200},
+      {"order swapped", {{7, 1000260}, {12, 99999}}, 260},
+      {"the own row goes: the other stands in from a fresh baseline", {{12, 100000}}, 260},
+      {"the stand-in moves", {{12, 100040}}, 300},
+      {"the own row is back: a fresh baseline again", {{7, 1000500}, {12, 100100}}, 300},
+      {"and it is credited", {{7, 1000510}, {12, 100200}}, 310},
+  };
+  CounterFixture f;
+  f.net.AddAdapter("Wired A", kMacA, "10.0.0.5", "{A}").interfaceIndex = 7;
+  f.net.table.wideCounters = true;
+  ASSERT_TRUE(ReconcileAdapters(f.state, false));
+  for (const Step& s : steps) {
+    f.net.table.rows.clear();
+    for (auto [index, rx] : s.rows) f.net.AddRow(kMacA, rx, 0).interfaceIndex = index;
+    f.clock.tick += 1000;
+    ASSERT_TRUE(SampleCounters(f.state, false));
+    EXPECT_EQ(f.Head(kKeyA).rxTotal, s.total) << s.what;
+  }
 }
 
 }  // namespace

@@ -29,6 +29,47 @@ TEST(ParseServiceCommand, WholeTailIgnoringCase) {
   for (const Case& c : cases) EXPECT_EQ(ParseServiceCommand(c.tail), c.command) << '"' << c.tail << '"';
 }
 
+TEST(RemoveHistoryFolder, TheFolderAfterTheWord) {
+  struct Case {
+    const char* tail;
+    const char* folder;  // "" runs the service
+  };
+  const Case cases[] = {
+      {"removehistory \"C:\\Program Files\\TraldenMeter\\\"", "C:\\Program Files\\TraldenMeter\\"},
+      {"RemoveHistory  C:\\Data ", "C:\\Data"},
+      {"removehistory", ""},
+      {"removehistory ", ""},
+      {"removehistory \"\"", ""},
+      {"removehistoryC:\\Data", ""},
+      {"removehistory \"C:\\a\" \"D:\\b\"", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(RemoveHistoryFolder(c.tail), c.folder) << c.tail;
+    EXPECT_EQ(ParseServiceCommand(c.tail),
+              *c.folder ? ServiceCommand::kRemoveHistory : ServiceCommand::kRunService) << c.tail;
+  }
+}
+
+// A module path longer than the first buffer is read whole; one that is still cut at the longest
+// path there is, or a failing call, gives nothing.
+TEST(ReadWholePath, GrowsUntilThePathFitsAndRefusesACutOne) {
+  for (std::size_t length : {std::size_t{10}, std::size_t{259}, std::size_t{260}, std::size_t{300},
+                             std::size_t{32767}, std::size_t{32768}, std::size_t{40000}}) {
+    const std::string real(length, 'p');
+    int calls = 0;
+    const std::string read = ReadWholePath([&](char* buffer, std::uint32_t size) {
+      ++calls;
+      // As GetModuleFileNameA: at most size - 1 characters and a NUL, or all `size` cut.
+      const std::size_t n = real.size() < size ? real.size() : size;
+      real.copy(buffer, n);
+      if (n < size) buffer[n] = '\0';
+      return static_cast<std::uint32_t>(n);
+    });
+    EXPECT_EQ(read, length < 32768 ? real : std::string()) << length;
+  }
+  EXPECT_EQ(ReadWholePath([](char*, std::uint32_t) { return 0u; }), "");
+}
+
 TEST(DecideControl, ReportsTheStateTheServiceIsReallyIn) {
   using S = ServiceState;
   using A = ControlAction;
@@ -93,16 +134,16 @@ TEST(ControlsAccepted, NoneWhileStartingShutdownNoticesOtherwise) {
   struct Case {
     ServiceState state;
     bool preshutdown;
-    std::uint32_t accepted;  // SERVICE_ACCEPT_STOP 1, PAUSE_CONTINUE 2, SHUTDOWN 4, PRESHUTDOWN 0x100
+    std::uint32_t accepted;  // SERVICE_ACCEPT_STOP 1, PAUSE_CONTINUE 2, SHUTDOWN 4, POWEREVENT 0x40, PRESHUTDOWN 0x100
   };
   const Case cases[] = {
       {ServiceState::kStartPending, false, 0},
       {ServiceState::kStartPending, true, 0},
-      {ServiceState::kRunning, false, 1 | 2 | 4},
-      {ServiceState::kPaused, false, 1 | 2 | 4},
-      {ServiceState::kStopPending, false, 1 | 2 | 4},
-      {ServiceState::kRunning, true, 1 | 2 | 4 | 0x100},
-      {ServiceState::kPaused, true, 1 | 2 | 4 | 0x100},
+      {ServiceState::kRunning, false, 1 | 2 | 4 | 0x40},
+      {ServiceState::kPaused, false, 1 | 2 | 4 | 0x40},
+      {ServiceState::kStopPending, false, 1 | 2 | 4 | 0x40},
+      {ServiceState::kRunning, true, 1 | 2 | 4 | 0x40 | 0x100},
+      {ServiceState::kPaused, true, 1 | 2 | 4 | 0x40 | 0x100},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ControlsAccepted(c.state, c.preshutdown), c.accepted)

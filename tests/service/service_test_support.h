@@ -8,6 +8,7 @@
 #include "fakes/fake_day_store.h"
 #include "fakes/fake_network.h"
 #include "service/counter_state.h"
+#include "service/incidents.h"
 #include "shared/text_field.h"
 
 namespace tral::testing {
@@ -19,11 +20,25 @@ inline constexpr char kKeyA[] = "00-1A-2B-3C-4D-5E";
 inline constexpr char kKeyB[] = "AA-BB-CC-DD-EE-FF";
 inline constexpr char kKeyC[] = "02-00-00-00-00-0C";
 
+// Every incident reported, in order.
+struct RecordingIncidents final : IncidentSink {
+  std::vector<std::pair<Incident, std::string>> reported;
+  void Report(Incident kind, std::string_view detail) override { reported.emplace_back(kind, std::string(detail)); }
+  int Count(Incident kind) const {
+    int n = 0;
+    for (const auto& r : reported) n += r.first == kind ? 1 : 0;
+    return n;
+  }
+};
+
 struct CounterFixture {
   fakes::FakeNetwork net;
   fakes::FakeDayStore store;
   fakes::FakeClock clock;
   CounterState state{net, store, clock};
+  RecordingIncidents incidents;
+
+  CounterFixture() { state.incidents = &incidents; }
 
   ConnectionTable::Entry& Entry(const char* key) { return state.table.At(*state.table.Find(key)); }
   ConnectionRecord& Head(const char* key) { return *Entry(key).chain.front(); }

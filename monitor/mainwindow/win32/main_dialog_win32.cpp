@@ -3,8 +3,8 @@
 
 #include <shellapi.h>
 
-#include "monitor/app/win32/autostart_win32.h"
-#include "monitor/app/win32/settings_store_win32.h"
+#include "monitor/settings/win32/autostart_win32.h"
+#include "monitor/settings/win32/settings_store_win32.h"
 #include "monitor/framework/application.h"
 #include "monitor/framework/menu.h"
 #include "monitor/mainwindow/close_button_area.h"
@@ -15,6 +15,7 @@
 #include "monitor/options/win32/options_dialog_win32.h"
 #include "monitor/options/win32/service_keep_days_win32.h"
 #include "monitor/resources/resource.h"
+#include "monitor/ui/win32/gdi_win32.h"
 #include "monitor/statistics/win32/statistic_dialog_win32.h"
 #include "shared/names.h"
 
@@ -65,19 +66,36 @@ CMainDlg::CMainDlg() : ui::Dialog(IDD_MAIN) {
 CMainDlg::~CMainDlg() = default;
 
 bool CMainDlg::OnInitDialog() {
-  HWND window = Handle();
-  char about[256] = {};
-  if (::LoadStringA(ui::Application::Instance(), IDS_ABOUTBOX, about, sizeof about) > 0) {
-    HMENU systemMenu = ::GetSystemMenu(window, FALSE);
-    if (systemMenu != nullptr) {
-      ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
-      ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
-    }
+  AddSystemMenuItems();
+  ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+  ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
+  SetTexts();
+  RestoreWindowPosition(Handle());
+  CreateMainTooltips();
+  LoadSettings(settings_);
+  StartPolling();
+  if (ReadIniBool(kOptionsSection, kTopmostKey, false, GetIniPath(false))) {
+    ::CheckDlgButton(Handle(), IDC_MAIN_TOPMOST, BST_CHECKED);
+    ApplyTopmost(true);
   }
-  ::SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-  ::SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
+  StartRefreshTimer();
+  UpdateUnitLabels();
+  CreateTrayIcon();
+  SetAutostart(kAutostartValueName, settings_.launch != 0);
+  return true;
+}
 
-  ::SetWindowTextA(window, kMainTitle);
+void CMainDlg::AddSystemMenuItems() {
+  char about[256] = {};
+  if (::LoadStringA(ui::Application::Instance(), IDS_ABOUTBOX, about, sizeof about) <= 0) return;
+  HMENU systemMenu = ::GetSystemMenu(Handle(), FALSE);
+  if (systemMenu == nullptr) return;
+  ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
+}
+
+void CMainDlg::SetTexts() {
+  ::SetWindowTextA(Handle(), kMainTitle);
   SetItemText(IDC_MAIN_ADAPTER_GROUP, "Network adapter");
   SetItemText(IDC_MAIN_IP_LABEL, "IP address");
   SetItemText(IDC_MAIN_HARDWARE_LABEL, "Hardware address");
@@ -89,9 +107,9 @@ bool CMainDlg::OnInitDialog() {
   SetItemText(IDC_MAIN_STATISTIC, "Statistic...");
   SetItemText(IDC_MAIN_OPTIONS, "Options...");
   SetItemText(IDC_MAIN_TOPMOST, "Topmost");
+}
 
-  RestoreWindowPosition(window);
-
+void CMainDlg::CreateMainTooltips() {
   CreateTooltips({
       {IDC_MAIN_DESCRIPTION, "Description for the adapter."},
       {IDC_MAIN_IP, "Internet Protocol (IP) address associated with NIC."},
@@ -108,34 +126,26 @@ bool CMainDlg::OnInitDialog() {
       {IDC_MAIN_NEXT, "Show information for the next active connection."},
       {IDC_MAIN_PREVIOUS, "Show information for the previous active connection."},
   });
+}
 
-  LoadSettings(settings_);
-
+void CMainDlg::StartPolling() {
   // The first poll: its figures arrive from the poll thread well before the first timer tick.
   SetStatusText("");
-  poller_.Start(window, kPollDoneMessage);
+  poller_.Start(Handle(), kPollDoneMessage);
   RequestPoll();
+}
 
-  if (ReadIniBool(kOptionsSection, kTopmostKey, false, GetIniPath(false))) {
-    ::CheckDlgButton(window, IDC_MAIN_TOPMOST, BST_CHECKED);
-    ApplyTopmost(true);
-  }
-  StartRefreshTimer();
-  UpdateUnitLabels();
-
-  // The notification-area icon; with `mintray` and `launch` both on the program starts in the
-  // tray, otherwise the icon is hidden. An icon the shell refused leaves the window on show.
+void CMainDlg::CreateTrayIcon() {
+  // With `mintray` and `launch` both on the program starts in the notification area, otherwise
+  // the icon is hidden. An icon the shell refused leaves the window on show.
   const bool iconAdded =
-      tray_.Create(ui::Application::Instance(), window, kTrayNotifyMessage, kTrayTip, icon_, kTrayIconId) != FALSE;
+      tray_.Create(ui::Application::Instance(), Handle(), kTrayNotifyMessage, kTrayTip, icon_, kTrayIconId) != FALSE;
   if (settings_.mintray != 0 && settings_.launch != 0 && iconAdded) {
-    ::ShowWindow(window, SW_MINIMIZE);
-    ::SetTimer(window, kHideTimerId, kHideTimerMs, nullptr);
+    ::ShowWindow(Handle(), SW_MINIMIZE);
+    ::SetTimer(Handle(), kHideTimerId, kHideTimerMs, nullptr);
   } else {
     tray_.Hide();
   }
-
-  SetAutostart(kAutostartValueName, settings_.launch != 0);
-  return true;
 }
 
 void CMainDlg::OnCommand(int id, int code, HWND) {
@@ -176,69 +186,54 @@ void CMainDlg::OnCommand(int id, int code, HWND) {
   }
 }
 
-bool CMainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+std::optional<LRESULT> CMainDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case kPollDoneMessage:
       ApplyPollOutcome();
-      result = TRUE;
-      return true;
+      return 0;
     case kCloseRequestMessage:
       // Dialogs open on top close first, storing what they store, before the sender goes on
       // (it deletes the settings file next).
       EndModalChildren(IDCANCEL);
       CloseWindow();
-      SetMessageResult(0);
-      result = TRUE;
-      return true;
+      return 0;
     case WM_TIMER:
-      if (wParam == kRefreshTimerId) RequestPoll();
-      if (wParam == kHideTimerId) {
-        ::KillTimer(Handle(), kHideTimerId);
-        SaveWindowPosition(Handle());
-        if (!tray_.IsHidden()) ::ShowWindow(Handle(), SW_HIDE);  // never hidden without its icon
-      }
-      if (wParam == kClickTimerId) tray_.OnClickTimer(Handle(), view_.stateText);
-      return false;  // the default handling runs after
+      OnTimer(wParam);
+      return std::nullopt;  // the default handling runs after
     case WM_SYSCOMMAND:
-      if (OnSysCommand(wParam, lParam)) {
-        SetMessageResult(0);
-        result = TRUE;
-        return true;
-      }
-      return false;
+      if (OnSysCommand(wParam, lParam)) return 0;
+      return std::nullopt;
     case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lParam) == Item(IDC_MAIN_STATUS)) {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        ::SetTextColor(dc, kStatusTextColor);
-        ::SetBkMode(dc, TRANSPARENT);
-        result = reinterpret_cast<INT_PTR>(::GetSysColorBrush(COLOR_BTNFACE));
-        return true;
-      }
-      return false;
+      if (reinterpret_cast<HWND>(lParam) != Item(IDC_MAIN_STATUS)) return std::nullopt;
+      return StatusLineColors(wParam, kStatusTextColor);
     case kTrayNotifyMessage:
-      SetMessageResult(tray_.HandleTrayMessage(wParam, lParam));
-      result = TRUE;
-      return true;
+      return tray_.HandleTrayMessage(wParam, lParam);
     case WM_MEASUREITEM:
     case WM_DRAWITEM:  // the tray menu's owner-drawn items
-      if (!ui::Menu::RouteOwnerDraw(message, lParam)) return false;
-      SetMessageResult(TRUE);
-      result = TRUE;
-      return true;
+      if (!ui::Menu::RouteOwnerDraw(message, lParam)) return std::nullopt;
+      return TRUE;
     case WM_PAINT:
-      if (!::IsIconic(Handle())) return false;
+      if (!::IsIconic(Handle())) return std::nullopt;
       PaintIconic();
-      result = TRUE;
-      return true;
+      return 0;
     case WM_QUERYDRAGICON:
-      result = reinterpret_cast<INT_PTR>(icon_);
-      return true;
+      return reinterpret_cast<LRESULT>(icon_);
     case WM_DESTROY:
       tray_.Hide();
-      return false;
+      return std::nullopt;
     default:
-      return false;
+      return std::nullopt;
   }
+}
+
+void CMainDlg::OnTimer(WPARAM timer) {
+  if (timer == kRefreshTimerId) RequestPoll();
+  if (timer == kHideTimerId) {
+    ::KillTimer(Handle(), kHideTimerId);
+    SaveWindowPosition(Handle());
+    if (!tray_.IsHidden()) ::ShowWindow(Handle(), SW_HIDE);  // never hidden without its icon
+  }
+  if (timer == kClickTimerId) tray_.OnClickTimer(Handle(), view_.stateText);
 }
 
 bool CMainDlg::OnSysCommand(WPARAM command, LPARAM lParam) {

@@ -5,25 +5,20 @@
 
 #include <string>
 
-#include "monitor/app/monitor_settings.h"
+#include "monitor/settings/monitor_settings.h"
 #include "monitor/framework/dialog.h"
 #include "monitor/mainwindow/connection_list.h"
 #include "monitor/mainwindow/connection_selection.h"
 #include "monitor/mainwindow/win32/poll_worker_win32.h"
 #include "monitor/mainwindow/win32/tray_icon_win32.h"
 #include "monitor/mainwindow/win32/tick_source_win32.h"
+#include "monitor/resources/resource.h"
 
 namespace tral::win32 {
 
 class COptionsDialog;
 
-inline constexpr UINT_PTR kRefreshTimerId = 45;
-inline constexpr UINT_PTR kHideTimerId = 46;
 inline constexpr UINT kHideTimerMs = 50;
-inline constexpr UINT kCloseRequestMessage = WM_USER + 3;
-inline constexpr UINT kTrayNotifyMessage = WM_APP + 11;
-// Posted by the poll thread when a poll has finished.
-inline constexpr UINT kPollDoneMessage = WM_APP + 20;
 inline constexpr COLORREF kStatusTextColor = RGB(242, 0, 0);
 inline constexpr char kMainTitle[] = "TraldenView";
 inline constexpr char kHomepageUrl[] = "https://traldenmeter.example.org/";
@@ -37,16 +32,22 @@ class CMainDlg : public ui::Dialog {
   ~CMainDlg() override;
 
   const MonitorSettings& Settings() const { return settings_; }
-  const std::string& StateText() const { return view_.stateText; }
 
  protected:
   bool OnInitDialog() override;
   void OnCommand(int id, int code, HWND control) override;
   void OnOK() override {}  // Enter does not end the window
   void OnCancel() override {}  // neither does Esc
-  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // The opening steps, in their order in OnInitDialog.
+  void AddSystemMenuItems();
+  void SetTexts();
+  void CreateMainTooltips();
+  void StartPolling();
+  void CreateTrayIcon();
+
   void RequestPoll();
   void ApplyPollOutcome();
   void Rebuild(RebuildMode mode);
@@ -63,6 +64,7 @@ class CMainDlg : public ui::Dialog {
   // Saves the position and ends the program's window.
   void CloseWindow();
   bool OnSysCommand(WPARAM command, LPARAM lParam);
+  void OnTimer(WPARAM timer);
   void MinimiseToTray();
   void PaintIconic();
 

@@ -7,15 +7,14 @@
 
 #include <string>
 
+#include "monitor/resources/resource.h"
 #include "shared/win32/unique_handle.h"
 
 namespace tral::win32 {
 
 class FacetMenu;
 
-inline constexpr UINT_PTR kClickTimerId = 22;
 inline constexpr UINT kClickTimerMs = 500;
-inline constexpr UINT kTrayIconId = 131;  // also the id of the tray menu resource
 inline constexpr UINT kBalloonSeconds = 11;
 inline constexpr char kBalloonTitle[] = "State";
 inline constexpr char kTrayTip[] = "TraldenView ";
@@ -47,7 +46,6 @@ class CTrayIcon {
 
   bool IsHidden() const { return isHidden_; }
   bool IsRemoved() const { return isRemoved_; }
-  bool TrayAvailable() const { return trayAvailable_; }
   bool HasIconState() const { return hasIconState_; }
   HWND MessageWindow() const { return messageWindow_.Get(); }
   const NOTIFYICONDATAA& IconData() const { return iconData_; }

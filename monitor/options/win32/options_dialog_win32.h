@@ -2,7 +2,7 @@
 // minimising and the service's days of history, edited on a copy of the main window's settings.
 #pragma once
 
-#include "monitor/app/monitor_settings.h"
+#include "monitor/settings/monitor_settings.h"
 #include "monitor/framework/controls.h"
 #include "monitor/framework/dialog.h"
 #include "monitor/options/options_form.h"

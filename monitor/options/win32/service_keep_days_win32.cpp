@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "monitor/app/win32/settings_store_win32.h"
+#include "monitor/settings/win32/settings_store_win32.h"
 #include "monitor/options/options_flow.h"
 #include "shared/names.h"
 #include "shared/win32/unique_handle.h"

@@ -3,6 +3,7 @@
 
 #include <windowsx.h>
 
+#include "monitor/resources/resource.h"
 #include "monitor/ui/win32/gdi_win32.h"
 #include "shared/win32/unique_handle.h"
 

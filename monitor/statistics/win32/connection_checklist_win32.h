@@ -5,12 +5,10 @@
 
 #include "monitor/framework/controls.h"
 #include "monitor/statistics/checklist_layout.h"
-#include "monitor/statistics/statistic_data.h"
+#include "history/statistic_data.h"
 
 namespace tral::win32 {
 
-// Sent to the parent whenever a check mark flips; it shows the totals of the checked rows again.
-inline constexpr UINT kStatisticTotalsMessage = WM_USER + 32;
 
 // Subclasses the dialog's owner-drawn list box. Its items are placeholders that carry nothing:
 // item i draws row i of the data it holds.

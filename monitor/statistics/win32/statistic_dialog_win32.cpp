@@ -3,12 +3,13 @@
 
 #include <commctrl.h>
 
-#include "monitor/app/ini_paths.h"
-#include "monitor/app/monitor_settings.h"
-#include "monitor/app/win32/ansi_text_win32.h"
-#include "monitor/app/win32/settings_store_win32.h"
+#include "monitor/settings/ini_paths.h"
+#include "monitor/settings/monitor_settings.h"
+#include "history/win32/ansi_text_win32.h"
+#include "monitor/settings/win32/settings_store_win32.h"
 #include "monitor/resources/resource.h"
-#include "monitor/statistics/win32/local_date_win32.h"
+#include "monitor/statistics/day_problem_text.h"
+#include "history/win32/local_date_win32.h"
 #include "monitor/ui/win32/gdi_win32.h"
 #include "shared/names.h"
 
@@ -22,6 +23,7 @@ constexpr char kDayTip[] = "Day to show statics for.";
 constexpr int kDaysBeforeLast = 3;  // the span covers four days, the last one included
 constexpr COLORREF kHeaderFill = 0xD2FFFF;  // pale yellow
 constexpr COLORREF kHeaderText = 0x804000;  // dark blue
+constexpr COLORREF kProblemTextColor = RGB(242, 0, 0);  // the main window's status colour
 
 // Shows the wait cursor for a scope and puts the previous one back.
 class WaitCursor {
@@ -123,36 +125,35 @@ void CStatisticDlg::OnCommand(int id, int code, HWND control) {
   }
 }
 
-bool CStatisticDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+std::optional<LRESULT> CStatisticDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case kStatisticTotalsMessage:
       ShowTotals();
-      SetMessageResult(0);
-      result = TRUE;
-      return true;
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      // The line about day files not counted whole stands out in the status colour.
+      if (reinterpret_cast<HWND>(lParam) != Item(IDC_STAT_PROBLEM)) return std::nullopt;
+      return StatusLineColors(wParam, kProblemTextColor);
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->idFrom == IDC_STAT_FIRST_DAY && header->code == DTN_DATETIMECHANGE && dayView_ &&
           !settingDates_) {
         Recount();
       }
-      return false;
+      return std::nullopt;
     }
     case WM_VSCROLL:
       // Only the end of a move counts: the control then holds its new position.
-      if (reinterpret_cast<HWND>(lParam) == daySpin_.Handle() && LOWORD(wParam) == SB_THUMBPOSITION) {
-        StepDay();
-        SetMessageResult(0);
-        result = TRUE;
-        return true;
+      if (reinterpret_cast<HWND>(lParam) != daySpin_.Handle() || LOWORD(wParam) != SB_THUMBPOSITION) {
+        return std::nullopt;
       }
-      return false;
+      StepDay();
+      return 0;
     case WM_PAINT:
       PaintHeader();
-      result = TRUE;
-      return true;
+      return 0;
     default:
-      return false;
+      return std::nullopt;
   }
 }
 
@@ -208,6 +209,7 @@ void CStatisticDlg::ShowTotals() {
   SetItemText(IDC_STAT_DOWNLOAD_TOTAL, FormatSize(sums.downloadedKb));
   SetItemText(IDC_STAT_UPLOAD_TOTAL, FormatSize(sums.uploadedKb));
   SetItemText(IDC_STAT_UPTIME, FormatUptime(data.UptimeMs()));
+  SetItemText(IDC_STAT_PROBLEM, DayProblemText(data.UnreadableDays(), data.DamagedDays()));
 }
 
 void CStatisticDlg::PaintHeader() {

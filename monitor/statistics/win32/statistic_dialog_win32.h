@@ -9,7 +9,7 @@
 #include "monitor/framework/dialog.h"
 #include "monitor/statistics/checklist_layout.h"
 #include "monitor/statistics/win32/connection_checklist_win32.h"
-#include "monitor/statistics/win32/day_file_source_win32.h"
+#include "history/win32/day_file_source_win32.h"
 #include "shared/win32/unique_handle.h"
 
 namespace tral::win32 {
@@ -33,7 +33,7 @@ class CStatisticDlg : public ui::Dialog {
  protected:
   bool OnInitDialog() override;
   void OnCommand(int id, int code, HWND control) override;
-  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   // Stores the day-view flag. It runs inside EndDialog, whoever ends the window: a close request
   // that ends the whole program and then deletes the INI file finds the flag already written.
   void OnEnding(INT_PTR result) override;

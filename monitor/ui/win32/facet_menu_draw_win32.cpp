@@ -98,178 +98,232 @@ void DrawXpCheck(HDC dc, const RECT& box, bool selected, bool radio) {
   DrawMark(dc, box.left + (w < 6 ? 0 : w / 2 - 3), box.top + (h < 6 ? 0 : h / 2 - 3), radio, 2);
 }
 
-void DrawXp(HDC target, const DRAWITEMSTRUCT& draw, const FacetMenuItem& item) {
-  UINT state = draw.itemState;
-  const bool disabled = (state & ODS_GRAYED) != 0;
-  if (disabled) state &= ~static_cast<UINT>(ODS_SELECTED);
-  const bool selected = (state & ODS_SELECTED) != 0;
-  const bool checked = (state & ODS_CHECKED) != 0;
-  const RECT rect = draw.rcItem;
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
+// What an item's state means for its drawing.
+struct ItemLook {
+  bool selected;
+  bool disabled;
+  bool checked;
+};
 
-  // A disabled item is composed off-screen and copied in one go.
-  UniqueMemoryDc memory;
-  UniqueGdiObject offscreen;
-  std::optional<Selection> offscreenSelected;
-  HDC dc = target;
-  if (disabled) {
-    memory.Reset(::CreateCompatibleDC(target));
-    offscreen.Reset(::CreateCompatibleBitmap(target, width, height));
-    if (memory && offscreen) {
-      offscreenSelected.emplace(memory.Get(), offscreen.Get());
-      ::SetWindowOrgEx(memory.Get(), rect.left, rect.top, nullptr);
-      dc = memory.Get();
-    }
+ItemLook LookOf(const DRAWITEMSTRUCT& draw, bool disabledIsNeverSelected) {
+  const bool disabled = (draw.itemState & ODS_GRAYED) != 0;
+  bool selected = (draw.itemState & ODS_SELECTED) != 0;
+  if (disabled && disabledIsNeverSelected) selected = false;
+  return ItemLook{selected, disabled, (draw.itemState & ODS_CHECKED) != 0};
+}
+
+void DrawSeparatorLine(HDC dc, int left, int right, int middle) {
+  RECT line{left, middle, right, middle + 2};
+  ::DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
+}
+
+// ---- The XP look ----
+
+void DrawXpSeparator(HDC dc, const RECT& rect, const RECT& strip) {
+  Fill(dc, rect, XpBackground());
+  Fill(dc, strip, XpStrip());
+  Frame(dc, strip, XpStrip());
+  DrawSeparatorLine(dc, rect.left + kStripWidth + 7, rect.right, rect.top + (rect.bottom - rect.top) / 2);
+}
+
+void DrawXpBackground(HDC dc, const RECT& rect, const RECT& strip, bool selected) {
+  if (selected) {
+    Fill(dc, rect, XpSelection());
+    Frame(dc, rect, Sys(COLOR_HIGHLIGHT));
+    return;
   }
+  Fill(dc, rect, XpBackground());
+  Fill(dc, strip, XpStrip());
+  Frame(dc, rect, XpBackground());
+  Frame(dc, strip, XpStrip());
+}
+
+// The item's image in the strip, raised with a shadow when selected, on a pale box when checked,
+// embossed (or its prepared disabled image) when disabled.
+void DrawXpImage(HDC dc, const RECT& box, int x, int y, int image, const ItemLook& look) {
+  const bool effects = FacetMenu::HasEffectImages(image);
+  if (look.selected && look.checked) {
+    Fill(dc, box, LightenColor(Sys(COLOR_HIGHLIGHT), 0.55));
+    Frame(dc, box, Sys(COLOR_HIGHLIGHT));
+    DrawImage(dc, image, x - 1, y - 1);
+  } else if (look.selected) {
+    Fill(dc, box, XpSelection());
+    if (effects) {
+      DrawImage(dc, image + 2, x + 1, y + 1);  // shadow below the raised image
+      DrawImage(dc, image, x - 1, y - 1);
+    } else {
+      DrawImage(dc, image, x, y);
+    }
+  } else if (look.checked) {
+    Fill(dc, box, LightenColor(Sys(COLOR_HIGHLIGHT), 0.85));
+    Frame(dc, box, Sys(COLOR_HIGHLIGHT));
+    DrawImage(dc, image, x - 1, y - 1);
+  } else if (!look.disabled) {
+    Fill(dc, box, XpStrip());
+    Frame(dc, box, XpStrip());
+    DrawImage(dc, effects ? image + 1 : image, x, y);
+  } else if (effects) {
+    DrawImage(dc, image + 3, x, y);
+  } else {
+    DrawEmbossed(dc, x, y, ImageOnFace(FacetMenu::SharedImages(), image), XpStrip());
+  }
+}
+
+Color XpTextColor(bool disabled) {
+  if (!disabled) return Sys(COLOR_MENUTEXT);
+  return FacetMenu::IsThemedXp() ? Sys(COLOR_GRAYTEXT) : LightenColor(Sys(COLOR_GRAYTEXT), 0.4);
+}
+
+// Where an item is drawn: the target itself, or (for a disabled item, composed off-screen and
+// copied in one go) a memory DC with the item's coordinates.
+class ItemCanvas {
+ public:
+  ItemCanvas(HDC target, const RECT& rect, bool offscreen) : target_(target), rect_(rect), dc_(target) {
+    if (!offscreen) return;
+    memory_.Reset(::CreateCompatibleDC(target));
+    bitmap_.Reset(::CreateCompatibleBitmap(target, Width(), Height()));
+    if (!memory_ || !bitmap_) return;
+    selected_.emplace(memory_.Get(), bitmap_.Get());
+    ::SetWindowOrgEx(memory_.Get(), rect.left, rect.top, nullptr);
+    dc_ = memory_.Get();
+  }
+  HDC Dc() const { return dc_; }
+  void CopyToTarget() const {
+    if (dc_ != target_) ::BitBlt(target_, rect_.left, rect_.top, Width(), Height(), dc_, rect_.left, rect_.top, SRCCOPY);
+  }
+
+ private:
+  int Width() const { return rect_.right - rect_.left; }
+  int Height() const { return rect_.bottom - rect_.top; }
+
+  HDC target_;
+  RECT rect_;
+  HDC dc_;
+  UniqueMemoryDc memory_;
+  UniqueGdiObject bitmap_;
+  std::optional<Selection> selected_;
+};
+
+void DrawXp(HDC target, const DRAWITEMSTRUCT& draw, const FacetMenuItem& item) {
+  const ItemLook look = LookOf(draw, true);
+  const RECT rect = draw.rcItem;
+  const ItemCanvas canvas(target, rect, look.disabled);
+  HDC dc = canvas.Dc();
   UniqueGdiObject font = CreateMenuFont();
   Selection fontSelected(dc, font.Get());
 
   const RECT strip{rect.left, rect.top, rect.left + kStripWidth, rect.bottom};
   if ((item.flags & MF_SEPARATOR) != 0) {
-    Fill(dc, rect, XpBackground());
-    Fill(dc, strip, XpStrip());
-    Frame(dc, strip, XpStrip());
-    const int middle = rect.top + height / 2;
-    RECT line{rect.left + kStripWidth + 7, middle, rect.right, middle + 2};
-    ::DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
+    DrawXpSeparator(dc, rect, strip);
   } else {
-    const int image = item.imageIndex;
-    const bool effects = image >= 0 && FacetMenu::HasEffectImages(image);
-    if (!selected) {
-      Fill(dc, rect, XpBackground());
-      Fill(dc, strip, XpStrip());
-      Frame(dc, rect, XpBackground());
-      Frame(dc, strip, XpStrip());
-    } else {
-      Fill(dc, rect, XpSelection());
-      Frame(dc, rect, Sys(COLOR_HIGHLIGHT));
-    }
+    DrawXpBackground(dc, rect, strip, look.selected);
     const RECT box{rect.left + 1, rect.top + 1, rect.left + kStripWidth - 2, rect.bottom - 1};
-    const int x = rect.left + std::max(0, static_cast<int>((kStripWidth - kIconWidth + 1) * 0.5));
-    const int y = rect.top + std::max(0, static_cast<int>((height - kIconHeight + 1) * 0.5));
-    if (image >= 0) {
-      if (selected && checked) {
-        Fill(dc, box, LightenColor(Sys(COLOR_HIGHLIGHT), 0.55));
-        Frame(dc, box, Sys(COLOR_HIGHLIGHT));
-        DrawImage(dc, image, x - 1, y - 1);
-      } else if (selected) {
-        Fill(dc, box, XpSelection());
-        if (effects) {
-          DrawImage(dc, image + 2, x + 1, y + 1);  // shadow below the raised image
-          DrawImage(dc, image, x - 1, y - 1);
-        } else {
-          DrawImage(dc, image, x, y);
-        }
-      } else if (checked) {
-        Fill(dc, box, LightenColor(Sys(COLOR_HIGHLIGHT), 0.85));
-        Frame(dc, box, Sys(COLOR_HIGHLIGHT));
-        DrawImage(dc, image, x - 1, y - 1);
-      } else if (!disabled) {
-        Fill(dc, box, XpStrip());
-        Frame(dc, box, XpStrip());
-        DrawImage(dc, effects ? image + 1 : image, x, y);
-      } else if (effects) {
-        DrawImage(dc, image + 3, x, y);
-      } else {
-        DrawEmbossed(dc, x, y, ImageOnFace(FacetMenu::SharedImages(), image), XpStrip());
-      }
-    } else if (checked) {
-      DrawXpCheck(dc, box, selected, IsRadioItem(draw));
+    if (item.imageIndex >= 0) {
+      const int x = rect.left + std::max(0, static_cast<int>((kStripWidth - kIconWidth + 1) * 0.5));
+      const int y = rect.top + std::max(0, static_cast<int>((rect.bottom - rect.top - kIconHeight + 1) * 0.5));
+      DrawXpImage(dc, box, x, y, item.imageIndex, look);
+    } else if (look.checked) {
+      DrawXpCheck(dc, box, look.selected, IsRadioItem(draw));
     }
-    const Color textColor = !disabled                  ? Sys(COLOR_MENUTEXT)
-                            : FacetMenu::IsThemedXp() ? Sys(COLOR_GRAYTEXT)
-                                                      : LightenColor(Sys(COLOR_GRAYTEXT), 0.4);
-    DrawItemText(dc, item, rect.left + kStripWidth + 8, rect, textColor);
+    DrawItemText(dc, item, rect.left + kStripWidth + 8, rect, XpTextColor(look.disabled));
   }
-  if (dc != target) ::BitBlt(target, rect.left, rect.top, width, height, dc, rect.left, rect.top, SRCCOPY);
+  canvas.CopyToTarget();
+}
+
+// ---- The classic look ----
+
+void DrawClassicBackground(HDC dc, const RECT& rect, Color background, bool selected, bool hasBox) {
+  if (!selected) {
+    Fill(dc, rect, background);
+    Frame(dc, rect, background);
+    return;
+  }
+  RECT selection = rect;
+  if (hasBox) selection.left = rect.left + kIconWidth + 5;
+  Fill(dc, selection, Sys(COLOR_HIGHLIGHT));
+}
+
+// The image on a 3-D button: raised when selected, pressed when checked, shaded or embossed when
+// disabled. `c` is the vertical offset of the button in the item.
+void DrawClassicImage(HDC dc, const RECT& rect, int c, int image, Color background, const ItemLook& look) {
+  const bool raisedFrames = FacetMenu::WindowsVersionCode() > 1;
+  const int x = rect.left + 2;
+  const int y = rect.top + c + 2;
+  const RECT box{rect.left + 1, rect.top + c + 1, rect.left + kIconWidth + 3, rect.top + c + kIconHeight + 3};
+  const RECT button{rect.left, rect.top + c, rect.left + kIconWidth + 4, rect.top + c + kIconHeight + 4};
+  Frame(dc, box, background);
+  if (!look.disabled && look.selected) {
+    Fill(dc, box, background);
+    if (raisedFrames && look.checked) Frame3d(dc, button, Sys(COLOR_BTNSHADOW), Sys(COLOR_BTNHIGHLIGHT));
+    if (raisedFrames && !look.checked) Frame3d(dc, button, Sys(COLOR_BTNHIGHLIGHT), Sys(COLOR_BTNSHADOW));
+    DrawImage(dc, image, x, y);
+  } else if (!look.disabled && look.checked) {
+    Fill(dc, box, LightenColor(background, 0.6));
+    if (raisedFrames) Frame3d(dc, button, Sys(COLOR_BTNSHADOW), Sys(COLOR_BTNHIGHLIGHT));
+    DrawImage(dc, image, x, y);
+  } else if (!look.disabled) {
+    Fill(dc, box, background);
+    Frame(dc, button, background);
+    DrawImage(dc, image, x, y);
+  } else {
+    const PixelImage pixels = ImageOnFace(FacetMenu::SharedImages(), image);
+    Frame(dc, button, background);
+    if (FacetMenu::HighColorBitmapsLoaded()) {
+      DrawShaded(dc, x, y, pixels, background);
+    } else {
+      DrawEmbossed(dc, x, y, pixels, background);
+    }
+  }
+}
+
+void DrawClassicCheck(HDC dc, const DRAWITEMSTRUCT& draw, int c, Color background, bool selected) {
+  const RECT& rect = draw.rcItem;
+  const RECT box{rect.left + 1, rect.top + c + 2, rect.left + kIconWidth + 1, rect.top + c + kIconHeight + 2};
+  Fill(dc, box, selected ? background : LightenColor(background, 0.6));
+  if (FacetMenu::WindowsVersionCode() > 1) {
+    RECT edge = box;
+    ::DrawEdge(dc, &edge, BDR_SUNKENOUTER, BF_RECT);
+  }
+  const bool radio = IsRadioItem(draw);
+  DrawMark(dc, box.left + (radio ? 5 : 4), box.top + 4, radio, 3);
+}
+
+// Disabled text is engraved (a light copy one pixel down and right), or drawn in the background
+// colour when the disabled item is selected.
+void DrawClassicText(HDC dc, const FacetMenuItem& item, const RECT& rect, Color background, const ItemLook& look) {
+  const int textLeft = rect.left + kIconWidth + 9;
+  if (look.disabled && look.selected) {
+    DrawItemText(dc, item, textLeft, rect, background);
+  } else if (look.disabled) {
+    const RECT shifted{rect.left + 1, rect.top + 1, rect.right + 1, rect.bottom + 1};
+    DrawItemText(dc, item, textLeft + 1, shifted, Sys(COLOR_BTNHIGHLIGHT));
+    DrawItemText(dc, item, textLeft, rect, Sys(COLOR_GRAYTEXT));
+  } else {
+    DrawItemText(dc, item, textLeft, rect, look.selected ? Sys(COLOR_HIGHLIGHTTEXT) : Sys(COLOR_MENUTEXT));
+  }
 }
 
 void DrawClassic(HDC dc, const DRAWITEMSTRUCT& draw, const FacetMenuItem& item) {
   const RECT rect = draw.rcItem;
   const Color background = ClassicBackground();
-  const bool selected = (draw.itemState & ODS_SELECTED) != 0;
-  const bool disabled = (draw.itemState & ODS_GRAYED) != 0;
-  const bool checked = (draw.itemState & ODS_CHECKED) != 0;
-  const bool raisedFrames = FacetMenu::WindowsVersionCode() > 1;
+  const ItemLook look = LookOf(draw, false);
   UniqueGdiObject font = CreateMenuFont();
   Selection fontSelected(dc, font.Get());
 
   if ((item.flags & MF_SEPARATOR) != 0) {
     Fill(dc, rect, background);
-    const int middle = rect.top + (rect.bottom - rect.top) / 2;
-    RECT line{rect.left, middle, rect.right, middle + 2};
-    ::DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
+    DrawSeparatorLine(dc, rect.left, rect.right, rect.top + (rect.bottom - rect.top) / 2);
     return;
   }
   const int c = std::max(0, (static_cast<int>(rect.bottom - rect.top) - kIconHeight - 4) / 2);
-  const int x = rect.left + 2;
-  const int y = rect.top + c + 2;
   const int image = item.imageIndex;
-
-  Color textColor = Sys(COLOR_MENUTEXT);
-  if (!selected) {
-    Fill(dc, rect, background);
-    Frame(dc, rect, background);
-  } else {
-    RECT selection = rect;
-    if (image >= 0 || checked) selection.left = rect.left + kIconWidth + 5;
-    Fill(dc, selection, Sys(COLOR_HIGHLIGHT));
-    textColor = Sys(COLOR_HIGHLIGHTTEXT);
-  }
-
+  DrawClassicBackground(dc, rect, background, look.selected, image >= 0 || look.checked);
   if (image >= 0) {
-    const RECT box{rect.left + 1, rect.top + c + 1, rect.left + kIconWidth + 3, rect.top + c + kIconHeight + 3};
-    const RECT button{rect.left, rect.top + c, rect.left + kIconWidth + 4, rect.top + c + kIconHeight + 4};
-    Frame(dc, box, background);
-    if (!disabled && selected) {
-      Fill(dc, box, background);
-      if (raisedFrames) {
-        if (checked) {
-          Frame3d(dc, button, Sys(COLOR_BTNSHADOW), Sys(COLOR_BTNHIGHLIGHT));
-        } else {
-          Frame3d(dc, button, Sys(COLOR_BTNHIGHLIGHT), Sys(COLOR_BTNSHADOW));
-        }
-      }
-      DrawImage(dc, image, x, y);
-    } else if (!disabled && checked) {
-      Fill(dc, box, LightenColor(background, 0.6));
-      if (raisedFrames) Frame3d(dc, button, Sys(COLOR_BTNSHADOW), Sys(COLOR_BTNHIGHLIGHT));
-      DrawImage(dc, image, x, y);
-    } else if (!disabled) {
-      Fill(dc, box, background);
-      Frame(dc, button, background);
-      DrawImage(dc, image, x, y);
-    } else {
-      const PixelImage pixels = ImageOnFace(FacetMenu::SharedImages(), image);
-      Frame(dc, button, background);
-      if (FacetMenu::HighColorBitmapsLoaded()) {
-        DrawShaded(dc, x, y, pixels, background);
-      } else {
-        DrawEmbossed(dc, x, y, pixels, background);
-      }
-    }
-  } else if (checked) {
-    const RECT box{rect.left + 1, rect.top + c + 2, rect.left + kIconWidth + 1, rect.top + c + kIconHeight + 2};
-    Fill(dc, box, selected ? background : LightenColor(background, 0.6));
-    if (raisedFrames) {
-      RECT edge = box;
-      ::DrawEdge(dc, &edge, BDR_SUNKENOUTER, BF_RECT);
-    }
-    const bool radio = IsRadioItem(draw);
-    DrawMark(dc, box.left + (radio ? 5 : 4), box.top + 4, radio, 3);
+    DrawClassicImage(dc, rect, c, image, background, look);
+  } else if (look.checked) {
+    DrawClassicCheck(dc, draw, c, background, look.selected);
   }
-
-  const int textLeft = rect.left + kIconWidth + 9;
-  if (disabled && selected) {
-    DrawItemText(dc, item, textLeft, rect, background);
-  } else if (disabled) {
-    const RECT shifted{rect.left + 1, rect.top + 1, rect.right + 1, rect.bottom + 1};
-    DrawItemText(dc, item, textLeft + 1, shifted, Sys(COLOR_BTNHIGHLIGHT));
-    DrawItemText(dc, item, textLeft, rect, Sys(COLOR_GRAYTEXT));
-  } else {
-    DrawItemText(dc, item, textLeft, rect, textColor);
-  }
+  DrawClassicText(dc, item, rect, background, look);
 }
 
 }  // namespace

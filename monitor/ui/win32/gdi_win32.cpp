@@ -16,6 +16,12 @@ BOOL CALLBACK FindThreadDialog(HWND window, LPARAM found) {
 
 }  // namespace
 
+LRESULT StatusLineColors(WPARAM dc, COLORREF color) {
+  ::SetTextColor(reinterpret_cast<HDC>(dc), color);
+  ::SetBkMode(reinterpret_cast<HDC>(dc), TRANSPARENT);
+  return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+}
+
 HWND MeasuringWindow() {
   HWND found = nullptr;
   ::EnumThreadWindows(::GetCurrentThreadId(), FindThreadDialog, reinterpret_cast<LPARAM>(&found));

@@ -1,4 +1,5 @@
-// Scoped GDI helpers of the menus: window DCs, selected objects, image lists and 32-bit pixel bitmaps.
+// Scoped GDI helpers of the windows and menus: window DCs, selected objects, status-line colours,
+// image lists and 32-bit pixel bitmaps.
 #pragma once
 
 #include <windows.h>
@@ -46,6 +47,9 @@ class Selection {
   HDC dc_;
   HGDIOBJ previous_;
 };
+
+// The answer to WM_CTLCOLORSTATIC for a status line: its text in `color` on the dialog's face.
+LRESULT StatusLineColors(WPARAM dc, COLORREF color);
 
 // The window whose DC measures menu texts: the program's main window, else the desktop.
 HWND MeasuringWindow();

@@ -15,7 +15,7 @@
 #include "monitor/mainwindow/win32/tick_source_win32.h"
 #include "shared/text_field.h"
 #include "shared/win32/unique_handle.h"
-#include "win32/win32_test_support.h"
+#include "support/scratch_dir_win32.h"
 
 namespace tral::win32 {
 namespace {

@@ -34,31 +34,27 @@ class StepDialog : public Dialog {
     ::SetTimer(Handle(), kStepTimer + 1, kWatchdogMs, nullptr);
     return true;
   }
-  bool OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) override {
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM) override {
     if (message == WM_TIMER && wParam == kStepTimer) {
       ::KillTimer(Handle(), kStepTimer);
       if (step) step();
-      result = TRUE;
-      return true;
+      return 0;
     }
     if (message == WM_TIMER && wParam == kCloseTimer) {
       ::KillTimer(Handle(), kCloseTimer);
       if (close) close();
-      result = TRUE;
-      return true;
+      return 0;
     }
     if (message == WM_TIMER && wParam == kStepTimer + 1) {  // a test that hangs fails instead
       log_.push_back(name_ + " watchdog");
       EndDialog(-2);
-      return true;
+      return 0;
     }
     if (message == kEndFromThread) {
       EndDialog(IDABORT);
-      SetMessageResult(0);
-      result = TRUE;
-      return true;
+      return 0;
     }
-    return false;
+    return std::nullopt;
   }
   void OnEnding(INT_PTR result) override { log_.push_back(name_ + " ends " + std::to_string(result)); }
 

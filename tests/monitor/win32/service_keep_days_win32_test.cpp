@@ -5,7 +5,7 @@
 
 #include "monitor/options/options_flow.h"
 #include "monitor/options/win32/service_keep_days_win32.h"
-#include "win32_test_support.h"
+#include "support/scratch_dir_win32.h"
 
 namespace tral::win32 {
 namespace {

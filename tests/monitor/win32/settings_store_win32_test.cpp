@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "monitor/app/win32/autostart_win32.h"
-#include "monitor/app/win32/settings_store_win32.h"
-#include "win32_test_support.h"
+#include "monitor/settings/win32/autostart_win32.h"
+#include "monitor/settings/win32/settings_store_win32.h"
+#include "support/scratch_dir_win32.h"
 
 namespace tral::win32 {
 namespace {

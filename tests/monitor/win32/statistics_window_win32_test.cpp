@@ -7,19 +7,19 @@
 #include <algorithm>
 #include <optional>
 
-#include "monitor/app/win32/ansi_text_win32.h"
-#include "monitor/app/win32/settings_store_win32.h"
+#include "history/win32/ansi_text_win32.h"
+#include "monitor/settings/win32/settings_store_win32.h"
 #include "monitor/framework/application.h"
 #include "monitor/resources/resource.h"
 #include "monitor/statistics/win32/connection_checklist_win32.h"
-#include "monitor/statistics/win32/day_file_source_win32.h"
-#include "monitor/statistics/win32/local_date_win32.h"
+#include "history/win32/day_file_source_win32.h"
+#include "history/win32/local_date_win32.h"
 #include "monitor/statistics/win32/statistic_dialog_win32.h"
 #include "monitor_test_support.h"
 #include "shared/names.h"
 #include "monitor/ui/win32/gdi_win32.h"
 #include "shared/win32/unique_handle.h"
-#include "win32_test_support.h"
+#include "support/scratch_dir_win32.h"
 
 namespace tral::win32 {
 namespace {
@@ -230,7 +230,7 @@ TEST_F(ChecklistTest, ClicksLeftOfTheCheckBoxEdgeAndSpacesToggleTheSelectedRow) 
 // The window stores its day-view flag while it ends, before whoever ended it goes on: a program
 // ended by "uninstallme" deletes the INI file right after, and nothing may write it again.
 TEST(StatisticsWin32, TheDayViewFlagIsStoredAsTheWindowEndsAndNotAfter) {
-  ASSERT_TRUE(ui::InitCommonControlsForMonitor());
+  ASSERT_TRUE(ui::InitCommonControlClasses());
   test::ScratchDir dir("tm-stat-ini");
   const std::string ini = dir.File("TraldenView.ini");
   static CStatisticDlg* running = nullptr;

@@ -82,35 +82,58 @@ TEST_F(DayFileStoreTest, ReplaceWritesExactlyTheBytesAndLeavesNoTemporary) {
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.what);
-    ASSERT_TRUE(store.Replace("20090313.bin", s.bytes));
+    ASSERT_EQ(store.Replace("20090313.bin", s.bytes), ReplaceResult::kReplaced);
     Bytes read{0x55};
-    ASSERT_TRUE(store.Read("20090313.bin", read));
+    ASSERT_EQ(store.Read("20090313.bin", read), ReadResult::kRead);
     EXPECT_EQ(read, s.bytes);
     EXPECT_FALSE(Exists("20090313.tmp"));
     EXPECT_EQ(store.List("*.bin"), std::vector<std::string>{"20090313.bin"});
   }
 }
 
-TEST_F(DayFileStoreTest, AReaderHoldingTheDayFileMakesTheSaveFailUntilItCloses) {
+// The save's caller is told that the file is held (and may try again in a moment), not that the
+// save failed for good.
+TEST_F(DayFileStoreTest, AReaderHoldingTheDayFileMakesTheSaveBusyUntilItCloses) {
   Win32DayFileStore store(dir_, dir_ + "TraldenMeter.ini");
   const Bytes oldBytes{1, 2, 3, 4, 5, 6, 7, 8};
   const Bytes newBytes{9, 9, 9};
-  ASSERT_TRUE(store.Replace("20090313.bin", oldBytes));
+  ASSERT_EQ(store.Replace("20090313.bin", oldBytes), ReplaceResult::kReplaced);
   {
     // The statistics window reads a day file like this.
     UniqueFile reader(::CreateFileA((dir_ + "20090313.bin").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(reader);
-    EXPECT_FALSE(store.Replace("20090313.bin", newBytes));
+    EXPECT_EQ(store.Replace("20090313.bin", newBytes), ReplaceResult::kBusy);
     EXPECT_FALSE(Exists("20090313.tmp"));
     Bytes read;
-    ASSERT_TRUE(store.Read("20090313.bin", read)) << "readers share with readers";
+    ASSERT_EQ(store.Read("20090313.bin", read), ReadResult::kRead) << "readers share with readers";
     EXPECT_EQ(read, oldBytes);
   }
-  ASSERT_TRUE(store.Replace("20090313.bin", newBytes));
+  ASSERT_EQ(store.Replace("20090313.bin", newBytes), ReplaceResult::kReplaced);
   Bytes read;
-  ASSERT_TRUE(store.Read("20090313.bin", read));
+  ASSERT_EQ(store.Read("20090313.bin", read), ReadResult::kRead);
   EXPECT_EQ(read, newBytes);
+}
+
+// A file that is there but cannot be read is told apart from one that is not there, and can be
+// renamed aside once it is free.
+TEST_F(DayFileStoreTest, AFileHeldWithoutSharingIsUnreadableNotAbsentAndCanBeRenamedAside) {
+  Win32DayFileStore store(dir_, dir_ + "TraldenMeter.ini");
+  WriteRaw("20090313.bin", "abc");
+  Bytes read;
+  {
+    UniqueFile holder(::CreateFileA((dir_ + "20090313.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(holder);
+    EXPECT_EQ(store.Read("20090313.bin", read), ReadResult::kUnreadable);
+    EXPECT_FALSE(store.Rename("20090313.bin", "20090313.bin.unreadable"));
+  }
+  WriteRaw("20090313.bin.unreadable", "x");
+  EXPECT_FALSE(store.Rename("20090313.bin", "20090313.bin.unreadable")) << "never over another file";
+  EXPECT_TRUE(store.Rename("20090313.bin", "20090313.bin.unreadable-2"));
+  EXPECT_EQ(store.Read("20090313.bin", read), ReadResult::kAbsent);
+  ASSERT_EQ(store.Read("20090313.bin.unreadable-2", read), ReadResult::kRead);
+  EXPECT_EQ(read, (Bytes{'a', 'b', 'c'}));
 }
 
 TEST_F(DayFileStoreTest, ReadFailsForWhatIsNotAReadableFileInTheDirectory) {
@@ -118,22 +141,26 @@ TEST_F(DayFileStoreTest, ReadFailsForWhatIsNotAReadableFileInTheDirectory) {
   WriteRaw("20090313.bin", "abc");
   ASSERT_TRUE(::CreateDirectoryA((dir_ + "sub").c_str(), nullptr));
   WriteRaw("sub\\20090313.bin", "abc");
-  // Missing files and directories cannot be read; names reaching outside the directory are refused
-  // by every operation.
+  // Missing files are absent; a directory of that name is there but unreadable; names reaching
+  // outside the directory are no file of it and are refused by every operation.
   struct Case {
     const char* name;
     bool outside;
+    ReadResult read;
   } cases[] = {
-      {"20090314.bin", false}, {"sub", false}, {"", true}, {"sub\\20090313.bin", true},
-      {"sub/20090313.bin", true}, {"..", true}, {"..\\20090313.bin", true}, {"C:20090313.bin", true},
+      {"20090314.bin", false, ReadResult::kAbsent}, {"sub", false, ReadResult::kUnreadable},
+      {"", true, ReadResult::kAbsent}, {"sub\\20090313.bin", true, ReadResult::kAbsent},
+      {"sub/20090313.bin", true, ReadResult::kAbsent}, {"..", true, ReadResult::kAbsent},
+      {"..\\20090313.bin", true, ReadResult::kAbsent}, {"C:20090313.bin", true, ReadResult::kAbsent},
   };
   for (const Case& c : cases) {
     Bytes read{1};
-    EXPECT_FALSE(store.Read(c.name, read)) << c.name;
+    EXPECT_EQ(store.Read(c.name, read), c.read) << c.name;
     EXPECT_TRUE(read.empty()) << c.name;
     if (!c.outside) continue;
-    EXPECT_FALSE(store.Replace(c.name, Bytes{1})) << c.name;
+    EXPECT_EQ(store.Replace(c.name, Bytes{1}), ReplaceResult::kFailed) << c.name;
     EXPECT_FALSE(store.Remove(c.name)) << c.name;
+    EXPECT_FALSE(store.Rename("20090313.bin", c.name)) << c.name;
   }
   EXPECT_TRUE(Exists("sub\\20090313.bin"));
 }

@@ -11,6 +11,7 @@
 
 #include "service/win32/object_owner_win32.h"
 #include "service/win32/rate_block_win32.h"
+#include "service/service_test_support.h"
 #include "service/win32/service_entry_win32.h"
 #include "shared/win32/object_security_win32.h"
 
@@ -66,11 +67,6 @@ struct ForeignSecurity {
   ~ForeignSecurity() { ::FreeSid(everyone); }
 };
 
-struct RecordingSink final : IncidentSink {
-  std::vector<std::pair<Incident, std::string>> reports;
-  void Report(Incident kind, std::string_view detail) override { reports.emplace_back(kind, std::string(detail)); }
-};
-
 // Only SYSTEM and the administrators may do everything with the block's objects; interactive and
 // authenticated users get just what a monitor does with each. A null access list let any user take
 // WRITE_DAC and lock every monitor out, or map the section writable and publish fake figures.
@@ -99,18 +95,17 @@ TEST(BlockObjects, ObjectsOfAnotherAccountAreLeftAloneAndReported) {
   UniqueKernelHandle section(::CreateFileMappingA(INVALID_HANDLE_VALUE, &foreign.sa, PAGE_READWRITE, 0, 4096,
                                                   names.section.c_str()));
   if (!request || !section) GTEST_SKIP() << "this system does not let a process give an object another owner";
-  RecordingSink sink;
+  testing::RecordingIncidents sink;
   BlockObjects objects;
   objects.CreateMissing(&sink, names.Get());
   RateBlockSection block;
   EXPECT_FALSE(objects.request);
   EXPECT_FALSE(PublishRateBlock(ConnectionTable(), block, objects.mutex.Get(), &sink, names.section.c_str()));
   EXPECT_FALSE(block.view);
-  // 183: ERROR_ALREADY_EXISTS, the name was there
-  const std::vector<std::pair<Incident, std::string>> squatted{
-      {Incident::kObjectsSquatted, names.request + " (error 183)"},
-      {Incident::kObjectsSquatted, names.section + " (error 183)"}};
-  EXPECT_EQ(sink.reports, squatted);
+  const char* why = " was made by a program of another account; monitors get no answer until it is gone";
+  const std::vector<std::pair<Incident, std::string>> squatted{{Incident::kObjectsSquatted, names.request + why},
+                                                                {Incident::kObjectsSquatted, names.section + why}};
+  EXPECT_EQ(sink.reported, squatted);
   request.Reset();
   objects.CreateMissing(&sink, names.Get());
   EXPECT_TRUE(objects.Ready());

@@ -1,0 +1,98 @@
+// Decoding day files entry by entry, and walking the day files of a span through one listing.
+#include "history/day_reading.h"
+
+#include <algorithm>
+
+#include "shared/day_file_codec.h"
+#include "shared/text_field.h"
+
+namespace tral {
+
+namespace {
+
+std::string Count(std::uint32_t n) { return std::to_string(n); }
+
+DayReadResult Damaged(std::string problem) {
+  DayReadResult result;
+  result.outcome = DayReadOutcome::kDamaged;
+  result.problem = std::move(problem);
+  return result;
+}
+
+}  // namespace
+
+DayReadResult DecodeDay(const std::vector<std::uint8_t>& bytes, const DayEntryVisitor& onEntry) {
+  DayFileReader reader(bytes);
+  std::uint32_t groupCount = 0;
+  if (!reader.ReadGroupCount(groupCount)) return Damaged("it ends before its count of adapters");
+  for (std::uint32_t g = 0; g < groupCount; ++g) {
+    char adapterKey[kAdapterKeyWidth];
+    std::uint32_t entryCount = 0;
+    const std::string group = "adapter " + Count(g + 1) + " of " + Count(groupCount);
+    if (!reader.ReadGroupHeader(adapterKey, entryCount)) return Damaged("it ends inside the heading of " + group);
+    for (std::uint32_t e = 0; e < entryCount; ++e) {
+      DayFileEntry entry;
+      if (!reader.ReadEntry(entry)) {
+        return Damaged("it ends inside connection " + Count(e + 1) + " of " + Count(entryCount) + " of " + group);
+      }
+      onEntry(DayEntryView{FieldText(adapterKey), FieldText(entry.ipText), FieldText(entry.bssid),
+                           FieldText(entry.ssid), entry.rxBytes, entry.txBytes});
+    }
+  }
+  DayReadResult result;
+  if (!reader.ReadUptime(result.uptimeMs)) return Damaged("it ends before the running time");
+  result.outcome = DayReadOutcome::kComplete;
+  return result;
+}
+
+DayReadResult ReadDay(DayFileSource& files, const CivilDate& date, std::vector<std::uint8_t>& buffer,
+                      const DayEntryVisitor& onEntry) {
+  switch (files.ReadDayFile(date, buffer)) {
+    case DayFileRead::kAbsent:
+      return DayReadResult{};
+    case DayFileRead::kUnreadable:
+      return DayReadResult{DayReadOutcome::kUnreadable, 0, files.LastReadProblem()};
+    case DayFileRead::kRead:
+      break;
+  }
+  DayReadResult result = DecodeDay(buffer, onEntry);
+  // A read that stopped part-way shows as a file that ends early; the system's reason says more.
+  if (result.outcome == DayReadOutcome::kDamaged) {
+    const std::string why = files.LastReadProblem();
+    if (!why.empty()) result.problem += " (" + why + ")";
+  }
+  return result;
+}
+
+DayReadResult SpanReader::ReadOne(const CivilDate& date, const DayEntryVisitor& onEntry) {
+  return ReadDay(files_, date, buffer_, onEntry);
+}
+
+void SpanReader::Read(const CivilDate& first, const CivilDate& last, const DayStartVisitor& onStart,
+                      const DayEntryVisitor& onEntry, const DayReadObserver& onDay) {
+  auto readDay = [&](const CivilDate& date) {
+    if (onStart) onStart(date);
+    const DayReadResult result = ReadOne(date, onEntry);
+    if (onDay) onDay(date, result);
+  };
+  const CivilDate end = std::max(first, last);  // a first date after the last reads the first only
+  if (!files_.ListDayFiles(listed_)) {
+    for (CivilDate date = first;;) {
+      readDay(date);
+      const CivilDate next = AddDays(date, 1);
+      // The second test stops at the end of the representable years instead of wrapping around.
+      if (next > end || !(next > date)) break;
+      date = next;
+    }
+    return;
+  }
+  // Ascending dates, each once (a file system that tells letter case apart may hold "....bin" and
+  // "....BIN" of one date; reading by date opens one of them once).
+  std::sort(listed_.begin(), listed_.end());
+  listed_.erase(std::unique(listed_.begin(), listed_.end()), listed_.end());
+  for (auto it = std::lower_bound(listed_.begin(), listed_.end(), first); it != listed_.end() && *it <= end; ++it) {
+    readDay(*it);
+  }
+}
+
+}  // namespace tral

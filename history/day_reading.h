@@ -1,0 +1,70 @@
+// Reading day files: one day decoded entry by entry with the reason when it ends early, and the
+// days of a span found through one listing of the folder.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "history/day_file_source.h"
+
+namespace tral {
+
+// What reading one day file gave: no file, a file that could not be read, every field read through
+// to the running time, or a file that ended early (its complete entries count, its running time
+// does not).
+enum class DayReadOutcome { kMissing, kUnreadable, kComplete, kDamaged };
+
+// One complete entry of a day file, its texts taken up to their NUL within their field.
+struct DayEntryView {
+  std::string_view adapterKey;
+  std::string_view ipText;
+  std::string_view bssid;
+  std::string_view ssid;
+  std::uint64_t rxBytes = 0;
+  std::uint64_t txBytes = 0;
+};
+
+struct DayReadResult {
+  DayReadOutcome outcome = DayReadOutcome::kMissing;
+  std::uint32_t uptimeMs = 0;  // the day's running time; only when complete
+  std::string problem;  // why a file ended early or could not be read; empty otherwise
+};
+
+using DayEntryVisitor = std::function<void(const DayEntryView& entry)>;
+
+// Decodes a day file's bytes, handing every complete entry to `onEntry` in file order: a file
+// damaged further on keeps what came before the damage.
+DayReadResult DecodeDay(const std::vector<std::uint8_t>& bytes, const DayEntryVisitor& onEntry);
+
+// Reads and decodes the day file of `date`; `buffer` is reused from day to day.
+DayReadResult ReadDay(DayFileSource& files, const CivilDate& date, std::vector<std::uint8_t>& buffer,
+                      const DayEntryVisitor& onEntry);
+
+// Told before each day of a span is read, so the reader can set up for it.
+using DayStartVisitor = std::function<void(const CivilDate& date)>;
+// Told after each day of a span has been read.
+using DayReadObserver = std::function<void(const CivilDate& date, const DayReadResult& result)>;
+
+// Walks the dates from `first` to `last`, both included (`first` is read even when after `last`).
+// Only the dates whose files the source lists are read, ascending and each once, so a span of
+// centuries costs one listing instead of a failed open per day; when the source cannot list,
+// every date is read.
+class SpanReader {
+ public:
+  explicit SpanReader(DayFileSource& files) : files_(files) {}
+
+  void Read(const CivilDate& first, const CivilDate& last, const DayStartVisitor& onStart,
+            const DayEntryVisitor& onEntry, const DayReadObserver& onDay);
+  // One date, whether or not the listing names it.
+  DayReadResult ReadOne(const CivilDate& date, const DayEntryVisitor& onEntry);
+
+ private:
+  DayFileSource& files_;
+  std::vector<std::uint8_t> buffer_;  // one day's bytes, reused from day to day
+  std::vector<CivilDate> listed_;  // the source's day files, reused from span to span
+};
+
+}  // namespace tral

@@ -1,0 +1,26 @@
+// Day files read from a folder on a POSIX system: files copied from Windows machines, read anywhere.
+#pragma once
+
+#include <string>
+
+#include "history/day_file_source.h"
+
+namespace tral::posix {
+
+class FolderDayFiles final : public DayFileSource {
+ public:
+  explicit FolderDayFiles(std::string folder) : folder_(std::move(folder)) {}
+
+  [[nodiscard]] DayFileRead ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override;
+  // The regular files of the folder whose names are day-file names of real dates.
+  [[nodiscard]] bool ListDayFiles(std::vector<CivilDate>& dates) override;
+  std::string LastReadProblem() const override { return problem_; }
+
+ private:
+  std::string InFolder(const std::string& name) const;
+
+  std::string folder_;
+  std::string problem_;
+};
+
+}  // namespace tral::posix

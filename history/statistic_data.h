@@ -1,0 +1,107 @@
+// A span's day files merged into one row per connection, the running time, and their texts: what the
+// Statistics window and the report show.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "history/day_reading.h"
+#include "shared/ascii_text.h"
+
+namespace tral {
+
+// Case-insensitive equality of two texts in the system code page. The portable default folds ASCII
+// letters only (AsciiEqualIgnoringCase); the Windows layer provides one that knows the code page.
+using TextEqualIgnoringCase = bool (*)(std::string_view, std::string_view);
+
+// Longest texts a row holds: each fits the day file's field with its NUL.
+inline constexpr std::size_t kRowKeyChars = 25;
+inline constexpr std::size_t kRowIpChars = 15;
+inline constexpr std::size_t kRowBssidChars = 25;
+inline constexpr std::size_t kRowSsidChars = 32;
+
+struct StatisticRow {
+  std::string adapterKey;
+  std::string ipText;
+  std::string bssid;  // empty when not wireless
+  std::string ssid;
+  std::uint64_t downloadedKb = 0;  // sum over the days of each entry's bytes / 1024, truncated per entry
+  std::uint64_t uploadedKb = 0;
+  // The exact sums of the entries' bytes, for readers that want more than whole kilobytes.
+  std::uint64_t downloadedBytes = 0;
+  std::uint64_t uploadedBytes = 0;
+  bool checked = true;
+};
+
+struct StatisticSums {
+  std::uint64_t downloadedKb = 0;
+  std::uint64_t uploadedKb = 0;
+};
+
+class CStatisticData {
+ public:
+  explicit CStatisticData(DayFileSource& files, TextEqualIgnoringCase equal = AsciiEqualIgnoringCase)
+      : reader_(files), equal_(equal) {}
+
+  // Removes every row and sets the uptime total to 0.
+  void Clear();
+  // Adds to the first row with the same four texts (ignoring case), or appends a checked row that
+  // keeps these texts' letter case.
+  void AddRecord(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
+                 std::string_view ssid, std::uint64_t downloadedKb, std::uint64_t uploadedKb);
+  // Merges one day-file entry: its bytes into the exact sums, and its bytes / 1024, truncated,
+  // into the kilobyte sums.
+  void AddEntry(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
+                std::string_view ssid, std::uint64_t rxBytes, std::uint64_t txBytes);
+  // Merges every complete entry of one day file. The day's running time is added only when the
+  // file was read through to its last field; a missing or unreadable file adds nothing.
+  DayReadResult ReadDay(std::uint16_t year, std::uint16_t month, std::uint16_t day);
+  DayReadResult CountDay(const CivilDate& date);
+  // Every date from `first` to `last`, both included; `first` is read even when after `last`.
+  // Only the dates whose files the source lists are read (see SpanReader); the result is the same
+  // as reading every date. `observer`, when given, hears of every day right after it was read
+  // (dates without a file are then not read, and not heard of).
+  void CountSpan(const CivilDate& first, const CivilDate& last, const DayReadObserver& observer = nullptr);
+  // Adds what a day read by the caller gave once its entries have been added with AddEntry: its
+  // running time when complete, the date when damaged or unreadable.
+  void NoteDay(const CivilDate& date, const DayReadResult& result);
+  // The days counted since the last Clear whose files could not be read, or ended early.
+  const std::vector<CivilDate>& UnreadableDays() const { return unreadable_; }
+  const std::vector<CivilDate>& DamagedDays() const { return damaged_; }
+
+  std::size_t RowCount() const { return rows_.size(); }
+  const StatisticRow& Row(std::size_t index) const { return rows_[index]; }
+  bool IsChecked(std::size_t index) const { return rows_[index].checked; }
+  void SetChecked(std::size_t index, bool checked) { rows_[index].checked = checked; }
+  std::uint64_t UptimeMs() const { return uptimeMs_; }
+
+  StatisticSums SumChecked() const;
+
+ private:
+  void AddEntryView(const DayEntryView& entry);
+  void Merge(std::string_view adapterKey, std::string_view ipText, std::string_view bssid, std::string_view ssid,
+             std::uint64_t downloadedKb, std::uint64_t uploadedKb, std::uint64_t downloadedBytes,
+             std::uint64_t uploadedBytes);
+  bool Matches(const StatisticRow& row, std::string_view adapterKey, std::string_view ipText,
+               std::string_view bssid, std::string_view ssid) const;
+
+  SpanReader reader_;
+  TextEqualIgnoringCase equal_;
+  std::vector<StatisticRow> rows_;
+  std::uint64_t uptimeMs_ = 0;
+  std::size_t nextRowHint_ = 0;  // index after the row matched last
+  std::vector<CivilDate> unreadable_;
+  std::vector<CivilDate> damaged_;
+};
+
+// "<n> KB ", "<n> MB ", "<n> GB " or "<n> TB " from a count of KB: decimal thresholds of
+// 99,999 / 99,999,999 / 99,999,999,999, binary divisors, truncated.
+std::string FormatSize(std::uint64_t kb);
+// "<h> hours and <m> minutes", both truncated; no days, no singular.
+std::string FormatUptime(std::uint64_t ms);
+
+}  // namespace tral

@@ -1,0 +1,82 @@
+// Reading day files from a folder on disk.
+#include "history/win32/day_file_source_win32.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "shared/win32/unique_handle.h"
+
+namespace tral::win32 {
+
+std::string SystemErrorText(unsigned long code) {
+  char text[512] = {};
+  DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                             sizeof text, nullptr);
+  while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.')) --n;
+  if (n == 0) return "error " + std::to_string(code);
+  return std::string(text, n);
+}
+
+HANDLE OpenDayFileForReading(const std::string& path) {
+  return ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+Win32DayFileSource::Win32DayFileSource(std::string directory) : directory_(std::move(directory)) {}
+
+DayFileRead Win32DayFileSource::ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) {
+  bytes.clear();
+  problem_.clear();
+  const std::string path = directory_ + DayFileName(date);
+  // A folder this deep holds no day file that could be opened.
+  if (path.size() >= MAX_PATH) return DayFileRead::kAbsent;
+  UniqueFile file(OpenDayFileForReading(path));
+  if (!file) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return DayFileRead::kAbsent;
+    problem_ = SystemErrorText(error);
+    return DayFileRead::kUnreadable;
+  }
+  // No size query: a day costs an open, usually one read and a close, as for any reader of the file.
+  const bool ok = ReadWholeFile(bytes, [&](std::uint8_t* into, std::size_t want) -> long long {
+    DWORD n = 0;
+    if (!::ReadFile(file.Get(), into, static_cast<DWORD>(want), &n, nullptr)) return -1;
+    return n;
+  });
+  if (!ok) problem_ = SystemErrorText(::GetLastError());
+  // What could be read is decoded; nothing at all read because the first read failed: the file
+  // is there but could not be read.
+  if (bytes.empty() && !ok) return DayFileRead::kUnreadable;
+  return DayFileRead::kRead;
+}
+
+bool Win32DayFileSource::ListDayFiles(std::vector<CivilDate>& dates) {
+  dates.clear();
+  const std::string search = directory_ + "*.bin";
+  // A folder this deep holds no day file that could be opened either: nothing to read.
+  if (search.size() >= MAX_PATH) return true;
+  WIN32_FIND_DATAA data;
+  UniqueFind find(::FindFirstFileA(search.c_str(), &data));
+  if (!find) {
+    // No match, or no such folder: there are no day files to read. Any other failure (the folder
+    // may not be searched) leaves the reading to the dates themselves.
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES || error == ERROR_PATH_NOT_FOUND;
+  }
+  do {
+    // A directory of a day file's name cannot be opened as one; reading by date skips it too.
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    const void* nul = std::memchr(data.cFileName, 0, sizeof data.cFileName);
+    const std::size_t length =
+        nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - data.cFileName) : 0;
+    CivilDate date;
+    // The search also matches short-name aliases ("x.binary" as "X~1.BIN"): only real names count.
+    if (ParseDayFileName(std::string_view(data.cFileName, length), date)) dates.push_back(date);
+  } while (::FindNextFileA(find.Get(), &data));
+  return true;
+}
+
+}  // namespace tral::win32

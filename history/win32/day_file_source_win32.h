@@ -1,0 +1,35 @@
+// Day files read from a folder on a Windows file system, shared so that the service's save can
+// replace a file while it is being read.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "history/day_file_source.h"
+
+namespace tral::win32 {
+
+class Win32DayFileSource final : public DayFileSource {
+ public:
+  explicit Win32DayFileSource(std::string directory);  // ends in a backslash
+
+  [[nodiscard]] DayFileRead ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override;
+  // The "*.bin" files of the directory whose names are day-file names of real dates. False only
+  // when the directory cannot be searched at all; a directory without day files lists none.
+  [[nodiscard]] bool ListDayFiles(std::vector<CivilDate>& dates) override;
+  std::string LastReadProblem() const override { return problem_; }
+
+ private:
+  std::string directory_;
+  std::string problem_;
+};
+
+// Opens a day file for reading the way every reader must: read, write and delete shared, so that
+// the service's save can rename a fresh file over it while it is read. Invalid when it cannot.
+HANDLE OpenDayFileForReading(const std::string& path);
+
+// The system's text for an error code, without its trailing full stop and line end.
+std::string SystemErrorText(unsigned long code);
+
+}  // namespace tral::win32

@@ -1,0 +1,26 @@
+// Today's local date, and the date pickers' SYSTEMTIME as the core's calendar date and back.
+#include "history/win32/local_date_win32.h"
+
+#include <chrono>
+
+namespace tral::win32 {
+
+CivilDate TodayLocalDate() {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  return CivilFromSystemTime(now);
+}
+
+CivilDate CivilFromSystemTime(const SYSTEMTIME& time) { return CivilDate{time.wYear, time.wMonth, time.wDay}; }
+
+SYSTEMTIME SystemTimeFromCivil(const CivilDate& date) {
+  SYSTEMTIME time{};
+  time.wYear = date.year;
+  time.wMonth = date.month;
+  time.wDay = date.day;
+  const std::chrono::weekday weekday{std::chrono::sys_days{std::chrono::days{DaysFromCivil(date)}}};
+  time.wDayOfWeek = static_cast<WORD>(weekday.c_encoding());  // Sunday = 0, as SYSTEMTIME counts
+  return time;
+}
+
+}  // namespace tral::win32
