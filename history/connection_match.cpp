@@ -77,4 +77,11 @@ bool MatchesConnection(const ConnectionMatch& match, std::string_view adapterKey
   return false;
 }
 
+EntryFilter MatchFilter(const ConnectionMatch& match, TextEqualIgnoringCase equal) {
+  if (match.kind == ConnectionMatch::Kind::kAll) return nullptr;
+  return [match, equal](const DayEntryView& entry) {
+    return MatchesConnection(match, entry.adapterKey, entry.ipText, entry.ssid, equal);
+  };
+}
+
 }  // namespace tral

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "history/day_sums.h"
 #include "history/statistic_data.h"
 
 namespace tral {
@@ -27,5 +28,8 @@ std::string ConnectionMatchText(const ConnectionMatch& match);
 // ignoring case as the statistics do.
 bool MatchesConnection(const ConnectionMatch& match, std::string_view adapterKey, std::string_view ipText,
                        std::string_view ssid, TextEqualIgnoringCase equal);
+
+// The entries of the matched connections, as SumDays and the report's count take them.
+EntryFilter MatchFilter(const ConnectionMatch& match, TextEqualIgnoringCase equal);
 
 }  // namespace tral

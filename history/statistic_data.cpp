@@ -1,6 +1,7 @@
 // Statistics aggregation over day files, and its size and running-time texts.
 #include "history/statistic_data.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace tral {
@@ -13,6 +14,14 @@ std::string DecimalText(std::uint64_t value) {
   return std::string(buffer, result.ptr);
 }
 
+void ClipToRowWidths(std::string_view& adapterKey, std::string_view& ipText, std::string_view& bssid,
+                     std::string_view& ssid) {
+  adapterKey = adapterKey.substr(0, kRowKeyChars);
+  ipText = ipText.substr(0, kRowIpChars);
+  bssid = bssid.substr(0, kRowBssidChars);
+  ssid = ssid.substr(0, kRowSsidChars);
+}
+
 }  // namespace
 
 void CStatisticData::Clear() {
@@ -21,6 +30,7 @@ void CStatisticData::Clear() {
   nextRowHint_ = 0;
   unreadable_.clear();
   damaged_.clear();
+  days_.clear();
 }
 
 bool CStatisticData::Matches(const StatisticRow& row, std::string_view adapterKey, std::string_view ipText,
@@ -35,33 +45,30 @@ void CStatisticData::AddRecord(std::string_view adapterKey, std::string_view ipT
   Merge(adapterKey, ipText, bssid, ssid, downloadedKb, uploadedKb, 0, 0);
 }
 
-void CStatisticData::AddEntry(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
-                              std::string_view ssid, std::uint64_t rxBytes, std::uint64_t txBytes) {
+std::size_t CStatisticData::AddEntry(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
+                                     std::string_view ssid, std::uint64_t rxBytes, std::uint64_t txBytes) {
   // Whole kilobytes per entry: each day's remainder is dropped, not carried.
-  Merge(adapterKey, ipText, bssid, ssid, rxBytes >> 10, txBytes >> 10, rxBytes, txBytes);
+  return Merge(adapterKey, ipText, bssid, ssid, rxBytes >> 10, txBytes >> 10, rxBytes, txBytes);
 }
 
-void CStatisticData::Merge(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
+std::size_t CStatisticData::FindRow(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
+                                    std::string_view ssid, std::size_t from) const {
+  // Rows keep texts cut to their widths, so an entry's texts are compared cut the same way.
+  ClipToRowWidths(adapterKey, ipText, bssid, ssid);
+  // No two rows are equal (a row is added only when none matches), so the one matching row may be
+  // looked for anywhere first.
+  if (from < rows_.size() && Matches(rows_[from], adapterKey, ipText, bssid, ssid)) return from;
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    if (Matches(rows_[i], adapterKey, ipText, bssid, ssid)) return i;
+  }
+  return rows_.size();
+}
+
+std::size_t CStatisticData::Merge(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
                            std::string_view ssid, std::uint64_t downloadedKb, std::uint64_t uploadedKb,
                            std::uint64_t downloadedBytes, std::uint64_t uploadedBytes) {
-  adapterKey = adapterKey.substr(0, kRowKeyChars);
-  ipText = ipText.substr(0, kRowIpChars);
-  bssid = bssid.substr(0, kRowBssidChars);
-  ssid = ssid.substr(0, kRowSsidChars);
-  // No two rows are equal (a row is added only when none matches), so the one matching row may be
-  // looked for anywhere first: day files list their connections in the same order day after day,
-  // so the row after the last one matched is tried before the search from the top.
-  std::size_t found = rows_.size();
-  if (nextRowHint_ < rows_.size() && Matches(rows_[nextRowHint_], adapterKey, ipText, bssid, ssid)) {
-    found = nextRowHint_;
-  } else {
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-      if (Matches(rows_[i], adapterKey, ipText, bssid, ssid)) {
-        found = i;
-        break;
-      }
-    }
-  }
+  ClipToRowWidths(adapterKey, ipText, bssid, ssid);
+  const std::size_t found = FindRow(adapterKey, ipText, bssid, ssid, nextRowHint_);
   if (found < rows_.size()) {
     rows_[found].downloadedKb += downloadedKb;
     rows_[found].uploadedKb += uploadedKb;
@@ -73,10 +80,29 @@ void CStatisticData::Merge(std::string_view adapterKey, std::string_view ipText,
                                  true});
   }
   nextRowHint_ = found + 1;
+  return found;
 }
 
 void CStatisticData::AddEntryView(const DayEntryView& entry) {
-  AddEntry(entry.adapterKey, entry.ipText, entry.bssid, entry.ssid, entry.rxBytes, entry.txBytes);
+  const std::size_t row =
+      AddEntry(entry.adapterKey, entry.ipText, entry.bssid, entry.ssid, entry.rxBytes, entry.txBytes);
+  if (days_.empty()) return;
+  std::vector<RowBytes>& rows = days_.back().rows;
+  auto it = std::find_if(rows.begin(), rows.end(), [row](const RowBytes& r) { return r.row == row; });
+  if (it == rows.end()) it = rows.insert(rows.end(), RowBytes{row, 0, 0});
+  it->rxBytes += entry.rxBytes;
+  it->txBytes += entry.txBytes;
+}
+
+void CStatisticData::BeginDay(const CivilDate& date) { days_.push_back(CountedDay{date, DayReadOutcome::kMissing, {}}); }
+
+void CStatisticData::EndDay(const CivilDate& date, const DayReadResult& result) {
+  NoteDay(date, result);
+  if (result.outcome == DayReadOutcome::kMissing) {
+    days_.pop_back();
+  } else {
+    days_.back().outcome = result.outcome;
+  }
 }
 
 void CStatisticData::NoteDay(const CivilDate& date, const DayReadResult& result) {
@@ -88,8 +114,9 @@ void CStatisticData::NoteDay(const CivilDate& date, const DayReadResult& result)
 
 DayReadResult CStatisticData::ReadDay(std::uint16_t year, std::uint16_t month, std::uint16_t day) {
   const CivilDate date{year, month, day};
+  BeginDay(date);
   const DayReadResult result = reader_.ReadOne(date, [this](const DayEntryView& entry) { AddEntryView(entry); });
-  NoteDay(date, result);
+  EndDay(date, result);
   return result;
 }
 
@@ -97,9 +124,10 @@ DayReadResult CStatisticData::CountDay(const CivilDate& date) { return ReadDay(d
 
 void CStatisticData::CountSpan(const CivilDate& first, const CivilDate& last, const DayReadObserver& observer) {
   reader_.Read(
-      first, last, nullptr, [this](const DayEntryView& entry) { AddEntryView(entry); },
+      first, last, [this](const CivilDate& date) { BeginDay(date); },
+      [this](const DayEntryView& entry) { AddEntryView(entry); },
       [&](const CivilDate& date, const DayReadResult& result) {
-        NoteDay(date, result);
+        EndDay(date, result);
         if (observer) observer(date, result);
       });
 }

@@ -37,6 +37,19 @@ struct StatisticRow {
   bool checked = true;
 };
 
+// One day that ReadDay, CountDay or CountSpan read: the exact bytes it gave each row (by row
+// index), so that the days can be drawn again for any choice of rows without reading the files.
+struct RowBytes {
+  std::size_t row = 0;
+  std::uint64_t rxBytes = 0;
+  std::uint64_t txBytes = 0;
+};
+struct CountedDay {
+  CivilDate date;
+  DayReadOutcome outcome = DayReadOutcome::kMissing;  // never kMissing once kept
+  std::vector<RowBytes> rows;
+};
+
 struct StatisticSums {
   std::uint64_t downloadedKb = 0;
   std::uint64_t uploadedKb = 0;
@@ -54,8 +67,8 @@ class CStatisticData {
   void AddRecord(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
                  std::string_view ssid, std::uint64_t downloadedKb, std::uint64_t uploadedKb);
   // Merges one day-file entry: its bytes into the exact sums, and its bytes / 1024, truncated,
-  // into the kilobyte sums.
-  void AddEntry(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
+  // into the kilobyte sums. Returns the index of its row.
+  std::size_t AddEntry(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
                 std::string_view ssid, std::uint64_t rxBytes, std::uint64_t txBytes);
   // Merges every complete entry of one day file. The day's running time is added only when the
   // file was read through to its last field; a missing or unreadable file adds nothing.
@@ -72,6 +85,9 @@ class CStatisticData {
   // The days counted since the last Clear whose files could not be read, or ended early.
   const std::vector<CivilDate>& UnreadableDays() const { return unreadable_; }
   const std::vector<CivilDate>& DamagedDays() const { return damaged_; }
+  // The days with a file that ReadDay, CountDay and CountSpan read since the last Clear, in the
+  // order read (ascending for a span).
+  const std::vector<CountedDay>& Days() const { return days_; }
 
   std::size_t RowCount() const { return rows_.size(); }
   const StatisticRow& Row(std::size_t index) const { return rows_[index]; }
@@ -82,8 +98,14 @@ class CStatisticData {
   StatisticSums SumChecked() const;
 
  private:
+  // The row of these texts (ignoring case), or RowCount(); row `from` is tried first.
+  std::size_t FindRow(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
+                      std::string_view ssid, std::size_t from) const;
   void AddEntryView(const DayEntryView& entry);
-  void Merge(std::string_view adapterKey, std::string_view ipText, std::string_view bssid, std::string_view ssid,
+  void BeginDay(const CivilDate& date);
+  void EndDay(const CivilDate& date, const DayReadResult& result);
+  // Returns the row the entry went to.
+  std::size_t Merge(std::string_view adapterKey, std::string_view ipText, std::string_view bssid, std::string_view ssid,
              std::uint64_t downloadedKb, std::uint64_t uploadedKb, std::uint64_t downloadedBytes,
              std::uint64_t uploadedBytes);
   bool Matches(const StatisticRow& row, std::string_view adapterKey, std::string_view ipText,
@@ -96,6 +118,7 @@ class CStatisticData {
   std::size_t nextRowHint_ = 0;  // index after the row matched last
   std::vector<CivilDate> unreadable_;
   std::vector<CivilDate> damaged_;
+  std::vector<CountedDay> days_;
 };
 
 // "<n> KB ", "<n> MB ", "<n> GB " or "<n> TB " from a count of KB: decimal thresholds of

@@ -32,7 +32,7 @@ Totals SumRows(const std::vector<StatisticRow>& rows) {
 }
 
 ReportFigures CountReport(DayFileSource& files, TextEqualIgnoringCase equal, const DateSpan& span, bool daily,
-                          const CivilDate* today) {
+                          const CivilDate* today, const EntryFilter& accept) {
   ReportFigures figures;
   figures.span = span;
   figures.daily = daily;
@@ -44,6 +44,7 @@ ReportFigures CountReport(DayFileSource& files, TextEqualIgnoringCase equal, con
   reader.Read(
       span.first, span.last, [&](const CivilDate&) { day.Clear(); },
       [&](const DayEntryView& entry) {
+        if (accept && !accept(entry)) return;
         AddTo(data, entry);
         if (daily) AddTo(day, entry);
       },
@@ -60,7 +61,10 @@ ReportFigures CountReport(DayFileSource& files, TextEqualIgnoringCase equal, con
   figures.unreadable = data.UnreadableDays();
   if (today) {
     CStatisticData todayData(files, equal);
-    const DayReadResult result = todayData.CountDay(*today);
+    const DayReadResult result = reader.ReadOne(*today, [&](const DayEntryView& entry) {
+      if (!accept || accept(entry)) AddTo(todayData, entry);
+    });
+    todayData.NoteDay(*today, result);
     if (!result.problem.empty()) figures.problems[*today] = result.problem;
     // Today's file outside the span is named too when it cannot be counted whole.
     if (*today < span.first || span.last < *today) {

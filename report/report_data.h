@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "history/day_sums.h"
 #include "history/statistic_data.h"
 #include "report/report_options.h"
 
@@ -41,8 +42,9 @@ struct Totals {
 };
 Totals SumRows(const std::vector<StatisticRow>& rows);
 
-// Counts the span (and each day with `daily`, and `today` when given) from `files`.
+// Counts the span (and each day with `daily`, and `today` when given) from `files`, the entries
+// `accept` takes (all when null); the running time counts whatever the connections.
 ReportFigures CountReport(DayFileSource& files, TextEqualIgnoringCase equal, const DateSpan& span, bool daily,
-                          const CivilDate* today);
+                          const CivilDate* today, const EntryFilter& accept = nullptr);
 
 }  // namespace tral::report

@@ -1,11 +1,13 @@
 // traldenreport: sums the counting service's day files over a span of days, per connection, as a
-// table, CSV, JSON or Prometheus text.
+// table, CSV, JSON or Prometheus text, and draws the span's daily bars as SVG.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "report/report_data.h"
+#include "history/connection_match.h"
 #include "report/report_platform.h"
+#include "report/report_svg.h"
 #include "report/report_writers.h"
 
 namespace {
@@ -16,6 +18,24 @@ constexpr int kIncompleteHistory = 3;  // with --strict: a day file could not be
 
 void Complain(const std::string& message) {
   std::fprintf(stderr, "traldenreport: %s\n", message.c_str());
+}
+
+// The daily bars of the span, summed over the connections asked for, written to --svg's file.
+bool WriteSvgFile(const tral::report::ReportOptions& options, tral::DayFileSource& files,
+                  const tral::EntryFilter& accept) {
+  using namespace tral::report;
+  tral::SpanReader reader(files);
+  const std::vector<tral::DaySum> days = tral::SumDays(reader, options.span.first, options.span.last, accept);
+  const std::string connections =
+      options.connection && options.connection->kind != tral::ConnectionMatch::Kind::kAll
+          ? "connections " + tral::ConnectionMatchText(*options.connection)
+          : std::string("all connections");
+  std::string error;
+  if (!WriteAtomically(*options.svg, WriteSvg(options.span, days, connections, TextToUtf8), error)) {
+    Complain("cannot write \"" + *options.svg + "\": " + error);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -42,8 +62,10 @@ int main(int argc, char** argv) {
     return kCannotRun;
   }
   const auto files = OpenDayFiles(folder);
+  const tral::EntryFilter accept =
+      options.connection ? tral::MatchFilter(*options.connection, TextComparison()) : tral::EntryFilter();
   const ReportFigures figures = CountReport(*files, TextComparison(), options.span, options.daily,
-                                            options.form == OutputForm::kPrometheus ? &today : nullptr);
+                                            options.form == OutputForm::kPrometheus ? &today : nullptr, accept);
   auto why = [&](const tral::CivilDate& date) {
     const auto it = figures.problems.find(date);
     return it == figures.problems.end() || it->second.empty() ? std::string() : " (" + it->second + ")";
@@ -57,6 +79,8 @@ int main(int argc, char** argv) {
   }
   const bool incomplete = !figures.damaged.empty() || !figures.unreadable.empty();
   const int done = options.strict && incomplete ? kIncompleteHistory : 0;
+
+  if (options.svg && !WriteSvgFile(options, *files, accept)) return kCannotRun;
 
   std::string text;
   switch (options.form) {

@@ -4,7 +4,6 @@
 #include <CLI/CLI.hpp>
 
 #include <chrono>
-#include <cstdio>
 
 #include "tm_version.h"
 
@@ -26,7 +25,7 @@ bool ReadDigits(std::string_view text, int& value) {
 
 // What the command line gave, before it is checked and turned into options.
 struct Given {
-  std::string from, to, month, folder, output;
+  std::string from, to, month, folder, output, svg, connection;
   int days = 0;
   bool csv = false, json = false, prometheus = false, daily = false, strict = false;
   CLI::Option* fromOpt = nullptr;
@@ -35,6 +34,8 @@ struct Given {
   CLI::Option* monthOpt = nullptr;
   CLI::Option* folderOpt = nullptr;
   CLI::Option* outputOpt = nullptr;
+  CLI::Option* svgOpt = nullptr;
+  CLI::Option* connectionOpt = nullptr;
 };
 
 void DeclareOptions(CLI::App& app, Given& g) {
@@ -52,6 +53,12 @@ void DeclareOptions(CLI::App& app, Given& g) {
   g.outputOpt =
       app.add_option("--output", g.output, "Write to this file, replacing it in one step, not to standard output")
           ->type_name("FILE");
+  g.svgOpt = app.add_option("--svg", g.svg, "Also write the daily bars of the span as an SVG picture to this file")
+                 ->type_name("FILE");
+  g.connectionOpt = app.add_option("--connection", g.connection,
+                                   "Count only these connections: adapter:<MAC>, ip:<a.b.c.d> or ssid:<name> "
+                                   "(default all)")
+                        ->type_name("MATCH");
   CLI::Option* csvOpt = app.add_flag("--csv", g.csv, "Comma-separated values with a header row");
   CLI::Option* jsonOpt = app.add_flag("--json", g.json, "One JSON document");
   CLI::Option* promOpt = app.add_flag("--prometheus", g.prometheus, "Prometheus text exposition format");
@@ -121,6 +128,18 @@ bool ReadName(const CLI::Option* option, const std::string& value, const char* w
   return true;
 }
 
+// The connections --connection names, or the reason it names none.
+bool ReadConnection(const Given& g, std::optional<ConnectionMatch>& into, std::string& error) {
+  if (!*g.connectionOpt) return true;
+  into = ParseConnectionMatch(g.connection);
+  if (!into) {
+    error = "--connection: \"" + g.connection +
+            "\" is not all, adapter:<MAC>, ip:<a.b.c.d> or ssid:<name>";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::optional<CivilDate> ParseMonth(std::string_view text) {
@@ -140,13 +159,6 @@ std::optional<CivilDate> ParseDate(std::string_view text) {
   month->day = static_cast<std::uint16_t>(day);
   if (!IsRealDate(*month)) return std::nullopt;
   return month;
-}
-
-std::string DateText(const CivilDate& date) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u", static_cast<unsigned>(date.year),
-                static_cast<unsigned>(date.month), static_cast<unsigned>(date.day));
-  return text;
 }
 
 CivilDate LastDayOfMonth(const CivilDate& date) {
@@ -191,7 +203,9 @@ ParseResult ParseReportOptions(const std::vector<std::string>& arguments, const 
   o.daily = given.daily;
   o.strict = given.strict;
   if (!ReadName(given.folderOpt, given.folder, "folder", o.folder, result.message) ||
-      !ReadName(given.outputOpt, given.output, "file", o.output, result.message)) {
+      !ReadName(given.outputOpt, given.output, "file", o.output, result.message) ||
+      !ReadName(given.svgOpt, given.svg, "file", o.svg, result.message) ||
+      !ReadConnection(given, o.connection, result.message)) {
     return result;
   }
   result.outcome = ParseOutcome::kRun;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "history/connection_match.h"
 #include "shared/civil_date.h"
 
 namespace tral::report {
@@ -24,6 +25,8 @@ struct ReportOptions {
   bool strict = false;  // a day file that could not be read whole makes the run fail
   std::optional<std::string> folder;  // the folder of the day files, when given
   std::optional<std::string> output;  // written atomically instead of standard output
+  std::optional<std::string> svg;  // the daily bars, written atomically as well
+  std::optional<ConnectionMatch> connection;  // the connections counted; all without it
 };
 
 // "YYYY-MM-DD" of a date that exists (years 1601 to 9999, the day checked against its month and
@@ -31,7 +34,6 @@ struct ReportOptions {
 std::optional<CivilDate> ParseDate(std::string_view text);
 // "YYYY-MM": the first day of that month.
 std::optional<CivilDate> ParseMonth(std::string_view text);
-std::string DateText(const CivilDate& date);  // "YYYY-MM-DD"
 CivilDate LastDayOfMonth(const CivilDate& date);
 
 enum class ParseOutcome { kRun, kHelp, kError };

@@ -7,7 +7,7 @@ packages=(
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 fonts-dejavu-core fonts-vlgothic locales xvfb openbox x11-utils xdotool imagemagick
   iproute2 iputils-ping netcat-openbsd procps python3 e2fsprogs libfaketime
-  nlohmann-json3-dev libcli11-dev python3-prometheus-client msitools wixl
+  nlohmann-json3-dev libcli11-dev python3-prometheus-client msitools wixl librsvg2-bin
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -33,11 +33,6 @@ void SaveUnsavedDays(CountingLoop& loop) {
   }
 }
 
-std::string DateText(const CivilDate& date) {
-  const std::string name = DayFileName(date);
-  return name.substr(0, name.size() - 4);
-}
-
 // A change to the next day, or by as many days as really passed while the system slept (the tick
 // count goes on during sleep), against a clock set wrong or put right.
 bool IsOrdinaryDateChange(std::int64_t days, std::uint32_t gapMs) {

@@ -30,6 +30,13 @@ CivilDate AddDays(const CivilDate& date, std::int64_t days) {
   return CivilFromDays(DaysFromCivil(date) + days);
 }
 
+std::string DateText(const CivilDate& date) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u", static_cast<unsigned>(date.year),
+                static_cast<unsigned>(date.month), static_cast<unsigned>(date.day));
+  return text;
+}
+
 std::string DayFileName(const CivilDate& date) {
   char name[32];
   std::snprintf(name, sizeof name, "%.4u%.2u%.2u.bin", static_cast<unsigned>(date.year),

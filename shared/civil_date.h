@@ -23,6 +23,9 @@ CivilDate AddDays(const CivilDate& date, std::int64_t days);
 // Whether the date exists: month 1-12, day 1 to the month's last day (leap years counted).
 bool IsRealDate(const CivilDate& date);
 
+// "YYYY-MM-DD": 13 March 2009 gives "2009-03-13".
+std::string DateText(const CivilDate& date);
+
 // "%.4u%.2u%.2u.bin": 13 March 2009 gives "20090313.bin".
 std::string DayFileName(const CivilDate& date);
 

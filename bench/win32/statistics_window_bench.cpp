@@ -13,14 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "bench/year_of_day_files.h"
+#include "bench/win32/statistics_window_run_win32.h"
 #include "history/win32/ansi_text_win32.h"
-#include "monitor/framework/application.h"
 #include "monitor/resources/resource.h"
 #include "history/win32/local_date_win32.h"
-#include "monitor/statistics/win32/statistic_dialog_win32.h"
 #include "bench/win32/bench_clock_win32.h"
-#include "shared/win32/unique_handle.h"
 
 namespace {
 
@@ -120,40 +117,9 @@ void CALLBACK Measure(HWND, UINT, UINT_PTR id, DWORD) {
 
 int main(int argc, char** argv) {
   run.repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
-  char temp[MAX_PATH + 1] = {};
-  ::GetTempPathA(MAX_PATH, temp);
-  run.dir = std::string(temp) + "tm-stat-bench-" + std::to_string(::GetCurrentProcessId()) + "\\";
-  ::CreateDirectoryA(run.dir.c_str(), nullptr);
-  std::vector<std::string> paths;
-  for (int d = 0; d < kDays; ++d) {
-    paths.push_back(run.dir + tral::DayFileName(tral::AddDays(kFirst, d)));
-    const std::vector<std::uint8_t> bytes = tral::bench::DayFileBytesOfDay(d);
-    tral::win32::UniqueFile file(::CreateFileA(paths.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (!file || !::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-      std::fprintf(stderr, "cannot write %s\n", paths.back().c_str());
-      return 1;
-    }
+  if (const int status = tral::bench::RunStatisticsWindow("tm-stat-bench", run.dialog, run.dir, Measure); status != 0) {
+    return status;
   }
-  const std::string ini = run.dir + "bench.ini";
-
-  tral::ui::InitCommonControlClasses();
-  int status = 0;
-  {
-    tral::win32::CStatisticDlg dialog(run.dir, ini);
-    run.dialog = &dialog;
-    ::SetTimer(nullptr, 0, 200, Measure);
-    if (dialog.DoModal(nullptr) == -1) {
-      std::fprintf(stderr, "the window could not be created (no display?)\n");
-      status = 77;
-    }
-  }
-  for (const std::string& path : paths) ::DeleteFileA(path.c_str());
-  ::DeleteFileA(ini.c_str());
-  ::RemoveDirectoryA(run.dir.c_str());
-  if (status != 0) return status;
-
   const double refreshYear = Median(run.refreshYear);
   const double spanYear = Median(run.spanYear);
   const double refreshCentury = Median(run.refreshCentury);

@@ -6,6 +6,15 @@ namespace tral::ui {
 namespace {
 constexpr char kControlProperty[] = "TraldenControl";
 constexpr UINT_PTR kSubclassId = 1;
+
+// The tool of a dialog's control, identified by the control's window handle.
+TOOLINFOA ToolOf(HWND dialog, HWND control) {
+  TOOLINFOA info{};
+  info.cbSize = sizeof info;
+  info.hwnd = dialog;
+  info.uId = reinterpret_cast<UINT_PTR>(control);
+  return info;
+}
 }  // namespace
 
 bool ToolTip::Create(HWND dialog) {
@@ -23,11 +32,8 @@ bool ToolTip::Create(HWND dialog) {
 bool ToolTip::AddTool(HWND dialog, int id, const char* text) {
   HWND control = ::GetDlgItem(dialog, id);
   if (hwnd_ == nullptr || control == nullptr) return false;
-  TOOLINFOA info{};
-  info.cbSize = sizeof info;
+  TOOLINFOA info = ToolOf(dialog, control);
   info.uFlags = TTF_IDISHWND;  // mouse messages come through Relay from the modal loop
-  info.hwnd = dialog;
-  info.uId = reinterpret_cast<UINT_PTR>(control);
   info.lpszText = const_cast<char*>(text);
   return ::SendMessageA(hwnd_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info)) != FALSE;
 }
@@ -35,12 +41,34 @@ bool ToolTip::AddTool(HWND dialog, int id, const char* text) {
 void ToolTip::SetToolText(HWND dialog, int id, const char* text) {
   HWND control = ::GetDlgItem(dialog, id);
   if (hwnd_ == nullptr || control == nullptr) return;
-  TOOLINFOA info{};
-  info.cbSize = sizeof info;
-  info.hwnd = dialog;
-  info.uId = reinterpret_cast<UINT_PTR>(control);
+  TOOLINFOA info = ToolOf(dialog, control);
   info.lpszText = const_cast<char*>(text);
   ::SendMessageA(hwnd_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+bool ToolTip::AddTrackingTool(HWND dialog, int id) {
+  HWND control = ::GetDlgItem(dialog, id);
+  if (hwnd_ == nullptr || control == nullptr) return false;
+  TOOLINFOA info = ToolOf(dialog, control);
+  info.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
+  info.lpszText = const_cast<char*>("");
+  return ::SendMessageA(hwnd_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info)) != FALSE;
+}
+
+void ToolTip::Track(HWND dialog, int id, const char* text, POINT screen) {
+  HWND control = ::GetDlgItem(dialog, id);
+  if (hwnd_ == nullptr || control == nullptr) return;
+  SetToolText(dialog, id, text);
+  TOOLINFOA info = ToolOf(dialog, control);
+  ::SendMessageA(hwnd_, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x, screen.y));
+  ::SendMessageA(hwnd_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&info));
+}
+
+void ToolTip::Untrack(HWND dialog, int id) {
+  HWND control = ::GetDlgItem(dialog, id);
+  if (hwnd_ == nullptr || control == nullptr) return;
+  TOOLINFOA info = ToolOf(dialog, control);
+  ::SendMessageA(hwnd_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&info));
 }
 
 void ToolTip::Relay(MSG& message) {

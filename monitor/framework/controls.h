@@ -23,6 +23,12 @@ class ToolTip {
   // One tool for the control `id` of `dialog`, identified by its window handle.
   bool AddTool(HWND dialog, int id, const char* text);
   void SetToolText(HWND dialog, int id, const char* text);
+  // A tool shown where and while the program says (TTF_TRACK), for figures that follow the pointer
+  // or a key rather than the relayed mouse.
+  bool AddTrackingTool(HWND dialog, int id);
+  // Shows the tracking tool of control `id` with `text`, pointing at the screen point.
+  void Track(HWND dialog, int id, const char* text, POINT screen);
+  void Untrack(HWND dialog, int id);
   // Hands a message of the modal loop to the tooltip, which acts on the mouse messages.
   void Relay(MSG& message);
   void Detach() { hwnd_ = nullptr; }

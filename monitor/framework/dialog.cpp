@@ -93,6 +93,7 @@ Dialog::~Dialog() {
 
 INT_PTR Dialog::DoModal(HWND owner) {
   if (hwnd_ != nullptr) return -1;  // already running
+  modeless_ = false;
   Dialog* parent = owner != nullptr ? FromHandle(owner) : nullptr;
   running_ = true;
   ending_ = false;
@@ -121,6 +122,7 @@ INT_PTR Dialog::DoModal(HWND owner) {
       break;
     }
     if (got == -1) break;
+    if (RouteToModeless(message)) continue;
     if (PreTranslateMessage(message)) continue;
     if (hwnd_ != nullptr && ::IsDialogMessageA(hwnd_, &message)) continue;
     ::TranslateMessage(&message);
@@ -139,11 +141,36 @@ INT_PTR Dialog::DoModal(HWND owner) {
   return result_;
 }
 
+bool Dialog::Create(HWND owner) {
+  if (hwnd_ != nullptr) return false;
+  modeless_ = true;
+  ending_ = false;
+  result_ = IDCANCEL;
+  HWND window = ::CreateDialogParamA(Application::Instance(), MAKEINTRESOURCEA(templateId_), owner, DialogProc,
+                                     reinterpret_cast<LPARAM>(this));
+  if (window == nullptr) return false;
+  if (!ending_ && !::IsWindowVisible(window)) ::ShowWindow(window, SW_SHOW);
+  return hwnd_ != nullptr;
+}
+
+bool Dialog::RouteToModeless(MSG& message) {
+  if (message.hwnd == nullptr) return false;
+  HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
+  Dialog* dialog = FromHandle(root);
+  if (dialog == nullptr || !dialog->modeless_) return false;
+  return dialog->PreTranslateMessage(message) || ::IsDialogMessageA(root, &message) != FALSE;
+}
+
 void Dialog::EndDialog(INT_PTR result) {
   if (ending_) return;
   ending_ = true;
   result_ = result;
   OnEnding(result);
+  if (modeless_) {
+    // No loop of its own to leave: the window goes now (also from inside its own handlers).
+    if (hwnd_ != nullptr) ::DestroyWindow(hwnd_);
+    return;
+  }
   // The loop may be waiting in GetMessage (an ending sent from another thread or process).
   if (hwnd_ != nullptr) ::PostMessageA(hwnd_, WM_NULL, 0, 0);
 }
@@ -255,6 +282,11 @@ INT_PTR Dialog::Answer(UINT message, LRESULT result) {
   }
 }
 
+void Dialog::KeepMinimumSize() {
+  RECT rect{};
+  if (hwnd_ != nullptr && ::GetWindowRect(hwnd_, &rect)) minimumSize_ = SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
 void Dialog::CreateTooltips(std::initializer_list<ToolText> tools) {
   if (!tooltips_ && !tooltips_.Create(hwnd_)) return;
   for (const ToolText& tool : tools) tooltips_.AddTool(hwnd_, tool.id, tool.text);
@@ -292,6 +324,11 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LP
     self->hwnd_ = nullptr;
     self->tooltips_.Detach();  // an owned popup: it went with the dialog
     return FALSE;
+  }
+  if (message == WM_GETMINMAXINFO && self->minimumSize_.cx > 0) {
+    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    info->ptMinTrackSize = POINT{self->minimumSize_.cx, self->minimumSize_.cy};
+    return self->Answer(message, 0);
   }
   if ((message == WM_DRAWITEM || message == WM_MEASUREITEM) && self->ReflectToControl(message, wParam, lParam)) {
     return self->Answer(message, TRUE);

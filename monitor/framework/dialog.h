@@ -18,6 +18,8 @@ class DataExchange;
 // own loop: GetMessage, then PreTranslateMessage (the tooltip relay), then IsDialogMessage, then
 // dispatch, until EndDialog. The owner window is disabled while the dialog runs, so a modal dialog
 // opened from the main window can be opened only once and the main window cannot act behind it.
+// A dialog can also be created modeless (Create): it then lives beside the others, and the loop of
+// whichever modal dialog runs hands it its messages first.
 class Dialog {
  public:
   explicit Dialog(int templateId);
@@ -28,8 +30,12 @@ class Dialog {
   // Creates the window owned by `owner` (null: no owner), runs it and destroys it. Returns the
   // value given to EndDialog, or -1 when the window could not be created.
   INT_PTR DoModal(HWND owner = nullptr);
-  // Ends the modal run. The first call counts; OnEnding runs at once, before EndDialog returns,
-  // so whatever a closing dialog stores is stored before a caller who ended it goes on.
+  // Creates the window modeless, owned by `owner` (null: a top-level window of its own), and shows
+  // it. False when it could not be created or is open already.
+  bool Create(HWND owner = nullptr);
+  // Ends the modal run, or destroys a modeless window. The first call counts; OnEnding runs at
+  // once, before EndDialog returns, so whatever a closing dialog stores is stored before a caller
+  // who ended it goes on.
   void EndDialog(INT_PTR result);
   // Ends every modal dialog running on top of this one, innermost first, with `result`, and the
   // message boxes those dialogs and this one have open.
@@ -67,6 +73,10 @@ class Dialog {
   // The dialog ends with `result`; runs once, inside EndDialog.
   virtual void OnEnding(INT_PTR result);
 
+  // Keeps the window at least as large as it is now (its template's size, when called while it
+  // opens): a resizable dialog is never dragged smaller than its controls need.
+  void KeepMinimumSize();
+
   ToolTip& Tooltips() { return tooltips_; }
   // Creates the tooltips with the common balloon set-up and adds one tool per (id, text).
   struct ToolText {
@@ -77,6 +87,9 @@ class Dialog {
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // Hands a message for a modeless dialog to that dialog's PreTranslateMessage and
+  // IsDialogMessage; true when one of them took it.
+  static bool RouteToModeless(MSG& message);
   bool ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Answer(UINT message, LRESULT result);
   void EndOwnedMessageBoxes();
@@ -85,6 +98,8 @@ class Dialog {
   HWND hwnd_ = nullptr;
   bool running_ = false;
   bool ending_ = false;
+  bool modeless_ = false;
+  SIZE minimumSize_{0, 0};  // window pixels; 0: any size
   INT_PTR result_ = IDCANCEL;
   Dialog* modalParent_ = nullptr;  // the dialog that owns this one while it runs
   Dialog* modalChild_ = nullptr;  // the dialog running on top of this one

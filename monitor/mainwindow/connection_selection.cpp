@@ -159,6 +159,8 @@ MainView RebuildDisplay(SelectionState& state, const ConnectionList& list, const
   view.uploaded = FormatQuantity(record->txTotal, settings);
   view.downloadSpeed = FormatSpeed(record->rxRate, settings);
   view.uploadSpeed = FormatSpeed(record->txRate, settings);
+  view.rxRate = record->rxRate;
+  view.txRate = record->txRate;
 
   const std::string downloadedText = view.downloaded + QuantitySuffix(settings);
   const std::string uploadedText = view.uploaded + QuantitySuffix(settings);

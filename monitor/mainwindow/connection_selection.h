@@ -77,6 +77,9 @@ struct MainView {
   std::string downloadSpeed;
   std::string uploadSpeed;
   std::string stateText = kNoInformationText;  // also the tray balloon's text
+  // The shown record's average rates, bytes per second; 0 when nothing is shown.
+  std::uint32_t rxRate = 0;
+  std::uint32_t txRate = 0;
 
   friend bool operator==(const MainView&, const MainView&) = default;
 };

@@ -19,14 +19,17 @@ std::string FormatDecimals(double value, std::uint32_t decimals) {
   return text;
 }
 
-std::string FormatQuantity(std::uint64_t bytes, const MonitorSettings& settings) {
+double QuantityInUnit(std::uint64_t bytes, const MonitorSettings& settings) {
   // MB: whole kilobytes first (the remainder is dropped), then the second division.
   const std::uint64_t count = settings.quantity != 0 ? bytes >> 10 : bytes;
-  return FormatDecimals(std::ldexp(static_cast<double>(count), -10),
-                        static_cast<std::uint32_t>(settings.quantitydec));
+  return std::ldexp(static_cast<double>(count), -10);
 }
 
-std::string FormatSpeed(std::uint32_t rate, const MonitorSettings& settings) {
+std::string FormatQuantity(std::uint64_t bytes, const MonitorSettings& settings) {
+  return FormatDecimals(QuantityInUnit(bytes, settings), static_cast<std::uint32_t>(settings.quantitydec));
+}
+
+double SpeedInUnit(std::uint32_t rate, const MonitorSettings& settings) {
   int exponent = 0;
   switch (settings.speed) {
     case 0: exponent = 0; break;  // B/s
@@ -35,8 +38,11 @@ std::string FormatSpeed(std::uint32_t rate, const MonitorSettings& settings) {
     case 3: exponent = -7; break;  // Kb/s: x 8 / 1024
     default: exponent = -17; break;  // Mb/s: x 8 / 1048576
   }
-  return FormatDecimals(std::ldexp(static_cast<double>(rate), exponent),
-                        static_cast<std::uint32_t>(settings.speeddec));
+  return std::ldexp(static_cast<double>(rate), exponent);
+}
+
+std::string FormatSpeed(std::uint32_t rate, const MonitorSettings& settings) {
+  return FormatDecimals(SpeedInUnit(rate, settings), static_cast<std::uint32_t>(settings.speeddec));
 }
 
 const char* QuantityLabel(const MonitorSettings& settings) { return settings.quantity == 0 ? "KB" : "MB"; }

@@ -15,10 +15,12 @@ namespace tral {
 std::string FormatDecimals(double value, std::uint32_t decimals);
 
 // A day total in the `quantity` unit: KB is bytes / 1024; MB is whole kilobytes / 1024.
+double QuantityInUnit(std::uint64_t bytes, const MonitorSettings& settings);
 std::string FormatQuantity(std::uint64_t bytes, const MonitorSettings& settings);
 
 // A rate of bytes per second in the `speed` unit. A `speed` outside 0..4 is shown in Mb/s, which
 // is what its label says.
+double SpeedInUnit(std::uint32_t rate, const MonitorSettings& settings);
 std::string FormatSpeed(std::uint32_t rate, const MonitorSettings& settings);
 
 const char* QuantityLabel(const MonitorSettings& settings);  // "KB" or "MB"

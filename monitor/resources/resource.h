@@ -17,6 +17,8 @@
 #define IDB_MENU_ABOUT 132
 #define IDB_MENU_HOMEPAGE 133
 #define IDD_STATISTIC 135
+#define IDD_DAILY_CHART 150
+#define IDD_SPEED_GRAPH 151
 
 // ---- Main window (dialog 102) ----
 #define IDC_MAIN_PREVIOUS 1000
@@ -97,6 +99,13 @@
 #define IDC_STAT_UPLOAD_LABEL 1059
 #define IDC_STAT_UPTIME_LABEL 1060
 #define IDC_STAT_PROBLEM 1075
+#define IDC_STAT_CHART 1100
+
+// ---- Daily traffic (dialog 150) and Speed graph (dialog 151) ----
+#define IDC_CHART_CANVAS 1101
+#define IDC_CHART_STATUS 1102
+#define IDC_SPEED_CANVAS 1103
+#define IDC_SPEED_FIGURES 1104
 
 // ---- Commands of the main window: system menu and tray menu ----
 #define IDM_ABOUTBOX 0x0010
@@ -104,27 +113,34 @@
 #define ID_TRAY_EXIT 32772
 #define ID_TRAY_ABOUT 32773
 #define ID_TRAY_HOMEPAGE 32774
+#define ID_TRAY_SPEEDGRAPH 32776
+#define IDM_SPEEDGRAPH 0x0030
 
-#if defined(_WIN32) && !defined(RC_INVOKED)
-#include <windows.h>
+#ifndef RC_INVOKED
+#include <cstdint>
 
 namespace tral::win32 {
 
+// The system's bases of private message numbers, spelled out so that portable code that names
+// the ids (the views, the forms) builds without the system headers.
+inline constexpr unsigned kWmUser = 0x0400;  // WM_USER
+inline constexpr unsigned kWmApp = 0x8000;  // WM_APP
+
 // ---- Private window messages ----
 // Asks the running main window to save its position and close (sent by "uninstallme").
-inline constexpr UINT kCloseRequestMessage = WM_USER + 3;
+inline constexpr unsigned kCloseRequestMessage = kWmUser + 3;
 // Sent to the statistics window whenever a check mark flips; it shows the totals again.
-inline constexpr UINT kStatisticTotalsMessage = WM_USER + 32;
+inline constexpr unsigned kStatisticTotalsMessage = kWmUser + 32;
 // The notification-area icon's callback.
-inline constexpr UINT kTrayNotifyMessage = WM_APP + 11;
+inline constexpr unsigned kTrayNotifyMessage = kWmApp + 11;
 // Posted by the poll thread when a poll has finished.
-inline constexpr UINT kPollDoneMessage = WM_APP + 20;
+inline constexpr unsigned kPollDoneMessage = kWmApp + 20;
 
 // ---- Timers of the main window, and the icon in the notification area ----
-inline constexpr UINT_PTR kClickTimerId = 22;  // tells a single click on the tray icon from a double click
-inline constexpr UINT_PTR kRefreshTimerId = 45;  // the poll, every `refresh` seconds
-inline constexpr UINT_PTR kHideTimerId = 46;  // hides the window after it was minimised to the tray
-inline constexpr UINT kTrayIconId = IDR_TRAYMENU;  // the icon's id is the id of its menu
+inline constexpr std::uintptr_t kClickTimerId = 22;  // tells a single click on the tray icon from a double click
+inline constexpr std::uintptr_t kRefreshTimerId = 45;  // the poll, every `refresh` seconds
+inline constexpr std::uintptr_t kHideTimerId = 46;  // hides the window after it was minimised to the tray
+inline constexpr unsigned kTrayIconId = IDR_TRAYMENU;  // the icon's id is the id of its menu
 
 }  // namespace tral::win32
 #endif  // RC_INVOKED

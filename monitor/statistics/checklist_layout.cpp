@@ -1,21 +1,11 @@
 // Geometry and decisions of the statistics window's connection checklist and its header band.
 #include "monitor/statistics/checklist_layout.h"
 
-#include <cstdint>
-
 namespace tral {
 
 namespace {
-constexpr int kBaseDpi = 96;
 constexpr int kHeaderBandHeight = 18;  // pixels at 96 DPI
 }  // namespace
-
-int ScaleForDpi(int pixelsAt96, int dpi) {
-  if (dpi <= 0 || dpi == kBaseDpi) return pixelsAt96;
-  const std::int64_t product = static_cast<std::int64_t>(pixelsAt96) * dpi;
-  const std::int64_t half = kBaseDpi / 2;
-  return static_cast<int>(product >= 0 ? (product + half) / kBaseDpi : -((-product + half) / kBaseDpi));
-}
 
 ColumnWidths ScaledColumnWidths(int dpi) {
   const ColumnWidths at96;

@@ -4,21 +4,9 @@
 #include <array>
 #include <cstddef>
 
+#include "shared/pixel_geometry.h"
+
 namespace tral {
-
-struct PixelRect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-
-  friend bool operator==(const PixelRect&, const PixelRect&) = default;
-};
-
-// Figures given in pixels at 96 dots per inch, scaled to the window's resolution the way the
-// system's MulDiv does (rounded half away from zero), so the window keeps its proportions at
-// every display scale. At 96 DPI every figure stays as it is.
-int ScaleForDpi(int pixelsAt96, int dpi);
 
 // Widths of the checklist's text columns, in pixels.
 struct ColumnWidths {

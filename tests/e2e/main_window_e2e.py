@@ -134,13 +134,6 @@ def topmost(lab, hwnd):
     return bool(info["exStyle"] & WS_EX_TOPMOST or any(w["exStyle"] & WS_EX_TOPMOST for w in info["owned"]))
 
 
-def start_main_window(checks, lab, what):
-    proc = lab.start_monitor()
-    hwnd = lab.wait_main_window()
-    checks.true(f"{what}: the main window opens", hwnd != 0)
-    return proc, hwnd
-
-
 def main():
     args = ui_test_args()
     checks = Checks()
@@ -154,7 +147,7 @@ def main():
 
         # ---- first start, with the built-in settings (MB and KB/s, two decimals) ----
         checks.eq("no INI file before the first start", lab.read_ini(), None)
-        monitor, hwnd = start_main_window(checks, lab, "first start")
+        monitor, hwnd = lab.start_main_window(checks, "first start: the main window opens")
         if not hwnd:
             return checks.finish()
         view = controls(lab, hwnd)
@@ -263,7 +256,7 @@ def main():
         for n, (quantity, qdec, speed, sdec) in enumerate(variants):
             what = f"quantity {quantity}/{qdec} decimals, speed {speed}/{sdec} decimals"
             lab.update_ini({"quantity": quantity, "quantitydec": qdec, "speed": speed, "speeddec": sdec})
-            monitor, hwnd = start_main_window(checks, lab, what)
+            monitor, hwnd = lab.start_main_window(checks, f"{what}: the main window opens")
             if not hwnd:
                 return checks.finish()
             if n == 0:

@@ -23,7 +23,7 @@ VK_SPACE = 0x20
 STAT_TITLE = "Statistics"
 LABELS = {1056: "From", 1055: "To", 1052: "&Refresh", 1058: "Total download:", 1059: "Total upload:",
           1060: "Windows uptime:", 1022: "&Day view", 2: "&Close"}
-TOOLS = 9  # every control of the window with a tooltip
+TOOLS = 10  # every control of the window with a tooltip
 
 
 # ---- day files, laid out field by field ----
@@ -142,9 +142,8 @@ def main():
             time.sleep(0.5)
 
         lab.update_ini({"mintray": "NO"})
-        monitor = lab.start_monitor()
-        main_hwnd = lab.wait_main_window()
-        if not checks.true("the main window opens", main_hwnd != 0):
+        monitor, main_hwnd = lab.start_main_window(checks)
+        if not main_hwnd:
             return checks.finish()
         started = time.time()
 

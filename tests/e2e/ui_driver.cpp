@@ -38,7 +38,8 @@
 //   popupmenu MS                        the rectangle of an open popup menu; its items cannot be read
 //                                       from another process under Wine
 //   tips MS [TEXT]                      the visible tip windows of other processes (the shell's icon
-//                                       tooltip and balloons) with their texts, waiting for TEXT
+//                                       tooltip and balloons, a window's tooltips) with their texts,
+//                                       waiting for one whose text holds TEXT (one line of it)
 #include <windows.h>
 #include <commctrl.h>
 
@@ -325,7 +326,7 @@ std::string Run(const Args& a) {
         RECT r{};
         GetWindowRect(h, &r);
         *s->tips += std::string(s->tips->empty() ? "" : ", ") + "{\"text\": " + Json(text) + ", \"rect\": " + Rect(r) + "}";
-        s->found = s->found || (!s->wanted->empty() && text == *s->wanted);
+        s->found = s->found || (!s->wanted->empty() && text.find(*s->wanted) != std::string::npos);
         return TRUE;
       }, reinterpret_cast<LPARAM>(&search));
       return search.found;

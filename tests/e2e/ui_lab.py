@@ -145,6 +145,15 @@ class UiLab(Lab):
         subprocess.run(cmd + [path], check=True, timeout=30, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return path
 
+    def pixels(self, rect):
+        """The screen's pixels in [left, top, right, bottom]: {(x, y): (r, g, b)} in those coordinates."""
+        left, top, right, bottom = (max(0, v) for v in rect)
+        width, height = right - left, bottom - top
+        raw = subprocess.run(["import", "-display", self.display, "-window", "root", "-crop",
+                              f"{width}x{height}+{left}+{top}", "+repage", "-depth", "8", "rgb:-"],
+                             check=True, timeout=30, capture_output=True).stdout
+        return {(left + i % width, top + i // width): tuple(raw[3 * i:3 * i + 3]) for i in range(width * height)}
+
     # ---- the programs ----
     def start_monitor(self, *args):
         """Starts TraldenView.exe (with arguments, e.g. an installer word) without waiting for it."""
@@ -152,6 +161,13 @@ class UiLab(Lab):
                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.monitor_procs.append(p)
         return p
+
+    def start_main_window(self, checks, what="the main window opens"):
+        """Starts the monitor and waits for its window: (process, window), the window 0 when it did not come."""
+        proc = self.start_monitor()
+        hwnd = self.wait_main_window()
+        checks.true(what, hwnd != 0)
+        return proc, hwnd
 
     def wait_main_window(self, timeout_ms=15000):
         """The main window once it is visible, or 0."""

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """traldenreport against prepared day files: golden outputs of every form, the figures read back
-with Python's csv and json modules and the Prometheus text parser, bad input, damaged files and the
-atomic output file. Runs the native program, or the Windows one under Wine with --wine."""
+with Python's csv and json modules and the Prometheus text parser, bad input, damaged files, the
+atomic output file, and the SVG of the daily bars read with an XML parser and rendered with
+rsvg-convert (the PNG stays in the scratch folder). Runs the native program, or the Windows one
+under Wine with --wine."""
 import argparse
 import csv
 import datetime
@@ -12,6 +14,7 @@ import shutil
 import struct
 import subprocess
 import sys
+import xml.etree.ElementTree as ElementTree
 
 from prometheus_client.parser import text_string_to_metric_families
 
@@ -92,6 +95,62 @@ def check(condition, what):
 def rows_of_csv(text):
     rows = list(csv.reader(io.StringIO(text, newline="")))
     return rows[0], rows[1:]
+
+
+SVG = "{http://www.w3.org/2000/svg}"
+
+
+def day_sums(daily, ip=None):
+    """{(date, "rx" | "tx"): bytes} of the report's own daily figures, over one IP or all."""
+    sums = {}
+    for day in daily["days"]:
+        conns = [c for c in day["connections"] if ip is None or c["ip"] == ip]
+        sums[(day["date"], "rx")] = sum(c["downloaded_bytes"] for c in conns)
+        sums[(day["date"], "tx")] = sum(c["uploaded_bytes"] for c in conns)
+    return sums
+
+
+def svg_bars(path):
+    """The picture parsed as XML: {(data-day, data-direction): data-bytes} and every <title> text."""
+    root = ElementTree.parse(path).getroot()
+    bars = {(e.get("data-day"), e.get("data-direction")): int(e.get("data-bytes"))
+            for e in root.iter(SVG + "rect") if e.get("data-day")}
+    return root, bars, [t.text for t in root.iter(SVG + "title")]
+
+
+def check_svg(r, scratch, folder, daily):
+    path = os.path.join(scratch, "report-days.svg")
+    res = r.run(*(SPAN + folder + ["--csv", "--svg", r.path(path)]))
+    check(res.returncode == 0 and b"20260201.bin" in res.stderr, f"--svg: exit {res.returncode} {res.stderr!r}")
+    root, bars, titles = svg_bars(path)
+    check(root.tag == SVG + "svg", f"--svg: the root element is {root.tag}")
+    check(bars == day_sums(daily), f"--svg: data-bytes of every day and direction, as the daily report sums: {bars}")
+    check(not any(day == "2026-02-02" for day, _ in bars), "--svg: the day without a file is a gap")
+    check(any("20260201" not in t and "2026-02-01" in t and "damaged" in t for t in titles),
+          f"--svg: the damaged day is marked: {titles}")
+    # 1048576 + 1023 + 5000 + 3 x 1048576 = 4200327 bytes, 4.0057 MB
+    check("2026-01-30 downloaded 4200327 bytes (4.01 MB)" in titles, f"--svg: a bar's title: {titles}")
+
+    # One connection: by its IP, and by an SSID whose quotes and backslash the XML escapes.
+    res = r.run(*(SPAN + folder + ["--svg", r.path(path), "--connection", "ip:192.168.1.10", "--csv"]))
+    _, rows = rows_of_csv(res.stdout.decode("utf-8"))
+    check(res.returncode == 0 and [row[1] for row in rows] == ["192.168.1.10"], f"--connection: {res.stdout!r}")
+    check(svg_bars(path)[1] == day_sums(daily, "192.168.1.10"), "--connection: the bars of that connection only")
+    res = r.run(*(SPAN + folder + ["--svg", r.path(path), "--connection", 'ssid:cafe "NET", \\ok']))
+    root, bars, titles = svg_bars(path)
+    check(res.returncode == 0 and bars[("2026-01-31", "rx")] == 1048576 and bars[("2026-02-03", "rx")] == 0,
+          f"--connection by SSID, any case: {bars}")
+    check(any('ssid:cafe "NET", \\ok' in t for t in titles), f"--connection: the heading names it: {titles}")
+
+    # Rendered by Debian's librsvg; the PNG is kept beside the picture.
+    if shutil.which("rsvg-convert") is None:
+        print("SKIP: rsvg-convert is not installed (scripts/install-deps.sh): the SVG was not rendered")
+        return
+    res = r.run(*(SPAN + folder + ["--svg", r.path(path)]))
+    png = os.path.join(scratch, "report-days.png")
+    done = subprocess.run(["rsvg-convert", "-o", png, path], capture_output=True, timeout=60)
+    check(done.returncode == 0 and os.path.getsize(png) > 1000, f"rsvg-convert: {done.stderr!r}")
+    print("rendered:", png)
 
 
 def main():
@@ -180,6 +239,8 @@ def main():
           "prometheus running time")
     check(samples.get(("traldenmeter_damaged_day_files", ())) == 1, "prometheus damaged files")
     check(samples.get(("traldenmeter_unreadable_day_files", ())) == 0, "prometheus unreadable files")
+
+    check_svg(r, a.scratch, folder, json.loads(outputs["report-daily.json"]))
 
     # --strict: the same figures, but a span with a damaged file ends with status 3.
     res = r.run(*(SPAN + folder + ["--csv", "--strict"]))

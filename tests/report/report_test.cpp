@@ -72,12 +72,26 @@ TEST(ReportOptions, BadInputIsRefusedWithAReason) {
       {{"--prometheus", "--daily"}, "--daily"},
       {{"--folder", ""}, "--folder"},
       {{"--output"}, "--output"},
+      {{"--svg", ""}, "--svg"},
+      {{"--connection", "ip:10.0.0.256"}, "--connection"},
+      {{"--connection", "mac:00-1A"}, "--connection"},
   };
   for (const auto& c : cases) {
     const ParseResult r = ParseReportOptions(c.args, D(2026, 3, 15));
     EXPECT_EQ(r.outcome, ParseOutcome::kError) << c.args[0];
     EXPECT_NE(r.message.find(c.mentions), std::string::npos) << c.args[0] << ": " << r.message;
   }
+}
+
+TEST(ReportOptions, ThePictureFileAndTheConnectionsCounted) {
+  const ParseResult r =
+      ParseReportOptions({"--svg", "days.svg", "--connection", "SSID:Cafe net", "--days", "2"}, D(2026, 3, 15));
+  ASSERT_EQ(r.outcome, ParseOutcome::kRun) << r.message;
+  EXPECT_EQ(r.options.svg, "days.svg");
+  ASSERT_TRUE(r.options.connection);
+  EXPECT_EQ(r.options.connection->kind, ConnectionMatch::Kind::kSsid);
+  EXPECT_EQ(r.options.connection->value, "Cafe net");
+  EXPECT_FALSE(ParseReportOptions({}, D(2026, 3, 15)).options.connection);
 }
 
 // Random day files over 70 days: some connections in several spellings of letter case, some days
@@ -188,6 +202,22 @@ TEST(ReportFigures, DamagedAndUnreadableFilesAreNamedAndTodayIsCountedApart) {
   EXPECT_EQ(f.todayRows[0].ipText, "10.0.0.2");
   EXPECT_EQ(f.todayRows[0].uploadedBytes, 5u);
   EXPECT_EQ(f.todayUptimeMs, 7000u);
+}
+
+TEST(ReportFigures, OnlyTheMatchedConnectionsCountTodayToo) {
+  MemoryDayFiles files;
+  const std::vector<DayGroup> day = {{"K1", {{"10.0.0.1", "", "home", 4096, 1}, {"10.0.0.2", "", "", 2048, 2}}},
+                                     {"K2", {{"10.0.0.3", "", "HOME", 1024, 3}}}};
+  files.files[D(2026, 2, 1)] = DayFileBytes(day, 500);
+  files.files[D(2026, 2, 2)] = DayFileBytes(day, 700);
+  const CivilDate today = D(2026, 2, 2);
+  const EntryFilter home = MatchFilter(ConnectionMatch{ConnectionMatch::Kind::kSsid, "Home"}, AsciiEqualIgnoringCase);
+  const ReportFigures f =
+      CountReport(files, AsciiEqualIgnoringCase, DateSpan{D(2026, 2, 1), today}, false, &today, home);
+  ASSERT_EQ(f.rows.size(), 2u);
+  EXPECT_EQ(SumRows(f.rows).downloadedBytes, 2u * (4096 + 1024));
+  EXPECT_EQ(SumRows(f.todayRows).uploadedBytes, 1u + 3);
+  EXPECT_EQ(f.uptimeMs, 1200u);  // the running time is the service's, whatever is counted
 }
 
 TEST(ReportTexts, LabelValuesAndUtf8) {

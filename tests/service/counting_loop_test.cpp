@@ -58,6 +58,14 @@ struct LoopFixture : CounterFixture {
     if (it == store.files.end()) return {};
     return DecodeDayFile(it->second);
   }
+  // Counts a pass on 13 March, then the save at the change to 14 March fails.
+  void FailTheSaveAtTheChangeOfDate() {
+    Start();
+    Wake(WakeReason::kTimeout);
+    store.replaceFails = true;
+    clock.date = CivilDate{2009, 3, 14};
+    Wake(WakeReason::kTimeout);
+  }
 };
 
 // A day file holding one entry for adapter A.
@@ -153,11 +161,7 @@ TEST(CountingLoop, YearChangeSavesUnderTheOldDateAndStartsFromZero) {
 // A save of the old day that fails at the change of date keeps that day until a later save works.
 TEST(CountingLoop, FailedSaveAtChangeOfDateIsRetriedLater) {
   LoopFixture f;
-  f.Start();
-  f.Wake(WakeReason::kTimeout);
-  f.store.replaceFails = true;
-  f.clock.date = CivilDate{2009, 3, 14};
-  f.Wake(WakeReason::kTimeout);
+  f.FailTheSaveAtTheChangeOfDate();
   EXPECT_FALSE(f.store.files.contains("20090313.bin"));
   EXPECT_EQ(f.Head(kKeyA).rxTotal, 0u);
 
@@ -172,11 +176,7 @@ TEST(CountingLoop, FailedSaveAtChangeOfDateIsRetriedLater) {
 
 TEST(CountingLoop, UnsavedDayIsWrittenAtStop) {
   LoopFixture f;
-  f.Start();
-  f.Wake(WakeReason::kTimeout);
-  f.store.replaceFails = true;
-  f.clock.date = CivilDate{2009, 3, 14};
-  f.Wake(WakeReason::kTimeout);
+  f.FailTheSaveAtTheChangeOfDate();
   f.store.replaceFails = false;
   f.Wake(WakeReason::kTimeout);
   EXPECT_FALSE(f.Wake(WakeReason::kStop));

@@ -93,32 +93,13 @@ TEST(DecideControl, ReportsTheStateTheServiceIsReallyIn) {
       {S::kStopPending, kControlStop, A::kNone, S::kStopPending},
       {S::kStopPending, kControlPause, A::kNone, S::kStopPending},
       {S::kStopPending, kControlContinue, A::kNone, S::kStopPending},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "state " << static_cast<int>(c.current) << " control " << c.control);
-    ControlDecision d = DecideControl(c.current, c.control);
-    EXPECT_EQ(d.action, c.action);
-    EXPECT_EQ(d.report, c.report);
-  }
-}
-
-// Shutdown and pre-shutdown take the stop's road: the system's notice of a shutdown or reboot ends
-// the service with its final save instead of killing it unsaved.
-TEST(DecideControl, ShutdownIsAStop) {
-  using S = ServiceState;
-  using A = ControlAction;
-  struct Case {
-    S current;
-    std::uint32_t control;
-    A action;
-    S report;
-  };
-  const Case cases[] = {
+      // Shutdown and pre-shutdown take the stop's road: the system's notice of a shutdown or
+      // reboot ends the service with its final save instead of killing it unsaved...
       {S::kRunning, kControlShutdown, A::kStop, S::kStopPending},
       {S::kPaused, kControlShutdown, A::kStop, S::kStopPending},
       {S::kRunning, kControlPreshutdown, A::kStop, S::kStopPending},
       {S::kPaused, kControlPreshutdown, A::kStop, S::kStopPending},
-      // A pre-shutdown stop followed by the shutdown notice stops once.
+      // ... and a pre-shutdown stop followed by the shutdown notice stops once.
       {S::kStopPending, kControlShutdown, A::kNone, S::kStopPending},
       {S::kStopPending, kControlPreshutdown, A::kNone, S::kStopPending},
   };

@@ -6,6 +6,7 @@
 #include "monitor/settings/win32/autostart_win32.h"
 #include "monitor/settings/win32/settings_store_win32.h"
 #include "monitor/framework/application.h"
+#include "monitor/charts/win32/speed_graph_wnd_win32.h"
 #include "monitor/framework/menu.h"
 #include "monitor/mainwindow/close_button_area.h"
 #include "monitor/mainwindow/main_view_apply.h"
@@ -86,11 +87,13 @@ bool CMainDlg::OnInitDialog() {
 }
 
 void CMainDlg::AddSystemMenuItems() {
-  char about[256] = {};
-  if (::LoadStringA(ui::Application::Instance(), IDS_ABOUTBOX, about, sizeof about) <= 0) return;
   HMENU systemMenu = ::GetSystemMenu(Handle(), FALSE);
   if (systemMenu == nullptr) return;
+  // The program's own items after a separator, the About item last.
   ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuA(systemMenu, MF_STRING, IDM_SPEEDGRAPH, kSpeedGraphItem);
+  char about[256] = {};
+  if (::LoadStringA(ui::Application::Instance(), IDS_ABOUTBOX, about, sizeof about) <= 0) return;
   ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
 }
 
@@ -181,6 +184,9 @@ void CMainDlg::OnCommand(int id, int code, HWND) {
     case ID_TRAY_HOMEPAGE:
       OpenHomepage();
       break;
+    case ID_TRAY_SPEEDGRAPH:
+      OpenSpeedGraph();
+      break;
     default:  // IDOK and IDCANCEL (Enter, Esc, closing) leave the window open
       break;
   }
@@ -242,6 +248,10 @@ bool CMainDlg::OnSysCommand(WPARAM command, LPARAM lParam) {
     ShowAbout();
     return false;
   }
+  if (which == IDM_SPEEDGRAPH) {
+    OpenSpeedGraph();
+    return true;
+  }
   if (which == SC_CLOSE) {
     RECT windowRect{};
     RECT clientRect{};
@@ -274,6 +284,7 @@ void CMainDlg::CloseWindow() {
   // Dialogs open on top (Options, About) end with cancel first: the tray menu's Exit can arrive
   // while one of them runs, and the program must end, not wait for that dialog.
   EndModalChildren(IDCANCEL);
+  if (speedGraph_) speedGraph_->EndDialog(IDCANCEL);
   SaveWindowPosition(Handle());
   EndDialog(IDCANCEL);
 }
@@ -285,7 +296,26 @@ void CMainDlg::ApplyPollOutcome() {
   if (!outcome) return;
   SetStatusText(outcome->statusText);
   if (outcome->listReplaced) connections_ = std::move(outcome->list);
-  if (outcome->rebuild) Rebuild(RebuildMode::kUpdate);
+  if (!outcome->rebuild) return;  // no answer: no sample, a gap in the graph
+  Rebuild(RebuildMode::kUpdate);
+  RecordSpeeds();
+}
+
+void CMainDlg::RecordSpeeds() {
+  speedRing_.Push(chart::SpeedSample{::GetTickCount64(), view_.rxRate, view_.txRate});
+  if (speedGraph_) speedGraph_->Update(view_);
+}
+
+void CMainDlg::OpenSpeedGraph() {
+  if (speedGraph_ && speedGraph_->Handle() != nullptr) {
+    ::ShowWindow(speedGraph_->Handle(), SW_RESTORE);
+    ::SetForegroundWindow(speedGraph_->Handle());
+    return;
+  }
+  // A window of its own, not owned by this one, so that it stays on show while this one is in the
+  // notification area.
+  speedGraph_ = std::make_unique<CSpeedGraphWnd>(speedRing_, settings_);
+  if (speedGraph_->Create(nullptr)) speedGraph_->Update(view_);
 }
 
 void CMainDlg::Rebuild(RebuildMode mode) {
@@ -331,6 +361,7 @@ void CMainDlg::ShowAbout() {
 void CMainDlg::OnStatistics() {
   // The window stores its day-view flag itself as it ends, whatever ends it (see OnEnding).
   CStatisticDlg statistics;
+  statistics.SetSettings(settings_);
   statistics.SetDayView(ReadIniBool(kOptionsSection, kDayStatisticKey, false, GetIniPath(false)));
   statistics.DoModal(Handle());
 }
@@ -375,6 +406,7 @@ void CMainDlg::ApplyOptionsResult(COptionsDialog& dialog) {
   UpdateUnitLabels();
   // The figures of the last snapshot in the new units, without waiting for the next poll.
   Rebuild(RebuildMode::kUpdate);
+  if (speedGraph_) speedGraph_->Update(view_);
 }
 
 void CMainDlg::PaintIconic() {

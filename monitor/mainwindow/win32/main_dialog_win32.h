@@ -3,8 +3,10 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
+#include "chart/speed_graph.h"
 #include "monitor/settings/monitor_settings.h"
 #include "monitor/framework/dialog.h"
 #include "monitor/mainwindow/connection_list.h"
@@ -17,11 +19,13 @@
 namespace tral::win32 {
 
 class COptionsDialog;
+class CSpeedGraphWnd;
 
 inline constexpr UINT kHideTimerMs = 50;
 inline constexpr COLORREF kStatusTextColor = RGB(242, 0, 0);
 inline constexpr char kMainTitle[] = "TraldenView";
 inline constexpr char kHomepageUrl[] = "https://traldenmeter.example.org/";
+inline constexpr char kSpeedGraphItem[] = "Speed graph...";
 
 // Opens the product's web page; the result is not looked at.
 void OpenHomepage();
@@ -57,6 +61,9 @@ class CMainDlg : public ui::Dialog {
   void ApplyTopmost(bool topmost);
   void OnTopmostClicked();
   void ShowAbout();
+  void OpenSpeedGraph();
+  // The shown connection's speeds after an applied poll go into the ring, and to the graph.
+  void RecordSpeeds();
   void OnStatistics();
   void OnOptions();
   INT_PTR RunOptions(COptionsDialog& dialog);
@@ -79,6 +86,9 @@ class CMainDlg : public ui::Dialog {
   HICON smallIcon_ = nullptr;
   COptionsDialog* openOptions_ = nullptr;  // the Options dialog while it runs
   CMainTrayIcon tray_;  // after the icons: it shows icon_
+  // Kept from the start, so that the graph opened later shows the minutes before it.
+  chart::SpeedRing speedRing_{chart::kSpeedRingCapacity};
+  std::unique_ptr<CSpeedGraphWnd> speedGraph_;  // after the ring and settings it draws
 };
 
 }  // namespace tral::win32

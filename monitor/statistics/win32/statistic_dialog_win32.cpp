@@ -79,6 +79,7 @@ bool CStatisticDlg::OnInitDialog() {
   SetItemText(IDC_STAT_UPTIME_LABEL, "Windows uptime:");
   SetItemText(IDC_STAT_DAY_VIEW, "&Day view");
   SetItemText(IDCANCEL, "&Close");
+  SetItemText(IDC_STAT_CHART, "Chart...");
   CreateTooltips({
       {IDC_STAT_FIRST_DAY, kFirstDayTip},
       {IDC_STAT_DAY_SPIN, "Fast day scroll."},
@@ -90,6 +91,7 @@ bool CStatisticDlg::OnInitDialog() {
       {IDC_STAT_UPTIME, "Amount of time the system was running."},
       {IDC_STAT_DAY_VIEW, "Show statistic for one day with fast scroll option."},
       {IDCANCEL, "Return to the main screen."},
+      {IDC_STAT_CHART, "Show the days of the span as bars, for the checked connections."},
   });
 
   ::CheckDlgButton(window, IDC_STAT_DAY_VIEW, dayView_ ? BST_CHECKED : BST_UNCHECKED);
@@ -118,6 +120,9 @@ void CStatisticDlg::OnCommand(int id, int code, HWND control) {
       break;
     case IDC_STAT_REFRESH:
       if (code == BN_CLICKED) Recount();
+      break;
+    case IDC_STAT_CHART:
+      if (code == BN_CLICKED) OpenChart();
       break;
     default:
       ui::Dialog::OnCommand(id, code, control);
@@ -194,10 +199,12 @@ void CStatisticDlg::Recount() {
   CStatisticData& data = list_.Data();
   data.Clear();
   WaitCursor wait;
+  countedFirst_ = PickerDate(firstDay_);
+  countedLast_ = dayView_ ? countedFirst_ : PickerDate(lastDay_);
   if (dayView_) {
-    data.CountDay(PickerDate(firstDay_));
+    data.CountDay(countedFirst_);
   } else {
-    data.CountSpan(PickerDate(firstDay_), PickerDate(lastDay_));
+    data.CountSpan(countedFirst_, countedLast_);
   }
   list_.SetItemCount(static_cast<int>(data.RowCount()));
   ::SendMessageA(Handle(), kStatisticTotalsMessage, 0, 0);
@@ -210,6 +217,18 @@ void CStatisticDlg::ShowTotals() {
   SetItemText(IDC_STAT_UPLOAD_TOTAL, FormatSize(sums.uploadedKb));
   SetItemText(IDC_STAT_UPTIME, FormatUptime(data.UptimeMs()));
   SetItemText(IDC_STAT_PROBLEM, DayProblemText(data.UnreadableDays(), data.DamagedDays()));
+  // After every recount and every flipped check mark: the chart shows what the totals count, from
+  // the days the recount kept.
+  if (Chart() != nullptr) chart_->ShowSpan(countedFirst_, countedLast_);
+}
+
+void CStatisticDlg::OpenChart() {
+  if (Chart() != nullptr) {
+    ::SetForegroundWindow(chart_->Handle());
+    return;
+  }
+  chart_ = std::make_unique<CDailyChartWnd>(list_.Data(), settings_);
+  if (chart_->Create(Handle())) chart_->ShowSpan(countedFirst_, countedLast_);
 }
 
 void CStatisticDlg::PaintHeader() {

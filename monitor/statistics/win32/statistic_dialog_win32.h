@@ -3,10 +3,13 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "monitor/framework/controls.h"
+#include "monitor/charts/win32/daily_chart_wnd_win32.h"
 #include "monitor/framework/dialog.h"
+#include "monitor/settings/monitor_settings.h"
 #include "monitor/statistics/checklist_layout.h"
 #include "monitor/statistics/win32/connection_checklist_win32.h"
 #include "history/win32/day_file_source_win32.h"
@@ -25,7 +28,11 @@ class CStatisticDlg : public ui::Dialog {
   // Set before the window runs; read back after it closed.
   void SetDayView(bool dayView) { dayView_ = dayView; }
   bool DayView() const { return dayView_; }
+  // The units the Daily traffic window shows its figures in (the defaults until set).
+  void SetSettings(const MonitorSettings& settings) { settings_ = settings; }
   const CStatisticData& Data() const { return list_.Data(); }
+  // The Daily traffic window while it is open, else null.
+  const CDailyChartWnd* Chart() const { return chart_ && chart_->Handle() != nullptr ? chart_.get() : nullptr; }
 
   // Counts the current span or day again and shows the rows and totals.
   void Recount();
@@ -42,6 +49,7 @@ class CStatisticDlg : public ui::Dialog {
   void ApplyDayView();
   void StepDay();
   void ShowTotals();
+  void OpenChart();
   void PaintHeader();
   CivilDate PickerDate(const ui::DateTimePicker& picker) const;
   void SetPickerDate(ui::DateTimePicker& picker, const CivilDate& date);
@@ -49,6 +57,11 @@ class CStatisticDlg : public ui::Dialog {
   std::string iniPath_;
   Win32DayFileSource files_;  // declared before the list, which reads through it
   CCSeznamIPList list_;
+  MonitorSettings settings_;
+  // After the data it reads; it follows the span last counted and the check marks.
+  std::unique_ptr<CDailyChartWnd> chart_;
+  CivilDate countedFirst_;
+  CivilDate countedLast_;
   PixelRect headerBand_;  // dialog client coordinates
   UniqueGdiObject headerFont_;
   ui::DateTimePicker lastDay_;

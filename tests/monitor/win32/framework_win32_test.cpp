@@ -1,5 +1,6 @@
 // The dialog framework on real windows: modal ownership, ending nested dialogs, an ending sent
-// from another thread, and the poll thread's one-poll-at-a-time rule.
+// from another thread, modeless dialogs beside a modal one, and the poll thread's
+// one-poll-at-a-time rule.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -57,6 +58,9 @@ class StepDialog : public Dialog {
     return std::nullopt;
   }
   void OnEnding(INT_PTR result) override { log_.push_back(name_ + " ends " + std::to_string(result)); }
+
+ public:
+  using Dialog::KeepMinimumSize;
 
  private:
   std::vector<std::string>& log_;
@@ -131,6 +135,38 @@ TEST(DialogFramework, AnEndingSentFromAnotherThreadEndsTheLoop) {
   EXPECT_EQ(dialog.DoModal(nullptr), IDABORT) << "the loop must not keep waiting for a posted message";
   sender.join();
   EXPECT_EQ(log, (std::vector<std::string>{"dialog ends 3"}));
+}
+
+TEST(DialogFramework, AModelessDialogTakesItsKeysFromTheModalLoopAndGoesWithEscape) {
+  std::vector<std::string> log;
+  StepDialog outer(log, "outer");
+  StepDialog side(log, "side");
+  bool ownerStaysEnabled = false;
+  MINMAXINFO limits{};
+  outer.step = [&] {
+    ASSERT_TRUE(side.Create(outer.Handle()));
+    ownerStaysEnabled = ::IsWindowEnabled(outer.Handle()) != FALSE && ::IsWindowVisible(side.Handle()) != FALSE;
+    side.KeepMinimumSize();
+    RECT rect{};
+    ::GetWindowRect(side.Handle(), &rect);
+    ::SendMessageA(side.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    limits.ptMinTrackSize.x -= rect.right - rect.left;  // 0 when the limit is the window's size
+    limits.ptMinTrackSize.y -= rect.bottom - rect.top;
+    // Esc posted to the side dialog's focused control: only IsDialogMessage makes it IDCANCEL.
+    HWND focus = ::GetFocus() != nullptr && ::GetAncestor(::GetFocus(), GA_ROOT) == side.Handle() ? ::GetFocus()
+                                                                                              : side.Handle();
+    ::PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 0);
+    ::SetTimer(outer.Handle(), kCloseTimer, 300, nullptr);
+  };
+  outer.close = [&] {
+    log.push_back(side.Handle() == nullptr ? "side gone" : "side still open");
+    outer.EndDialog(IDOK);
+  };
+  EXPECT_EQ(outer.DoModal(nullptr), IDOK);
+  EXPECT_TRUE(ownerStaysEnabled);
+  EXPECT_EQ(limits.ptMinTrackSize.x, 0);
+  EXPECT_EQ(limits.ptMinTrackSize.y, 0);
+  EXPECT_EQ(log, (std::vector<std::string>{"side ends 2", "side gone", "outer ends 1"}));
 }
 
 TEST(PollWorker, AtMostOnePollIsOutstandingAndItsOutcomeArrivesAsAMessage) {

@@ -238,14 +238,15 @@ TEST(TrayMenu, ListsItsItemsInOrderWithTheirTextsImagesAndDefault) {
     bool image;
   } expected[] = {
       {32771, L"TraldenView ", false},
+      {32776, L"Speed graph...", false},
       {0, nullptr, false},
       {32774, L"&Homepage...    ", true},
       {32773, L"&About TraldenView     ", true},
       {0, nullptr, false},
       {32772, L"&Exit", false},
   };
-  ASSERT_EQ(::GetMenuItemCount(popup->Handle()), 6);
-  for (int i = 0; i < 6; ++i) {
+  ASSERT_EQ(::GetMenuItemCount(popup->Handle()), 7);
+  for (int i = 0; i < 7; ++i) {
     const auto& e = expected[i];
     wchar_t text[64] = {};
     MENUITEMINFOW info{};

@@ -1,0 +1,105 @@
+// The ring of speed samples and the speed graph's layout.
+#include "chart/speed_graph.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tral::chart {
+
+namespace {
+
+// Pixels at 96 DPI.
+constexpr int kMargin = 8;
+constexpr int kLegendGap = 6;
+constexpr int kTimeGap = 4;  // between the zero line and the time labels
+constexpr int kLabelSpacing = 10;
+
+}  // namespace
+
+SpeedRing::SpeedRing(std::size_t capacity) : samples_(std::max<std::size_t>(1, capacity)) {}
+
+void SpeedRing::Push(const SpeedSample& sample) {
+  if (size_ > 0 && sample.timeMs < At(size_ - 1).timeMs) {
+    start_ = 0;
+    size_ = 0;
+  }
+  if (size_ < samples_.size()) {
+    samples_[(start_ + size_) % samples_.size()] = sample;
+    ++size_;
+    return;
+  }
+  samples_[start_] = sample;
+  start_ = (start_ + 1) % samples_.size();
+}
+
+std::vector<SpeedSample> SpeedRing::Since(std::uint64_t fromMs) const {
+  std::vector<SpeedSample> out;
+  for (std::size_t i = 0; i < size_; ++i) {
+    if (At(i).timeMs >= fromMs) out.push_back(At(i));
+  }
+  return out;
+}
+
+std::string MinutesAgoText(std::size_t minutes) {
+  return minutes == 0 ? std::string("now") : "-" + std::to_string(minutes) + " min";
+}
+
+SpeedGraphLayout LayOutSpeedGraph(const SpeedGraphInput& input, const TextMeasure& measure) {
+  const int dpi = input.dpi;
+  const int margin = ScaleForDpi(kMargin, dpi);
+  const int lineHeight = measure.lineHeight;
+  SpeedGraphLayout layout;
+  const std::uint64_t spanMs = std::max<std::uint64_t>(1, input.spanMs);
+  const std::uint64_t startMs = input.nowMs > spanMs ? input.nowMs - spanMs : 0;
+
+  const int legendTop = input.area.top + margin;
+  const int plotTop = legendTop + lineHeight + ScaleForDpi(kLegendGap, dpi);
+  const int timeOffset = std::max(ScaleForDpi(kTimeGap, dpi), lineHeight / 2 + ScaleForDpi(2, dpi));
+  const int plotBottom = std::max(plotTop, input.area.bottom - margin - lineHeight - timeOffset);
+  double maxValue = 0;
+  for (const SpeedPoint& p : input.points) {
+    if (p.timeMs >= startMs && p.timeMs <= input.nowMs) maxValue = std::max({maxValue, p.rx, p.tx});
+  }
+  layout.axis = LayOutValueAxis(input.area.left, plotTop, plotBottom, maxValue, measure, dpi);
+  layout.plot = PixelRect{layout.axis.plotLeft, plotTop, std::max(layout.axis.plotLeft, input.area.right - margin),
+                          plotBottom};
+  const PixelRect& plot = layout.plot;
+  const int unitLeft = input.area.left + margin;
+  layout.unit = TextBox{PixelRect{unitLeft, legendTop, unitLeft + measure.width(input.unit), legendTop + lineHeight},
+                        input.unit, false};
+
+  auto xOf = [&](std::uint64_t timeMs) {
+    const double part = static_cast<double>(timeMs - startMs) / static_cast<double>(spanMs);
+    return plot.left + static_cast<int>(std::lround(part * plot.Width()));
+  };
+  const double top = layout.axis.scale.Top();
+  bool first = true;
+  std::uint64_t previousMs = 0;
+  for (const SpeedPoint& p : input.points) {
+    if (p.timeMs < startMs || p.timeMs > input.nowMs) continue;
+    if (first || p.timeMs - previousMs > input.maxGapMs) {
+      layout.rxLines.emplace_back();
+      layout.txLines.emplace_back();
+    }
+    first = false;
+    previousMs = p.timeMs;
+    const int x = xOf(p.timeMs);
+    layout.rxLines.back().push_back(LinePoint{x, plot.bottom - ValueHeight(p.rx, top, plot.Height())});
+    layout.txLines.back().push_back(LinePoint{x, plot.bottom - ValueHeight(p.tx, top, plot.Height())});
+  }
+
+  // One label a minute, "now" first so that it stays when there is room for few.
+  std::vector<AxisLabel> offered;
+  const std::size_t minutes = static_cast<std::size_t>(spanMs / 60000);
+  for (std::size_t m = 0; m <= minutes; ++m) {
+    offered.push_back(AxisLabel{xOf(input.nowMs > m * 60000 ? input.nowMs - m * 60000 : 0), MinutesAgoText(m), m});
+  }
+  layout.timeLabels = KeepApart(offered, plotBottom + timeOffset, input.area.left + margin,
+                                input.area.right - margin, ScaleForDpi(kLabelSpacing, dpi), measure);
+
+  layout.legend = LayOutLegend({{kDownloadColor, "Download"}, {kUploadColor, "Upload"}},
+                               LegendLeft(plot, layout.unit, dpi), legendTop, measure, dpi);
+  return layout;
+}
+
+}  // namespace tral::chart
