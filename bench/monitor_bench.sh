@@ -5,7 +5,7 @@
 #      and the Wine server's in the same run (goal: within 2x of the service's own figures);
 #   2. time from a poll's answer to the new text in the downloaded field, p50 and p99 over POLLS
 #      polls, with bench/win32/monitor_bench.exe playing the service.
-# Usage: [BENCH_STRIP=0] bench/monitor_bench.sh [BUILD_DIR (windows preset, default build/windows)]
+# Usage: [BENCH_STRIP=0] [BENCH_POINTER=over] bench/monitor_bench.sh [BUILD_DIR (windows preset, default build/windows)]
 #        [IDLE_SECONDS (60)] [POLLS (200)]
 # Build first: cmake --preset windows &&
 #   cmake --build build/windows --target TraldenView TraldenMeter monitor_bench service_bench
@@ -22,7 +22,7 @@ service_bench="$build/bench/win32/service_bench.exe"
 for f in "$monitor" "$meter" "$bench" "$service_bench"; do
   [ -n "$f" ] && [ -f "$f" ] || { echo "missing ${f:-TraldenView.exe}: build the windows preset first" >&2; exit 1; }
 done
-for tool in Xvfb openbox; do
+for tool in Xvfb openbox xdotool; do
   command -v "$tool" >/dev/null || { echo "$tool is missing: run scripts/install-deps.sh" >&2; exit 1; }
 done
 
@@ -88,14 +88,23 @@ setsid "$wine64" "$bench" idle-window </dev/null >/dev/null 2>&1 &
 window_pid=$!
 pids+=("$meter_pid" "$monitor_pid" "$idle_pid" "$window_pid")
 sleep 10
-m0=$(cpu_ticks "$monitor_pid"); v0=$(cpu_ticks "$meter_pid"); s0=$(cpu_ticks "$server_pid")
+# The pointer starts in the middle of the screen, over the monitor's window: a tooltip control then
+# asks for the pointer's position every 100 ms, which under Wine is an X server round trip and costs
+# more than the polls. BENCH_POINTER=over leaves it there; by default it goes to a corner, as when
+# the user works in another window.
+[ "${BENCH_POINTER:-corner}" = over ] || xdotool mousemove 1023 767
+sleep 2
+m0=$(cpu_ticks "$monitor_pid"); v0=$(cpu_ticks "$meter_pid"); s0=$(cpu_ticks "$server_pid"); w0=$(cpu_ticks "$window_pid")
+thread_ticks() { for t in /proc/"$1"/task/*; do echo "${t##*/}:$(awk '{print $14 + $15}' "$t/stat")"; done; }
+t0=$(thread_ticks "$monitor_pid")
 sleep "$idle"
-m1=$(cpu_ticks "$monitor_pid"); v1=$(cpu_ticks "$meter_pid"); s1=$(cpu_ticks "$server_pid")
-python3 - "$m0" "$m1" "$v0" "$v1" "$s0" "$s1" "$(getconf CLK_TCK)" "$idle" "$monitor_pid" "$meter_pid" \
-  "$idle_pid" "$window_pid" <<'EOF'
+t1=$(thread_ticks "$monitor_pid")
+m1=$(cpu_ticks "$monitor_pid"); v1=$(cpu_ticks "$meter_pid"); s1=$(cpu_ticks "$server_pid"); w1=$(cpu_ticks "$window_pid")
+python3 - "$m0" "$m1" "$v0" "$v1" "$s0" "$s1" "$w0" "$w1" "$(getconf CLK_TCK)" "$idle" "$monitor_pid" \
+  "$meter_pid" "$idle_pid" "$window_pid" "$t0" "$t1" <<'EOF'
 import sys
-m0, m1, v0, v1, s0, s1, hz, idle = (float(x) for x in sys.argv[1:9])
-monitor, meter, waiting, window = sys.argv[9:13]
+m0, m1, v0, v1, s0, s1, w0, w1, hz, idle = (float(x) for x in sys.argv[1:11])
+monitor, meter, waiting, window = sys.argv[11:15]
 def private_mib(pid):
     rollup = {l.split(":")[0]: int(l.split()[1]) for l in open(f"/proc/{pid}/smaps_rollup") if l.endswith("kB\n")}
     return rollup["Private_Dirty"] / 1024
@@ -106,7 +115,14 @@ print(f"private dirty memory: monitor {mon:.2f} MiB; a Wine process that only wa
 per_min = lambda a, b: (b - a) / hz / idle * 60
 print(f"CPU per minute: monitor {per_min(m0, m1) * 1000:.0f} ms ({per_min(m0, m1) / 60 * 100:.3f} % of a core), "
       f"service {per_min(v0, v1) * 1000:.0f} ms ({per_min(v0, v1) / 60 * 100:.3f} %), "
-      f"Wine server {per_min(s0, s1) * 1000:.0f} ms ({per_min(s0, s1) / 60 * 100:.3f} %)")
+      f"Wine server {per_min(s0, s1) * 1000:.0f} ms ({per_min(s0, s1) / 60 * 100:.3f} %), "
+      f"the empty dialog {per_min(w0, w1) * 1000:.0f} ms; monitor / service {(m1 - m0) / max(v1 - v0, 1):.2f}")
+# The monitor's threads: the first is the window's; the poll thread is the one that does the most
+# besides it (Wine adds threads of its own that mostly wait).
+before, after = (dict(x.split(":") for x in arg.split()) for arg in sys.argv[15:17])
+threads = sorted(((tid, per_min(float(before[tid]), float(t))) for tid, t in after.items() if tid in before),
+                 key=lambda x: int(x[0]))
+print("monitor's threads per minute: " + ", ".join(f"{tid} {ms * 1000:.0f} ms" for tid, ms in threads))
 EOF
 
 echo "== 2. poll answered -> text on screen, $polls polls (the bench plays the service)"

@@ -70,11 +70,13 @@ std::string ReadWholePath(const std::function<std::uint32_t(char* buffer, std::u
   }
 }
 
-GuardVerdict JudgeExistingGuard(ObjectOwner guardOwner, std::optional<ObjectOwner> requestOwner) {
-  auto ours = [](ObjectOwner o) { return o == ObjectOwner::kPrivileged || o == ObjectOwner::kThisAccount; };
-  if (ours(guardOwner)) return GuardVerdict::kAnotherInstance;
-  if (requestOwner && ours(*requestOwner)) return GuardVerdict::kAnotherInstance;
-  return GuardVerdict::kSquatted;
+GuardVerdict JudgeStart(ServiceManagerView manager, std::optional<ObjectOwner> guardOwner) {
+  if (manager.running && !manager.thisProcess) return GuardVerdict::kAnotherInstance;
+  if (!guardOwner) return GuardVerdict::kCount;
+  if (*guardOwner != ObjectOwner::kPrivileged && *guardOwner != ObjectOwner::kThisAccount) {
+    return GuardVerdict::kSquatted;
+  }
+  return manager.thisProcess ? GuardVerdict::kEndDebugRun : GuardVerdict::kAnotherInstance;
 }
 
 ControlDecision DecideControl(ServiceState current, std::uint32_t control) {

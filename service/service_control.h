@@ -72,18 +72,31 @@ enum class ObjectOwner {
   kUnreadable,  // its security cannot be read
 };
 
-enum class GuardVerdict {
-  kAnotherInstance,  // a counting instance runs: end at once
-  kSquatted,  // the name is held by a program that is not the service: count all the same
+// What the service control manager says about the service when an instance starts. Only the
+// manager can start the service's process, so no other account can fake this.
+struct ServiceManagerView {
+  bool running = false;  // in a state other than stopped, in a process of its own
+  bool thisProcess = false;  // and that process is this one: the manager started this instance
 };
 
-// A start found "Global\QTraldenServiceEvent" existing. A counting instance creates that event with
-// the security of its own account, which is privileged for the service; an object any other account
-// owns (or one we may not even read) was put there by another program. Such a squatted guard proves
-// nothing, unless the request event "Global\QRateGet" (`requestOwner`, empty when it does not
-// exist) is owned by a privileged account or by ours: then a counting instance that found the same
-// squatter runs already.
-GuardVerdict JudgeExistingGuard(ObjectOwner guardOwner, std::optional<ObjectOwner> requestOwner);
+enum class GuardVerdict {
+  kCount,  // no other counting instance: count, with the guard as stop signal
+  kAnotherInstance,  // another counting instance runs: end at once
+  kSquatted,  // a program that is not ours holds the guard's name: count with a stop event of our own
+  kEndDebugRun,  // ask a debug run to save and end (set the guard), then start again
+};
+
+// Whether a starting instance counts. `guardOwner` is the owner of an existing
+// "Global\QTraldenServiceEvent", empty when this start created it.
+// - The manager runs the service in another process: that instance counts; end at once.
+// - A guard owned by an account that is neither privileged nor ours (or one we may not read) is a
+//   squatter's, whatever else holds names: count all the same.
+// - A guard of ours found by a debug run is another debug run (only our own account or a privileged
+//   one can create or open such a guard): end at once.
+// - A guard of ours found by the instance the manager started is a debug run, or an earlier
+//   instance's guard that someone still holds: the service the manager runs is the one that counts,
+//   so the debug run is asked to end.
+GuardVerdict JudgeStart(ServiceManagerView manager, std::optional<ObjectOwner> guardOwner);
 
 enum class ControlAction { kNone, kStop, kPause, kContinue };
 

@@ -65,17 +65,25 @@ void WriteSnapshot(std::uint8_t* block, std::uint64_t rxTotal) {
 }
 
 int Latency(int polls) {
-  // Every name must be new: a service that holds them would answer the monitor in our place.
-  bool fresh = true;
-  auto owned = [&fresh](HANDLE h) {
-    fresh = fresh && h && GetLastError() != ERROR_ALREADY_EXISTS;
-    return UniqueKernelHandle(h);
-  };
-  UniqueKernelHandle request = owned(CreateEventA(nullptr, FALSE, FALSE, tral::kRequestEventName));
-  UniqueKernelHandle answer = owned(CreateEventA(nullptr, FALSE, FALSE, tral::kAnswerEventName));
-  UniqueKernelHandle mutex = owned(CreateMutexA(nullptr, FALSE, tral::kBlockMutexName));
-  UniqueKernelHandle section = owned(
-      CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kSectionSize, tral::kBlockSectionName));
+  // Every name must be new: a service that holds them would answer the monitor in our place. The
+  // monitor keeps the objects of a service that has just stopped until its next poll finds the
+  // service gone, so names still held are waited for a while.
+  UniqueKernelHandle request, answer, mutex, section;
+  bool fresh = false;
+  for (int attempt = 0; attempt < 100 && !fresh; ++attempt) {
+    for (UniqueKernelHandle* h : {&request, &answer, &mutex, &section}) h->Reset();
+    if (attempt > 0) Sleep(100);
+    fresh = true;
+    auto owned = [&fresh](UniqueKernelHandle& slot, HANDLE h) {
+      fresh = fresh && h && GetLastError() != ERROR_ALREADY_EXISTS;
+      slot.Reset(h);
+    };
+    owned(request, CreateEventA(nullptr, FALSE, FALSE, tral::kRequestEventName));
+    owned(answer, CreateEventA(nullptr, FALSE, FALSE, tral::kAnswerEventName));
+    owned(mutex, CreateMutexA(nullptr, FALSE, tral::kBlockMutexName));
+    owned(section, CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kSectionSize,
+                                      tral::kBlockSectionName));
+  }
   if (!fresh) {
     std::fprintf(stderr, "cannot own the block's names (is a service running?)\n");
     return 1;

@@ -81,13 +81,12 @@ struct ChangeWatch {
 
 class BlockAnswerer final : public RequestAnswerer {
  public:
-  BlockAnswerer(BlockObjects& objects, SECURITY_ATTRIBUTES* security)
-      : objects_(objects), security_(security) {}
+  BlockAnswerer(BlockObjects& objects, IncidentSink* incidents) : objects_(objects), incidents_(incidents) {}
 
   // The answer is signalled also when publishing failed, so that a waiting client is released at
   // once and finds the previous snapshot (or no section).
   void AnswerRequest(const ConnectionTable& table) override {
-    PublishRateBlock(table, block_, objects_.mutex.Get(), security_);
+    PublishRateBlock(table, block_, objects_.mutex.Get(), incidents_);
     ::SetEvent(objects_.answer.Get());
   }
 
@@ -95,7 +94,7 @@ class BlockAnswerer final : public RequestAnswerer {
 
  private:
   BlockObjects& objects_;
-  SECURITY_ATTRIBUTES* security_;
+  IncidentSink* incidents_;
   RateBlockSection block_;
 };
 
@@ -121,14 +120,15 @@ DWORD RunCounter(HANDLE stopEvent, const WorkerPause* pause, const WorkerPower* 
   ChangeWatch* watch = ChangeWatch::Create();
   StartCounting(state, loop);
 
-  NullDaclSecurity security;
+  // Publishing problems never stop the counting: without the block's objects the loop counts and
+  // saves all the same, and tries to make them again at every iteration.
   BlockObjects objects;
-  objects.CreateMissing(security.Get());
-  BlockAnswerer answerer(objects, security.Get());
+  objects.CreateMissing(state.incidents);
+  BlockAnswerer answerer(objects, state.incidents);
 
   for (;;) {
     const DWORD timeout = BeginIteration(state, loop);
-    if (!objects.Ready()) objects.CreateMissing(security.Get());
+    if (!objects.Ready()) objects.CreateMissing(state.incidents);
 
     HANDLE list[7];
     DWORD count = 0;

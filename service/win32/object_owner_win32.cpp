@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "shared/win32/null_dacl_security_win32.h"
+#include "shared/win32/object_security_win32.h"
 #include "shared/win32/unique_handle.h"
 
 namespace tral::win32 {
@@ -36,7 +36,10 @@ ObjectOwner OwnerOfObject(HANDLE object) {
     return ObjectOwner::kUnreadable;
   }
   UniqueLocalMemory descriptor(raw);
-  if (owner == nullptr || !::IsValidSid(owner)) return ObjectOwner::kUnreadable;
+  // Windows gives every object an owner. Wine gives none to an object made without security
+  // attributes, and under Wine every program runs as one account: ours.
+  if (owner == nullptr) return ObjectOwner::kThisAccount;
+  if (!::IsValidSid(owner)) return ObjectOwner::kUnreadable;
   for (WELL_KNOWN_SID_TYPE privileged : {WinLocalSystemSid, WinLocalServiceSid, WinNetworkServiceSid,
                                          WinBuiltinAdministratorsSid}) {
     if (::IsWellKnownSid(owner, privileged)) return ObjectOwner::kPrivileged;

@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "service/service_control.h"
-#include "shared/win32/null_dacl_security_win32.h"
+#include "shared/win32/object_security_win32.h"
 
 namespace tral::win32 {
 
 // The owner recorded in the object's security descriptor. LocalSystem, LocalService, NetworkService
 // and the administrators count as privileged; the user or default owner of this process's token as
-// this account; kUnreadable when the descriptor cannot be read.
+// this account (also an object without any owner, which only Wine makes); kUnreadable when the
+// descriptor cannot be read.
 ObjectOwner OwnerOfObject(HANDLE object);
 
 // The owner of the event of that name; empty when no object of that name exists, kUnreadable when

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "service/connection_table.h"
+#include "service/incidents.h"
 #include "shared/names.h"
-#include "shared/win32/null_dacl_security_win32.h"
 #include "shared/win32/unique_handle.h"
 
 namespace tral::win32 {
@@ -29,12 +29,14 @@ struct BlockObjects {
 
   bool Ready() const { return request && answer && mutex; }
 
-  // Creates what is missing, with `security`. A name that exists already is used as it is: the
-  // entry point's guard has made sure that no other counting instance runs, so an existing object is
-  // held open by a client or by another program, and neither must keep the service from counting.
-  // What cannot be created now (say, a name taken with a hostile access list) is tried again at the
-  // next iteration, and until then the worker counts and saves without answering.
-  void CreateMissing(SECURITY_ATTRIBUTES* security, const BlockNames& names = BlockNames{});
+  // Creates what is missing, each with the block's explicit access list (SYSTEM and the
+  // administrators everything, ordinary users what a monitor needs). A name that exists already is
+  // used only when its object is owned by a privileged account or by ours: an earlier instance's
+  // object that a monitor still holds open. One that another account made, or that we may not even
+  // open, is a squatter's: it is left alone and reported to `incidents` (which may be null) as
+  // kObjectsSquatted, a failure to create as kCannotPublish, and it is tried again at the next
+  // iteration. Until then the worker counts and saves without answering.
+  void CreateMissing(IncidentSink* incidents, const BlockNames& names = BlockNames{});
 };
 
 // How long the writer waits for "Global\QRateMMt" before it leaves the previous snapshot in place.
@@ -48,12 +50,14 @@ struct RateBlockSection {
 };
 
 // Writes a snapshot of the table into the block while owning `mutex` (waited for up to 1,500 ms; an
-// abandoned mutex counts as acquired). Creates the section at max(1 MiB, needed) when there is none
-// or the snapshot no longer fits the mapped view. True when a snapshot was written; false when the
-// mutex was not obtained or the section could not be created or mapped (the block then keeps what it
-// had, and the next request tries again).
+// abandoned mutex counts as acquired). Creates the section at max(1 MiB, needed), with the block's
+// access list, when there is none or the snapshot no longer fits the mapped view; an existing
+// section is used under the same rule as the other objects. True when a snapshot was written; false
+// when the mutex was not obtained or the section could not be created, was squatted or could not be
+// mapped (the block then keeps what it had, the last two are reported to `incidents`, which may be
+// null, and the next request tries again).
 // `sectionName` is "Global\QMemSet" but for tests.
 bool PublishRateBlock(const ConnectionTable& table, RateBlockSection& block, HANDLE mutex,
-                      SECURITY_ATTRIBUTES* security, const char* sectionName = kBlockSectionName);
+                      IncidentSink* incidents, const char* sectionName = kBlockSectionName);
 
 }  // namespace tral::win32

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,8 @@ constexpr DWORD kStopPollMs = 1000;  // STOP_PENDING is reported again this ofte
 constexpr DWORD kStopLimitMs = 30000;  // a worker that has not ended by then is not waited for longer
 constexpr DWORD kUninstallStopWaitMs = 10000;
 constexpr DWORD kDebugCloseWaitMs = 4500;  // the system ends a process 5 s after a close event
+constexpr DWORD kDebugRunEndWaitMs = 5000;  // how long a service start waits for a debug run to end
+constexpr DWORD kDebugRunEndPollMs = 50;
 
 // What the dispatcher's threads share: the main thread runs the control handler, the service main
 // routine runs on a thread of its own, the worker on a third.
@@ -144,31 +147,82 @@ void JoinConsole() {
   ::AllocConsole();
 }
 
-// The guard "Global\QTraldenServiceEvent" exists already, or cannot be created because the name is
-// taken. True when another counting instance holds it; false when some other program squats the
-// name, and this instance is to count all the same.
-bool AnotherInstanceRuns(HANDLE existing, DWORD createError) {
-  ObjectOwner owner = ObjectOwner::kUnreadable;
-  if (existing) {
-    owner = OwnerOfObject(existing);
-  } else if (createError == ERROR_ACCESS_DENIED) {
-    owner = OwnerOfNamedEvent(kServiceEventName).value_or(ObjectOwner::kUnreadable);
+// What the service control manager says about the service; nothing runs when it cannot be asked
+// (the service is not installed).
+ServiceManagerView AskServiceManager() {
+  ServiceManagerView view;
+  UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return view;
+  UniqueServiceHandle service(::OpenServiceA(manager.Get(), kServiceName, SERVICE_QUERY_STATUS));
+  SERVICE_STATUS_PROCESS status{};
+  DWORD needed = 0;
+  if (!service || !::QueryServiceStatusEx(service.Get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                          sizeof status, &needed)) {
+    return view;
   }
-  return JudgeExistingGuard(owner, OwnerOfNamedEvent(kRequestEventName)) == GuardVerdict::kAnotherInstance;
+  view.running = status.dwCurrentState != SERVICE_STOPPED && status.dwProcessId != 0;
+  view.thisProcess = view.running && status.dwProcessId == ::GetCurrentProcessId();
+  return view;
+}
+
+// "Global\QTraldenServiceEvent" as a start finds it.
+struct Guard {
+  UniqueKernelHandle event;  // null when the name is taken by an object we may not open as an event
+  std::optional<ObjectOwner> existingOwner;  // empty when this start created it
+  bool failed = false;  // no memory or no handles: nothing to count with
+};
+
+Guard CreateGuard() {
+  OwnedObjectSecurity security;
+  Guard guard;
+  guard.event.Reset(::CreateEventA(security.Get(), FALSE, FALSE, kServiceEventName));
+  const DWORD error = ::GetLastError();
+  if (guard.event && error != ERROR_ALREADY_EXISTS) return guard;
+  if (guard.event) {
+    guard.existingOwner = OwnerOfObject(guard.event.Get());
+  } else if (error == ERROR_ACCESS_DENIED) {
+    guard.existingOwner = OwnerOfNamedEvent(kServiceEventName).value_or(ObjectOwner::kUnreadable);
+  } else if (error == ERROR_INVALID_HANDLE) {
+    guard.existingOwner = ObjectOwner::kUnreadable;  // another kind of object has the name
+  } else {
+    guard.failed = true;
+  }
+  return guard;
+}
+
+// Sets the guard a debug run waits on, so that it saves and ends, and waits until the name is gone
+// (every holder has let go), at most kDebugRunEndWaitMs.
+void EndDebugRun(Guard& guard) {
+  if (guard.event) ::SetEvent(guard.event.Get());
+  guard.event.Reset();
+  for (DWORD waited = 0; waited < kDebugRunEndWaitMs; waited += kDebugRunEndPollMs) {
+    UniqueKernelHandle still(::OpenEventA(SYNCHRONIZE, FALSE, kServiceEventName));
+    if (!still && ::GetLastError() == ERROR_FILE_NOT_FOUND) return;
+    still.Reset();
+    ::Sleep(kDebugRunEndPollMs);
+  }
 }
 
 int RunCountingInstance(bool debug) {
-  OwnedObjectSecurity security;
-  UniqueKernelHandle guard(::CreateEventA(security.Get(), FALSE, FALSE, kServiceEventName));
-  const DWORD createError = ::GetLastError();
-  UniqueKernelHandle ownStop;  // the stop event when a squatter holds the guard's name
-  HANDLE stop = guard.Get();
-  if (!guard || createError == ERROR_ALREADY_EXISTS) {
-    // Access denied, or the name taken by another kind of object: someone holds it. Any other
-    // failure (no memory, no handles) leaves nothing to count with.
-    const bool taken = guard || createError == ERROR_ACCESS_DENIED || createError == ERROR_INVALID_HANDLE;
-    if (!taken || AnotherInstanceRuns(guard.Get(), createError)) return 0;
-    // Whoever owns that event may set it: the worker listens to an event of its own instead.
+  const ServiceManagerView manager = AskServiceManager();
+  Guard guard = CreateGuard();
+  if (guard.failed) return 0;
+  GuardVerdict verdict = JudgeStart(manager, guard.existingOwner);
+  if (verdict == GuardVerdict::kEndDebugRun) {
+    EndDebugRun(guard);
+    guard = CreateGuard();
+    if (guard.failed) return 0;
+    // A guard still there is held by a program, not by a counting run, which would have ended.
+    verdict = guard.existingOwner ? GuardVerdict::kSquatted : GuardVerdict::kCount;
+  }
+  if (verdict == GuardVerdict::kAnotherInstance) return 0;
+  UniqueKernelHandle ownStop;  // the stop event when the guard's name is held by someone else
+  HANDLE stop = guard.event.Get();
+  if (verdict == GuardVerdict::kSquatted) {
+    ServiceIncidents().Report(Incident::kObjectsSquatted,
+                              std::string(kServiceEventName) + " is held by another program; the service counts "
+                              "with a stop event of its own");
+    // Whoever holds that event may set it: the worker listens to an event of its own instead.
     ownStop.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
     if (!ownStop) return 0;
     stop = ownStop.Get();

@@ -1,8 +1,8 @@
 # Fault campaign against the real TraldenMeter.exe under Wine, in a private namespace pair with
 # traffic flowing all the time: SIGKILL at random moments while saves happen, a full disk and a
-# read-only folder, damaged day files at start, a squatted guard name, a request flood, a clock
-# that jumps years ahead and back (libfaketime), and the service control manager's view of a
-# service installed in a folder with a blank in its name.
+# read-only folder, damaged day files at start, squatted guard and block names, a request flood, a
+# clock that jumps years ahead and back (libfaketime), and the service control manager's view of a
+# service installed in a folder with a blank in its name, restarted beside names other programs hold.
 #
 #   faults_e2e.py --exe ... --client ... --prefix ... --scripts ... --scratch ...
 #                 [--kills N] [--longest-run S] [--flood-seconds S]
@@ -265,6 +265,10 @@ def disk(lab, args, checks, folder):
     pid = start_debug(lab, exe, poller, checks, "small disk")
     try:
         if pid:
+            # A day without traffic is not saved: the stop waits until some has been counted.
+            deadline = time.time() + 10
+            while (poller.last_answer() or (0, 0))[1] == 0 and time.time() < deadline:
+                time.sleep(0.1)
             checks.eq("Ctrl+C ends the first run on the small disk with 0", lab.ctrl_c(pid), 0)
             pid = None
             checks.true("a first save on the small disk", whole(read(today)) is not None)
@@ -363,6 +367,27 @@ def squat(lab, args, checks):
               (0, True))
     holder.kill()
     holder.wait()
+
+    # Another account's program made the block's objects first: the service neither answers through
+    # them nor writes into them, counts all the same, and answers once they are gone.
+    blocker = lab.popen(args.client, "squat", "4000", "foreign")
+    if checks.eq("a program of another owner holds the block's names", blocker.stdout.readline().strip(),
+                 "holding"):
+        traffic = Traffic(lab)
+        pid = lab.start_on_terminal(exe, "debug")
+        time.sleep(2)
+        rc, _ = Client(lab, args.client).call("snapshot", "1000")
+        checks.eq("no answer through the squatter's objects (3: none within 1 s)", rc, 3)
+        blocker.wait(30)
+        t = time.time()
+        first = poller.wait_answer_since(t, timeout=10)
+        checks.true("once they are gone the service answers, and it counted meanwhile",
+                    first is not None and first[1] > 50000, str(first))
+        checks.eq("Ctrl+C ends it with 0", lab.ctrl_c(pid), 0)
+        groups = whole(read(today))
+        checks.true("the day file holds what was counted", groups is not None and first is not None and
+                    received(groups) >= first[1], f"{groups} against {first}")
+        traffic.stop()
     poller.stop()
 
 
@@ -514,6 +539,22 @@ def scm(lab, args, checks):
     groups = whole(read(today))
     checks.true("the final save holds what was counted", groups is not None and received(groups) == total,
                 f"{groups} against {total}")
+
+    # Its guard and block objects held by programs across a restart do not make the restarted service
+    # believe that another instance counts: the service control manager says this process is it.
+    client.call("svc-start")
+    client.wait_for_snapshot()
+    holders = [lab.popen(args.client, op, "60000") for op in ("squat", "squat-guard")]
+    checks.eq("programs hold its guard and block objects", [p.stdout.readline().strip() for p in holders],
+              ["holding"] * 2)
+    client.call("svc-control", "1")
+    checks.true("STOPPED while they hold them", client.wait_for_state(SERVICE_STOPPED))
+    client.call("svc-start")
+    checks.true("the service restarted beside them runs and answers",
+                client.wait_for_state(SERVICE_RUNNING) and client.wait_for_snapshot() is not None)
+    for p in holders:
+        p.kill()
+        p.wait()
     lab.wine(exe, "uninstallme")
 
 

@@ -12,9 +12,10 @@
 //   rate_client hold-mutex MS [abandon]  owns "Global\QRateMMt" for MS ms (exits owning it: abandon)
 //   rate_client flood MS              sets "Global\QRateGet" in a tight loop for MS ms
 //   rate_client scribble              fills the mapped section with garbage
-//   rate_client squat MS              holds the block's event and mutex names open for MS ms
-//   rate_client squat-guard MS [foreign]  holds "Global\QTraldenServiceEvent" for MS ms; with
-//                                     "foreign" the event's owner is another account ("Everyone")
+//   rate_client squat MS [foreign]    holds the block's events, mutex and section open for MS ms
+//   rate_client squat-guard MS [foreign]  holds "Global\QTraldenServiceEvent" for MS ms
+//                                     "foreign": objects it creates get another account's owner
+//                                     ("Everyone")
 //   rate_client poll MS               a snapshot every MS ms, one JSON line each, until killed
 #include <windows.h>
 
@@ -321,33 +322,47 @@ int Flood(DWORD ms) {
   return 0;
 }
 
-// Holds the block's event and mutex names open, as a program started before the service would.
-int Squat(DWORD ms) {
-  Handle request(CreateEventA(nullptr, FALSE, FALSE, kRequest));
-  Handle answer(CreateEventA(nullptr, FALSE, FALSE, kAnswer));
-  Handle mutex(CreateMutexA(nullptr, FALSE, kMutex));
-  if (!request.h || !answer.h || !mutex.h) return 1;
+// Security attributes of another account's objects: "Everyone" as the owner (so neither privileged
+// nor the service's own account), with a null access list; plain default security when not foreign.
+struct Attributes {
+  SECURITY_DESCRIPTOR sd{};
+  SECURITY_ATTRIBUTES sa{sizeof sa, &sd, FALSE};
+  PSID everyone = nullptr;
+  explicit Attributes(bool foreign) {
+    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&sd, TRUE, nullptr, FALSE);
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    if (foreign && AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)) {
+      SetSecurityDescriptorOwner(&sd, everyone, FALSE);
+    }
+  }
+  ~Attributes() {
+    if (everyone) FreeSid(everyone);
+  }
+  SECURITY_ATTRIBUTES* Get(bool foreign) { return foreign ? &sa : nullptr; }
+};
+
+// Holds the block's event, mutex and section names open, as a program started before the service
+// would (or one that opened them while it ran); "foreign" creates missing ones with another owner.
+int Squat(DWORD ms, bool foreign) {
+  Attributes attributes(foreign);
+  SECURITY_ATTRIBUTES* sa = attributes.Get(foreign);
+  Handle request(CreateEventA(sa, FALSE, FALSE, kRequest));
+  Handle answer(CreateEventA(sa, FALSE, FALSE, kAnswer));
+  Handle mutex(CreateMutexA(sa, FALSE, kMutex));
+  Handle section(CreateFileMappingA(INVALID_HANDLE_VALUE, sa, PAGE_READWRITE, 0, 1 << 20, kSection));
+  if (!request.h || !answer.h || !mutex.h || !section.h) return 1;
   std::printf("holding\n");
   std::fflush(stdout);
   Sleep(ms);
   return 0;
 }
 
-// Holds the guard's name as another program could while the service is stopped; "foreign" makes
-// the event's owner an account that is neither privileged nor the service's.
+// Holds the guard's name as another program could while the service is stopped (or opened while it
+// ran); "foreign" gives a guard it creates an owner that is neither privileged nor the service's.
 int SquatGuard(DWORD ms, bool foreign) {
-  SECURITY_DESCRIPTOR sd;
-  InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
-  SetSecurityDescriptorDacl(&sd, TRUE, nullptr, FALSE);
-  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-  PSID everyone = nullptr;
-  if (foreign) {
-    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)) return 1;
-    SetSecurityDescriptorOwner(&sd, everyone, FALSE);
-  }
-  SECURITY_ATTRIBUTES sa{sizeof sa, &sd, FALSE};
-  Handle guard(CreateEventA(&sa, FALSE, FALSE, "Global\\QTraldenServiceEvent"));
-  if (everyone) FreeSid(everyone);
+  Attributes attributes(foreign);
+  Handle guard(CreateEventA(&attributes.sa, FALSE, FALSE, "Global\\QTraldenServiceEvent"));
   if (!guard.h) {
     std::printf("{\"error\": %lu}\n", GetLastError());
     return 1;
@@ -389,12 +404,14 @@ int main(int argc, char** argv) {
   if (op == "hold-mutex" && arg) return HoldMutex(std::strtoul(arg, nullptr, 10), argc > 3);
   if (op == "flood" && arg) return Flood(std::strtoul(arg, nullptr, 10));
   if (op == "scribble") return Scribble();
-  if (op == "squat" && arg) return Squat(std::strtoul(arg, nullptr, 10));
+  const bool foreign = argc > 3 && std::strcmp(argv[3], "foreign") == 0;
+  if (op == "squat" && arg) return Squat(std::strtoul(arg, nullptr, 10), foreign);
   if (op == "squat-guard" && arg) {
-    return SquatGuard(std::strtoul(arg, nullptr, 10), argc > 3 && std::strcmp(argv[3], "foreign") == 0);
+    return SquatGuard(std::strtoul(arg, nullptr, 10), foreign);
   }
   if (op == "poll" && arg) return Poll(std::strtoul(arg, nullptr, 10));
   std::fprintf(stderr, "usage: rate_client snapshot|watch|svc-config|svc-status|svc-control N|svc-start|"
-                       "temp-path|hold-mutex MS [abandon]|flood MS|scribble|squat MS|squat-guard MS [foreign]|poll MS\n");
+                       "temp-path|hold-mutex MS [abandon]|flood MS|scribble|squat MS [foreign]|"
+                       "squat-guard MS [foreign]|poll MS\n");
   return 64;
 }

@@ -147,28 +147,33 @@ TEST(ServiceImagePath, QuotedOnlyWithABlank) {
   for (const Case& c : cases) EXPECT_EQ(ServiceImagePath(c.path), c.registered) << c.path;
 }
 
-TEST(JudgeExistingGuard, OnlyAGuardOfOursMeansAnotherInstance) {
+// Liveness comes from the service control manager and from owners no other account can fake; a
+// request event that someone held across a restart proves nothing.
+TEST(JudgeStart, TheManagersServiceAlwaysCountsAndASquatterNeverStopsIt) {
   using O = ObjectOwner;
   using V = GuardVerdict;
+  const ServiceManagerView none{false, false};
+  const ServiceManagerView elsewhere{true, false};
+  const ServiceManagerView us{true, true};
   struct Case {
     const char* name;
-    O guard;
-    std::optional<O> request;
+    ServiceManagerView manager;
+    std::optional<O> guard;
     V verdict;
   };
   const Case cases[] = {
-      {"the service holds it", O::kPrivileged, std::nullopt, V::kAnotherInstance},
-      {"our own account's debug run holds it", O::kThisAccount, std::nullopt, V::kAnotherInstance},
-      {"an ordinary program created it", O::kOtherAccount, std::nullopt, V::kSquatted},
-      {"created with security we may not read", O::kUnreadable, std::nullopt, V::kSquatted},
-      {"squatted, and the squatter holds the request event too", O::kOtherAccount, O::kOtherAccount,
-       V::kSquatted},
-      {"squatted, but a service instance counts already", O::kOtherAccount, O::kPrivileged,
-       V::kAnotherInstance},
-      {"squatted, but our own account counts already", O::kUnreadable, O::kThisAccount, V::kAnotherInstance},
-      {"ours, whoever holds the request event", O::kPrivileged, O::kOtherAccount, V::kAnotherInstance},
+      {"a first start", none, std::nullopt, V::kCount},
+      {"the service started by its manager", us, std::nullopt, V::kCount},
+      {"a debug run while the service runs", elsewhere, O::kPrivileged, V::kAnotherInstance},
+      {"a debug run while the service runs, the guard's name let go", elsewhere, std::nullopt, V::kAnotherInstance},
+      {"a debug run beside our own account's debug run", none, O::kThisAccount, V::kAnotherInstance},
+      {"a debug run with a guard an ordinary program made", none, O::kOtherAccount, V::kSquatted},
+      {"a debug run with a guard it may not read", none, O::kUnreadable, V::kSquatted},
+      {"the service with a guard an ordinary program made", us, O::kOtherAccount, V::kSquatted},
+      {"the service with an administrator's debug run", us, O::kPrivileged, V::kEndDebugRun},
+      {"the service with our own account's guard held", us, O::kThisAccount, V::kEndDebugRun},
   };
-  for (const Case& c : cases) EXPECT_EQ(JudgeExistingGuard(c.guard, c.request), c.verdict) << c.name;
+  for (const Case& c : cases) EXPECT_EQ(JudgeStart(c.manager, c.guard), c.verdict) << c.name;
 }
 
 }  // namespace

@@ -70,7 +70,7 @@ void PollWorker::Run() {
     }
     PollOutcome outcome;
     OutcomeReceiver receiver(outcome);
-    PollService(outcome.list, receiver);
+    PollService(link_, outcome.list, receiver);
     {
       std::lock_guard lock(mutex_);
       outcome_ = std::move(outcome);

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "monitor/mainwindow/connection_list.h"
+#include "monitor/mainwindow/win32/service_client_win32.h"
 
 namespace tral::win32 {
 
@@ -24,6 +25,7 @@ struct PollOutcome {
 // A poll waits up to 1.8 s for the answer and 1.5 s for the block's mutex; here that happens on
 // a worker thread, which posts `doneMessage` to the window when a poll has finished. At most one
 // poll is outstanding: a request while one runs is refused, and only the newest outcome is kept.
+// The block's objects stay open on the thread from one poll to the next.
 class PollWorker {
  public:
   PollWorker() = default;
@@ -49,6 +51,7 @@ class PollWorker {
   bool busy_ = false;
   bool stopping_ = false;
   std::optional<PollOutcome> outcome_;
+  ServiceLink link_;  // used by the poll thread only
   std::thread thread_;
 };
 

@@ -10,7 +10,7 @@
 #include "monitor/settings/win32/settings_store_win32.h"
 #include "monitor/mainwindow/win32/main_dialog_win32.h"
 #include "shared/win32/marker_file_win32.h"
-#include "shared/win32/null_dacl_security_win32.h"
+#include "shared/win32/object_security_win32.h"
 #include "shared/win32/unique_handle.h"
 
 namespace tral::win32 {

@@ -43,9 +43,10 @@ TEST(PollRealService, UnreachableThenSnapshotsThenUnreachable) {
   const std::string exe = dir.File("TraldenMeter.exe");
   ASSERT_TRUE(::CopyFileA(g_serviceExe.c_str(), exe.c_str(), FALSE)) << g_serviceExe;
 
+  ServiceLink link;
   ConnectionList list;
   LastStatus receiver;
-  PollService(list, receiver);
+  PollService(link, list, receiver);
   ASSERT_EQ(receiver.status, "Unable to reach data service") << "a counting service already runs here";
 
   std::string commandLine = "\"" + exe + "\" debug";
@@ -61,7 +62,7 @@ TEST(PollRealService, UnreachableThenSnapshotsThenUnreachable) {
   const auto start = std::chrono::steady_clock::now();
   do {
     ::Sleep(200);
-    PollService(list, receiver);
+    PollService(link, list, receiver);
   } while (receiver.status != "" && MsSince(start) < 20000);
   EXPECT_EQ(receiver.status, "");
   EXPECT_EQ(receiver.rebuilds, 1);
@@ -70,7 +71,7 @@ TEST(PollRealService, UnreachableThenSnapshotsThenUnreachable) {
   const auto traffic = std::chrono::steady_clock::now();
   do {
     ::Sleep(500);
-    PollService(list, receiver);
+    PollService(link, list, receiver);
     ASSERT_EQ(receiver.status, "");
   } while (!g_expectKey.empty() && list.Empty() && MsSince(traffic) < 15000);
   EXPECT_GE(receiver.rebuilds, 2);
@@ -109,7 +110,7 @@ TEST(PollRealService, UnreachableThenSnapshotsThenUnreachable) {
   ::WaitForSingleObject(process.Get(), 10000);
   const std::size_t before = list.RecordCount();
   const auto afterStop = std::chrono::steady_clock::now();
-  PollService(list, receiver);
+  PollService(link, list, receiver);
   EXPECT_LT(MsSince(afterStop), 1500.0);  // no wait for an answer
   EXPECT_EQ(receiver.status, "Unable to reach data service");
   EXPECT_EQ(list.RecordCount(), before);  // the figures last shown stay

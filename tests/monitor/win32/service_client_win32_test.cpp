@@ -1,5 +1,6 @@
 // One poll against no service and against a fake service run by the test that answers by the
-// protocol, well or badly: good snapshots, empty ones, hostile contents, late answers, no section.
+// protocol, well or badly: good snapshots, empty ones, hostile contents, late answers, no section;
+// the objects kept from poll to poll and across a restart; an ordinary user's rights.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,13 +9,16 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "monitor/mainwindow/win32/service_client_win32.h"
 #include "monitor_test_support.h"
+#include "shared/names.h"
 #include "shared/text_field.h"
+#include "shared/win32/object_security_win32.h"
 #include "shared/win32/unique_handle.h"
 
 namespace tral::win32 {
@@ -44,13 +48,15 @@ struct Answer {
   std::function<Bytes(int)> contentsFor{};  // when set: the contents for the n-th request (from 1)
 };
 
-// Creates the four named objects the way the service does and answers every request on a thread.
+// Creates the four named objects the way the service does, with its access lists, and answers every
+// request on a thread.
 class FakeService {
  public:
   explicit FakeService(Answer answer, bool createMutex = true) : answer_(std::move(answer)) {
-    request_.Reset(::CreateEventA(nullptr, FALSE, FALSE, "Global\\QRateGet"));
-    answerEvent_.Reset(::CreateEventA(nullptr, FALSE, FALSE, "Global\\QRateSet"));
-    if (createMutex) mutex_.Reset(::CreateMutexA(nullptr, FALSE, "Global\\QRateMMt"));
+    using O = ObjectSecurity;
+    request_.Reset(::CreateEventA(O(BlockObject::kRequestEvent).Get(), FALSE, FALSE, kRequestEventName));
+    answerEvent_.Reset(::CreateEventA(O(BlockObject::kAnswerEvent).Get(), FALSE, FALSE, kAnswerEventName));
+    if (createMutex) mutex_.Reset(::CreateMutexA(O(BlockObject::kMutex).Get(), FALSE, kBlockMutexName));
     stop_.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     thread_ = std::thread([this] { Run(); });
   }
@@ -78,8 +84,9 @@ class FakeService {
 
   void Publish() {
     if (!section_) {
-      section_.Reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                          static_cast<DWORD>(answer_.sectionSize), "Global\\QMemSet"));
+      section_.Reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, ObjectSecurity(BlockObject::kSection).Get(),
+                                          PAGE_READWRITE, 0, static_cast<DWORD>(answer_.sectionSize),
+                                          kBlockSectionName));
       if (!section_) return;
       view_.Reset(::MapViewOfFile(section_.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
     }
@@ -129,6 +136,20 @@ ConnectionList PreviousSnapshot() {
   return list;
 }
 
+// A poll with objects opened for it alone, as a monitor's first poll.
+void PollOnce(ConnectionList& list, PollReceiver& receiver) {
+  ServiceLink link;
+  PollService(link, list, receiver);
+}
+
+// What a monitor keeps from one poll to the next.
+struct Monitor {
+  ServiceLink link;
+  ConnectionList list;
+  RecordingReceiver receiver;
+  void Poll() { PollService(link, list, receiver); }
+};
+
 double MsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
@@ -137,7 +158,7 @@ TEST(ServiceClient, NoServiceIsReportedAtOnceAndTheListStays) {
   ConnectionList list = PreviousSnapshot();
   RecordingReceiver receiver;
   const auto start = std::chrono::steady_clock::now();
-  PollService(list, receiver);
+  PollOnce(list, receiver);
   EXPECT_LT(MsSince(start), 1500.0);  // no wait for an answer (that would be 1,800 ms)
   ASSERT_EQ(receiver.statusTexts.size(), 2u);
   EXPECT_EQ(receiver.statusTexts[0], "");  // emptied at the start of every poll
@@ -161,7 +182,7 @@ TEST(ServiceClient, AGoodSnapshotFillsTheListAndAsksForARebuild) {
     ASSERT_TRUE(service.Ready());
     ConnectionList list = PreviousSnapshot();
     RecordingReceiver receiver;
-    PollService(list, receiver);
+    PollOnce(list, receiver);
     EXPECT_EQ(service.Requests(), 1) << c.what;
     EXPECT_EQ(receiver.Last(), "") << c.what;
     EXPECT_EQ(receiver.rebuilds, 1) << c.what;
@@ -203,7 +224,7 @@ TEST(ServiceClient, HostileBlocksFailCleanly) {
     ASSERT_TRUE(service.Ready());
     ConnectionList list = PreviousSnapshot();
     RecordingReceiver receiver;
-    PollService(list, receiver);
+    PollOnce(list, receiver);
     EXPECT_EQ(receiver.Last(), "Unable to reach data service") << what;
     EXPECT_EQ(receiver.rebuilds, 0) << what;
     EXPECT_TRUE(list.Empty()) << what;
@@ -216,7 +237,7 @@ TEST(ServiceClient, ALateAnswerKeepsThePreviousSnapshot) {
   ConnectionList list = PreviousSnapshot();
   RecordingReceiver receiver;
   const auto start = std::chrono::steady_clock::now();
-  PollService(list, receiver);
+  PollOnce(list, receiver);
   const double ms = MsSince(start);
   EXPECT_GE(ms, 1700.0);
   EXPECT_LT(ms, 3500.0);  // gave up before the answer came at 4 s
@@ -237,15 +258,14 @@ TEST(ServiceClient, AnAnswerThatCameTooLateIsNotTakenForTheNextPollsAnswer) {
   };
   FakeService service(answer);
   ASSERT_TRUE(service.Ready());
-  ConnectionList list;
-  RecordingReceiver receiver;
-  PollService(list, receiver);
-  EXPECT_EQ(receiver.Last(), "Unable to reach data service");
+  Monitor monitor;
+  monitor.Poll();
+  EXPECT_EQ(monitor.receiver.Last(), "Unable to reach data service");
   ::Sleep(1500);  // the late answer to the first request has been given meanwhile
   for (const std::uint64_t expected : {2u, 3u}) {
-    PollService(list, receiver);
-    ASSERT_EQ(list.RecordCount(), 1u);
-    EXPECT_EQ(list.Groups()[0].chain[0].rxTotal, expected) << "each poll sees the snapshot of its own request";
+    monitor.Poll();
+    ASSERT_EQ(monitor.list.RecordCount(), 1u);
+    EXPECT_EQ(monitor.list.Groups()[0].chain[0].rxTotal, expected) << "each poll sees its own request's snapshot";
   }
 }
 
@@ -254,7 +274,7 @@ TEST(ServiceClient, AnAnswerWithoutSectionEmptiesTheList) {
   ASSERT_TRUE(service.Ready());
   ConnectionList list = PreviousSnapshot();
   RecordingReceiver receiver;
-  PollService(list, receiver);
+  PollOnce(list, receiver);
   EXPECT_EQ(receiver.Last(), "Unable to reach data service");
   EXPECT_EQ(receiver.rebuilds, 0);
   EXPECT_TRUE(list.Empty());
@@ -265,7 +285,7 @@ TEST(ServiceClient, AMissingMutexSaysTimeoutExpired) {
   ASSERT_TRUE(service.Ready());
   ConnectionList list = PreviousSnapshot();
   RecordingReceiver receiver;
-  PollService(list, receiver);
+  PollOnce(list, receiver);
   EXPECT_EQ(receiver.Last(), "Unable to reach data service - Timeout expired");
   EXPECT_EQ(list.Groups().size(), 1u);
 }
@@ -286,7 +306,7 @@ TEST(ServiceClient, AMutexHeldElsewhereEndsThePollAfterItsWait) {
   ConnectionList list = PreviousSnapshot();
   RecordingReceiver receiver;
   const auto start = std::chrono::steady_clock::now();
-  PollService(list, receiver);
+  PollOnce(list, receiver);
   const double ms = MsSince(start);
   ::SetEvent(release.Get());
   holder.join();
@@ -306,7 +326,7 @@ TEST(ServiceClient, AnAbandonedMutexStillGivesTheSnapshot) {
   ASSERT_TRUE(service.Ready());
   ConnectionList list;
   RecordingReceiver receiver;
-  PollService(list, receiver);
+  PollOnce(list, receiver);
   EXPECT_EQ(receiver.Last(), "");
   EXPECT_EQ(receiver.rebuilds, 1);
   EXPECT_EQ(list.Groups().size(), 2u);
@@ -314,6 +334,98 @@ TEST(ServiceClient, AnAbandonedMutexStillGivesTheSnapshot) {
   const DWORD wait = ::WaitForSingleObject(service.Mutex(), 0);
   EXPECT_EQ(wait, static_cast<DWORD>(WAIT_OBJECT_0));
   if (wait == WAIT_OBJECT_0) ::ReleaseMutex(service.Mutex());
+}
+
+// This process's token as an ordinary user's: the administrators and the default owner (the owner
+// of every object this process makes) only deny. For impersonation by a thread.
+UniqueKernelHandle OrdinaryUserToken() {
+  HANDLE raw = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &raw)) return {};
+  UniqueKernelHandle process(raw);
+  std::vector<std::uint8_t> owner = DefaultOwnerSid();
+  std::uint8_t admins[SECURITY_MAX_SID_SIZE];
+  DWORD size = sizeof admins;
+  if (owner.empty() || !::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, admins, &size)) return {};
+  SID_AND_ATTRIBUTES denyOnly[] = {{admins, 0}, {owner.data(), 0}};
+  if (!::CreateRestrictedToken(process.Get(), 0, 2, denyOnly, 0, nullptr, 0, nullptr, &raw)) return {};
+  UniqueKernelHandle restricted(raw);
+  if (!::DuplicateToken(restricted.Get(), SecurityImpersonation, &raw)) return {};
+  return UniqueKernelHandle(raw);
+}
+
+// The service grants ordinary users only what a monitor does, and the poll asks for no more: a
+// monitor of an ordinary user works, and that user can neither write the section, answer in the
+// service's place, nor take over an object's security.
+TEST(ServiceClient, AnOrdinaryUserPollsWithTheRightsTheServiceGrants) {
+  FakeService service(Answer{true, 1 << 20, TwoAndOne(), 0});
+  ASSERT_TRUE(service.Ready());
+  UniqueKernelHandle token = OrdinaryUserToken();
+  if (!token) GTEST_SKIP() << "no restricted token on this system: " << ::GetLastError();
+  ConnectionList list;
+  RecordingReceiver receiver;
+  std::vector<std::pair<const char*, bool>> opened;
+  std::thread user([&] {
+    if (!::SetThreadToken(nullptr, token.Get())) return;
+    PollOnce(list, receiver);
+    const std::pair<const char*, HANDLE> beyond[] = {
+        {"the section for writing", ::OpenFileMappingA(FILE_MAP_WRITE, FALSE, kBlockSectionName)},
+        {"the answer event to set it", ::OpenEventA(EVENT_MODIFY_STATE, FALSE, kAnswerEventName)},
+        {"the request event to change its access list", ::OpenEventA(WRITE_DAC, FALSE, kRequestEventName)},
+        {"the mutex to take it over", ::OpenMutexA(WRITE_OWNER, FALSE, kBlockMutexName)},
+    };
+    for (const auto& [what, handle] : beyond) {
+      opened.emplace_back(what, handle != nullptr);
+      if (handle) ::CloseHandle(handle);
+    }
+    ::RevertToSelf();
+  });
+  user.join();
+  ASSERT_FALSE(receiver.statusTexts.empty()) << "the thread could not take the token";
+  EXPECT_EQ(receiver.Last(), "");
+  EXPECT_EQ(list.Groups().size(), 2u);
+  for (const auto& [what, ok] : opened) EXPECT_FALSE(ok) << what;
+}
+
+// The objects stay open from one poll to the next. A service started again creates its objects under
+// the names the monitor still holds and goes on with them: the next poll finds it.
+TEST(ServiceClient, KeepsItsObjectsAndFindsARestartedServiceAtTheNextPoll) {
+  Monitor m;
+  auto first = std::make_unique<FakeService>(Answer{true, 1 << 20, TwoAndOne(), 0});
+  m.Poll();
+  ASSERT_EQ(m.receiver.Last(), "");
+  const HANDLE answer = m.link.answer.Get();
+  const void* view = m.link.view.Get();
+  m.Poll();
+  EXPECT_EQ(m.receiver.Last(), "");
+  EXPECT_EQ(m.link.answer.Get(), answer);
+  EXPECT_EQ(m.link.view.Get(), view);
+
+  first.reset();
+  const Bytes other = BlockBytes({{Rec("AA-BB-CC-DD-EE-FF", "10.1.1.1")}});
+  auto second = std::make_unique<FakeService>(Answer{true, 1 << 20, other, 0});  // restarted
+  m.Poll();
+  EXPECT_EQ(m.receiver.Last(), "");
+  ASSERT_EQ(m.list.Groups().size(), 1u);
+  EXPECT_EQ(m.list.Groups()[0].key, "AA-BB-CC-DD-EE-FF");
+
+  second.reset();  // gone for good: the poll lets go of everything
+  m.Poll();
+  EXPECT_FALSE(m.link.answer || m.link.mutex || m.link.section);
+}
+
+// A snapshot that leaves no room for another record may have been cut to the section: the poll lets
+// go of the section, so that the service can make a larger one (it cannot while a monitor holds it).
+TEST(ServiceClient, LetsGoOfASectionTheSnapshotFills) {
+  // Five records fill 3,484 of 4,096 bytes; a sixth would end at 4,180.
+  const Bytes five = BlockBytes({{Rec("K", "1"), Rec("K", "2"), Rec("K", "3"), Rec("K", "4"), Rec("K", "5")}});
+  FakeService service(Answer{true, 4096, five, 0});
+  ASSERT_TRUE(service.Ready());
+  Monitor m;
+  m.Poll();
+  EXPECT_EQ(m.receiver.Last(), "");
+  EXPECT_EQ(m.list.RecordCount(), 5u);
+  EXPECT_FALSE(m.link.view);
+  EXPECT_TRUE(m.link.answer);
 }
 
 }  // namespace

@@ -38,12 +38,11 @@ ConnectionTable Table(std::initializer_list<std::size_t> recordsPerAdapter) {
 
 struct Fixture {
   UniqueKernelHandle mutex{::CreateMutexA(nullptr, FALSE, nullptr)};
-  NullDaclSecurity security;
   RateBlockSection block;
   std::string name = SectionName();
 
   bool Publish(const ConnectionTable& table) {
-    return PublishRateBlock(table, block, mutex.Get(), security.Get(), name.c_str());
+    return PublishRateBlock(table, block, mutex.Get(), nullptr, name.c_str());
   }
   const std::uint8_t* Bytes() const { return static_cast<const std::uint8_t*>(block.view.Get()); }
 };

@@ -1,16 +1,19 @@
 // The service's kernel objects as other programs meet them: request and answer events that take one
-// signal per wait, null access lists read back from the objects, owners of existing objects, and a
-// stop that waits for the worker's final save.
+// signal per wait, access lists read back from the objects, squatted names, owners of existing
+// objects, and a stop that waits for the worker's final save.
 #include <gtest/gtest.h>
 
 #include <aclapi.h>
+#include <sddl.h>
 
 #include <atomic>
 #include <string>
 
 #include "service/win32/object_owner_win32.h"
 #include "service/win32/rate_block_win32.h"
+#include "service/service_test_support.h"
 #include "service/win32/service_entry_win32.h"
+#include "shared/win32/object_security_win32.h"
 
 namespace tral::win32 {
 namespace {
@@ -27,59 +30,85 @@ struct Names {
   BlockNames Get() const { return BlockNames{request.c_str(), answer.c_str(), mutex.c_str()}; }
 };
 
-// (DACL present, DACL pointer null) of a kernel object, read back through its handle.
-std::pair<bool, bool> DaclOf(HANDLE object) {
-  DWORD needed = 0;
-  ::GetKernelObjectSecurity(object, DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
-  std::vector<std::uint8_t> buffer(needed ? needed : 1);
-  if (!::GetKernelObjectSecurity(object, DACL_SECURITY_INFORMATION, buffer.data(), needed, &needed)) {
-    ADD_FAILURE() << "security descriptor not readable: " << ::GetLastError();
-    return {false, false};
-  }
-  BOOL present = FALSE, defaulted = FALSE;
+// The entries of an object's access list as (account SID text, rights), in order; none for a null
+// DACL.
+using Grants = std::vector<std::pair<std::string, DWORD>>;
+Grants GrantsOf(HANDLE object) {
   PACL dacl = nullptr;
-  EXPECT_TRUE(::GetSecurityDescriptorDacl(buffer.data(), &present, &dacl, &defaulted));
-  return {present != FALSE, dacl == nullptr};
-}
-
-// A request is taken by one wait: a client that sets it once and never waits for the answer gets
-// one pass, not an answer in a loop. The same for the answer: one waiting client takes it.
-TEST(BlockObjects, EventsTakeOneSignalPerWait) {
-  Names names;
-  NullDaclSecurity security;
-  BlockObjects objects;
-  objects.CreateMissing(security.Get(), names.Get());
-  ASSERT_TRUE(objects.Ready());
-  for (HANDLE event : {objects.request.Get(), objects.answer.Get()}) {
-    EXPECT_EQ(::WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT));  // not signalled
-    ASSERT_TRUE(::SetEvent(event));
-    EXPECT_EQ(::WaitForSingleObject(event, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(::WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  PSECURITY_DESCRIPTOR raw = nullptr;
+  EXPECT_EQ(::GetSecurityInfo(object, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                              nullptr, &raw), static_cast<DWORD>(ERROR_SUCCESS));
+  UniqueLocalMemory descriptor(raw);
+  Grants grants;
+  void* ace = nullptr;
+  for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount && ::GetAce(dacl, i, &ace); ++i) {
+    auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+    char* sid = nullptr;
+    ::ConvertSidToStringSidA(&allowed->SidStart, &sid);
+    grants.emplace_back(allowed->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && sid ? sid : "?", allowed->Mask);
+    ::LocalFree(sid);
   }
-  EXPECT_EQ(::WaitForSingleObject(objects.mutex.Get(), 0), WAIT_OBJECT_0);  // created not owned
-  ::ReleaseMutex(objects.mutex.Get());
+  return grants;
 }
 
-// The monitor runs as an ordinary user: every object it opens carries a present, null access list.
-TEST(BlockObjects, EveryObjectHasANullAccessList) {
+// Security attributes whose owner is another, unprivileged account (the well-known "Everyone"), as
+// a program of another user would give its objects; null DACL.
+struct ForeignSecurity {
+  SECURITY_DESCRIPTOR sd{};
+  SECURITY_ATTRIBUTES sa{sizeof sa, &sd, FALSE};
+  PSID everyone = nullptr;
+  ForeignSecurity() {
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    ::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+    ::InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    ::SetSecurityDescriptorOwner(&sd, everyone, FALSE);
+    ::SetSecurityDescriptorDacl(&sd, TRUE, nullptr, FALSE);
+  }
+  ~ForeignSecurity() { ::FreeSid(everyone); }
+};
+
+// Only SYSTEM and the administrators may do everything with the block's objects; interactive and
+// authenticated users get just what a monitor does with each. A null access list let any user take
+// WRITE_DAC and lock every monitor out, or map the section writable and publish fake figures.
+TEST(BlockObjects, OrdinaryUsersMayOnlyDoWhatAMonitorDoes) {
   Names names;
-  NullDaclSecurity security;
-  ASSERT_NE(security.Get(), nullptr);
   BlockObjects objects;
-  objects.CreateMissing(security.Get(), names.Get());
+  objects.CreateMissing(nullptr, names.Get());
   ASSERT_TRUE(objects.Ready());
   RateBlockSection block;
-  ASSERT_TRUE(PublishRateBlock(ConnectionTable(), block, objects.mutex.Get(), security.Get(),
-                               names.section.c_str()));
-  const std::pair<bool, bool> nullDacl{true, true};
-  EXPECT_EQ(DaclOf(objects.request.Get()), nullDacl) << "request event";
-  EXPECT_EQ(DaclOf(objects.answer.Get()), nullDacl) << "answer event";
-  EXPECT_EQ(DaclOf(objects.mutex.Get()), nullDacl) << "mutex";
-  EXPECT_EQ(DaclOf(block.section.Get()), nullDacl) << "section";
+  ASSERT_TRUE(PublishRateBlock(ConnectionTable(), block, objects.mutex.Get(), nullptr, names.section.c_str()));
+  auto grants = [](DWORD all, DWORD monitor) {
+    return Grants{{"S-1-5-18", all}, {"S-1-5-32-544", all}, {"S-1-5-4", monitor}, {"S-1-5-11", monitor}};
+  };
+  EXPECT_EQ(GrantsOf(objects.request.Get()), grants(0x1F0003, 0x2)) << "request: EVENT_MODIFY_STATE";
+  EXPECT_EQ(GrantsOf(objects.answer.Get()), grants(0x1F0003, 0x100000)) << "answer: SYNCHRONIZE";
+  EXPECT_EQ(GrantsOf(objects.mutex.Get()), grants(0x1F0001, 0x100001)) << "mutex: SYNCHRONIZE, MODIFY_STATE";
+  EXPECT_EQ(GrantsOf(block.section.Get()), grants(0xF001F, 0x4)) << "section: SECTION_MAP_READ";
+}
 
-  // What the objects would carry without it: the account's default access list.
-  UniqueKernelHandle plain(::CreateEventA(nullptr, FALSE, FALSE, TestName("plain").c_str()));
-  EXPECT_NE(DaclOf(plain.Get()), nullDacl);
+// A name another account holds is a squatter's: the worker neither waits on its event nor writes
+// into its section, and reports it; the next try, once the squatter has let go, makes its own.
+TEST(BlockObjects, ObjectsOfAnotherAccountAreLeftAloneAndReported) {
+  Names names;
+  ForeignSecurity foreign;
+  UniqueKernelHandle request(::CreateEventA(&foreign.sa, FALSE, FALSE, names.request.c_str()));
+  UniqueKernelHandle section(::CreateFileMappingA(INVALID_HANDLE_VALUE, &foreign.sa, PAGE_READWRITE, 0, 4096,
+                                                  names.section.c_str()));
+  if (!request || !section) GTEST_SKIP() << "this system does not let a process give an object another owner";
+  testing::RecordingIncidents sink;
+  BlockObjects objects;
+  objects.CreateMissing(&sink, names.Get());
+  RateBlockSection block;
+  EXPECT_FALSE(objects.request);
+  EXPECT_FALSE(PublishRateBlock(ConnectionTable(), block, objects.mutex.Get(), &sink, names.section.c_str()));
+  EXPECT_FALSE(block.view);
+  const char* why = " was made by a program of another account; monitors get no answer until it is gone";
+  const std::vector<std::pair<Incident, std::string>> squatted{{Incident::kObjectsSquatted, names.request + why},
+                                                                {Incident::kObjectsSquatted, names.section + why}};
+  EXPECT_EQ(sink.reported, squatted);
+  request.Reset();
+  objects.CreateMissing(&sink, names.Get());
+  EXPECT_TRUE(objects.Ready());
 }
 
 TEST(ObjectOwner, OwnersOfExistingObjects) {
@@ -90,26 +119,18 @@ TEST(ObjectOwner, OwnersOfExistingObjects) {
   EXPECT_TRUE(ownOwner == ObjectOwner::kThisAccount || ownOwner == ObjectOwner::kPrivileged) << static_cast<int>(ownOwner);
   EXPECT_EQ(OwnerOfNamedEvent(TestName("own").c_str()), ownOwner);
   // The block's objects are recognised as ours the same way.
-  NullDaclSecurity nullDacl;
-  UniqueKernelHandle request(::CreateEventA(nullDacl.Get(), FALSE, FALSE, TestName("request").c_str()));
+  ObjectSecurity block(BlockObject::kRequestEvent);
+  UniqueKernelHandle request(::CreateEventA(block.Get(), FALSE, FALSE, TestName("request").c_str()));
   EXPECT_EQ(OwnerOfObject(request.Get()), ownOwner);
 
   EXPECT_EQ(OwnerOfNamedEvent(TestName("nobody").c_str()), std::nullopt);
   UniqueKernelHandle mutex(::CreateMutexA(nullptr, FALSE, TestName("amutex").c_str()));
   EXPECT_EQ(OwnerOfNamedEvent(TestName("amutex").c_str()), ObjectOwner::kUnreadable);
 
-  // An object whose owner is another, unprivileged account (here the well-known "Everyone").
-  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-  PSID everyone = nullptr;
-  ASSERT_TRUE(::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
-  SECURITY_DESCRIPTOR sd;
-  ::InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
-  ::SetSecurityDescriptorOwner(&sd, everyone, FALSE);
-  ::SetSecurityDescriptorDacl(&sd, TRUE, nullptr, FALSE);
-  SECURITY_ATTRIBUTES sa{sizeof sa, &sd, FALSE};
-  UniqueKernelHandle foreign(::CreateEventA(&sa, FALSE, FALSE, TestName("foreign").c_str()));
+  // An object whose owner is another, unprivileged account.
+  ForeignSecurity other;
+  UniqueKernelHandle foreign(::CreateEventA(&other.sa, FALSE, FALSE, TestName("foreign").c_str()));
   const DWORD error = ::GetLastError();
-  ::FreeSid(everyone);
   if (!foreign) GTEST_SKIP() << "this system does not let a process give an object another owner: " << error;
   EXPECT_EQ(OwnerOfObject(foreign.Get()), ObjectOwner::kOtherAccount);
 }

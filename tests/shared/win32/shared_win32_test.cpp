@@ -4,7 +4,7 @@
 #include <string>
 
 #include "shared/win32/marker_file_win32.h"
-#include "shared/win32/null_dacl_security_win32.h"
+#include "shared/win32/object_security_win32.h"
 #include "shared/win32/unique_handle.h"
 
 namespace tral::win32 {
