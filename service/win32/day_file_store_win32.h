@@ -35,7 +35,6 @@ class Win32DayFileStore final : public DayFileStore {
   bool Remove(const std::string& name) override;
   std::string ReadKeepDaysText() override;
 
-  const std::string& Directory() const { return directory_; }
 
  private:
   std::string directory_;

@@ -54,11 +54,6 @@ std::optional<PollOutcome> PollWorker::Take() {
   return taken;
 }
 
-bool PollWorker::Busy() {
-  std::lock_guard lock(mutex_);
-  return requested_ || busy_;
-}
-
 void PollWorker::Run() {
   for (;;) {
     {

@@ -38,7 +38,6 @@ class PollWorker {
   bool Request();
   // The newest finished poll, once; none when it was taken already.
   std::optional<PollOutcome> Take();
-  bool Busy();
 
  private:
   void Run();
