@@ -63,7 +63,8 @@ void DeclareOptions(CLI::App& app, Given& g) {
   csvOpt->excludes(jsonOpt)->excludes(promOpt);
   jsonOpt->excludes(promOpt);
   dailyOpt->excludes(promOpt);
-  // A plan brings its own period: only the day it is seen on can be given. It brings its own connections too; the pictures are of the connections' days.
+  // A plan brings its own period (only the day it is seen on can be given) and its own connections;
+  // the pictures are of the connections' days.
   g.plansOpt->excludes(g.fromOpt)->excludes(g.daysOpt)->excludes(g.monthOpt)->excludes(dailyOpt);
   g.plansOpt->excludes(g.svgOpt)->excludes(g.connectionOpt);
 }

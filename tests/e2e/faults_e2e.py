@@ -91,6 +91,16 @@ class Poller:
             time.sleep(0.05)
         return None
 
+    def wait_counted_since(self, t, timeout=10):
+        """Waits for an answer after `t` with traffic counted: a day without any is not saved, so a
+        stop that should leave a day file waits for this first."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if any(v for _, v in self.answers_since(t)):
+                return True
+            time.sleep(0.1)
+        return False
+
     def wait_unreachable_since(self, t, timeout=15):
         deadline = time.time() + timeout
         while time.time() < deadline:
@@ -242,6 +252,7 @@ def kills(lab, args, checks, rng):
         checks.eq(what + ": no temporaries once running again", temporaries(svc), [])
         survived += 1
     if pid:
+        poller.wait_counted_since(run_start)
         lab.ctrl_c(pid)
     traffic.stop()
     poller.stop()
@@ -265,10 +276,7 @@ def disk(lab, args, checks, folder):
     pid = start_debug(lab, exe, poller, checks, "small disk")
     try:
         if pid:
-            # A day without traffic is not saved: the stop waits until some has been counted.
-            deadline = time.time() + 10
-            while (poller.last_answer() or (0, 0))[1] == 0 and time.time() < deadline:
-                time.sleep(0.1)
+            poller.wait_counted_since(0)
             checks.eq("Ctrl+C ends the first run on the small disk with 0", lab.ctrl_c(pid), 0)
             pid = None
             checks.true("a first save on the small disk", whole(read(today)) is not None)
