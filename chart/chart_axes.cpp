@@ -11,6 +11,7 @@ namespace {
 
 constexpr int kMargin = 8;  // pixels at 96 DPI, around the picture
 constexpr int kLabelGap = 6;  // between a tick's text and the plot
+constexpr int kPlotGap = 6;  // between the legend's line and the plot
 constexpr int kSwatchGap = 4;  // between a legend square and its text
 constexpr int kLegendGap = 14;  // between two legend items
 
@@ -81,6 +82,27 @@ ValueAxis LayOutValueAxis(int areaLeft, int plotTop, int plotBottom, double maxV
     tick.label.box = PixelRect{textLeft, top, textLeft + widest, top + lineHeight};
   }
   return axis;
+}
+
+ChartFrame LayOutChartFrame(const PixelRect& area, double maxValue, const std::string& unit, int labelGap,
+                            const TextMeasure& measure, int dpi) {
+  ChartFrame frame;
+  frame.margin = ScaleForDpi(kMargin, dpi);
+  const int lineHeight = measure.lineHeight;
+  // The vertical extent first: the value axis' labels decide how far the plot starts from the left.
+  frame.legendTop = area.top + frame.margin;
+  const int plotTop = frame.legendTop + lineHeight + ScaleForDpi(kPlotGap, dpi);
+  // The lowest value label is centred on the zero line; the labels under the plot keep clear of it.
+  const int labelOffset = std::max(labelGap, lineHeight / 2 + ScaleForDpi(2, dpi));
+  const int plotBottom = std::max(plotTop, area.bottom - frame.margin - lineHeight - labelOffset);
+  frame.labelTop = plotBottom + labelOffset;
+  frame.axis = LayOutValueAxis(area.left, plotTop, plotBottom, maxValue, measure, dpi);
+  frame.plot = PixelRect{frame.axis.plotLeft, plotTop, std::max(frame.axis.plotLeft, area.right - frame.margin),
+                         plotBottom};
+  const int unitLeft = area.left + frame.margin;
+  frame.unit = TextBox{PixelRect{unitLeft, frame.legendTop, unitLeft + measure.width(unit), frame.legendTop + lineHeight},
+                       unit, false};
+  return frame;
 }
 
 int LegendLeft(const PixelRect& plot, const TextBox& unit, int dpi) {

@@ -81,6 +81,20 @@ struct ValueAxis {
 ValueAxis LayOutValueAxis(int areaLeft, int plotTop, int plotBottom, double maxValue, const TextMeasure& measure,
                           int dpi);
 
+// The frame every chart of the system has in `area`: the unit's text and the legend's line at the
+// top, under them the plot with its value axis at the left, and one line of labels under the zero
+// line, at least `labelGap` pixels below it and clear of the lowest value label.
+struct ChartFrame {
+  int legendTop = 0;
+  int labelTop = 0;  // the labels under the plot
+  int margin = 0;  // around the picture, scaled for the DPI
+  PixelRect plot;  // its bottom is the zero line
+  ValueAxis axis;
+  TextBox unit;
+};
+ChartFrame LayOutChartFrame(const PixelRect& area, double maxValue, const std::string& unit, int labelGap,
+                            const TextMeasure& measure, int dpi);
+
 // The height of a bar or the rise of a line for `value` on a plot `height` pixels high whose top
 // is `top` of the axis: rounded, and at least one pixel for any value above zero.
 int ValueHeight(double value, double top, int height);

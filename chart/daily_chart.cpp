@@ -9,8 +9,6 @@ namespace tral::chart {
 namespace {
 
 // Pixels at 96 DPI.
-constexpr int kMargin = 8;  // around the picture
-constexpr int kLegendGap = 6;  // between the legend's line and the plot
 constexpr int kMarkBand = 4;  // under the zero line, where a damaged day is marked
 constexpr int kMarkMinWidth = 5;
 constexpr int kDateGap = 3;  // between the mark band and the date labels
@@ -84,17 +82,9 @@ ShownSpan ChartSpan(const CivilDate& first, const CivilDate& last, const std::op
 
 DailyChartLayout LayOutDailyChart(const DailyChartInput& input, const TextMeasure& measure) {
   const int dpi = input.dpi;
-  const int margin = ScaleForDpi(kMargin, dpi);
   const int markBand = ScaleForDpi(kMarkBand, dpi);
-  const int lineHeight = measure.lineHeight;
   DailyChartLayout layout;
 
-  // The vertical extent first: the value axis' labels decide how far the plot starts from the left.
-  const int legendTop = input.area.top + margin;
-  const int plotTop = legendTop + lineHeight + ScaleForDpi(kLegendGap, dpi);
-  // The date labels keep clear of the lowest value label, which is centred on the zero line.
-  const int dateOffset = std::max(markBand + ScaleForDpi(kDateGap, dpi), lineHeight / 2 + ScaleForDpi(2, dpi));
-  const int plotBottom = std::max(plotTop, input.area.bottom - margin - lineHeight - dateOffset);
   double maxValue = 0;
   bool damaged = false;
   for (const DayBars& day : input.days) {
@@ -102,12 +92,11 @@ DailyChartLayout LayOutDailyChart(const DailyChartInput& input, const TextMeasur
     maxValue = std::max({maxValue, day.rx, day.tx});
     damaged = damaged || day.mark == DayMark::kDamaged;
   }
-  layout.axis = LayOutValueAxis(input.area.left, plotTop, plotBottom, maxValue, measure, dpi);
-  layout.plot = PixelRect{layout.axis.plotLeft, plotTop, std::max(layout.axis.plotLeft, input.area.right - margin),
-                          plotBottom};
-  const int unitLeft = input.area.left + margin;
-  layout.unit = TextBox{PixelRect{unitLeft, legendTop, unitLeft + measure.width(input.unit), legendTop + lineHeight},
-                        input.unit, false};
+  const ChartFrame frame =
+      LayOutChartFrame(input.area, maxValue, input.unit, markBand + ScaleForDpi(kDateGap, dpi), measure, dpi);
+  layout.axis = frame.axis;
+  layout.plot = frame.plot;
+  layout.unit = frame.unit;
 
   const std::size_t days = input.days.size();
   const PixelRect& plot = layout.plot;
@@ -129,13 +118,13 @@ DailyChartLayout LayOutDailyChart(const DailyChartInput& input, const TextMeasur
                                   DateLabelText(AddDays(input.first, static_cast<std::int64_t>(i))), i});
     }
     layout.dateLabels =
-        KeepApart(offered, plotBottom + dateOffset, input.area.left + margin, input.area.right - margin, spacing,
+        KeepApart(offered, frame.labelTop, input.area.left + frame.margin, input.area.right - frame.margin, spacing,
                   measure);
   }
 
   std::vector<LegendItem> items{{kDownloadColor, "Downloaded"}, {kUploadColor, "Uploaded"}};
   if (damaged) items.push_back({kDamagedColor, "Damaged file"});
-  layout.legend = LayOutLegend(items, LegendLeft(plot, layout.unit, dpi), legendTop, measure, dpi);
+  layout.legend = LayOutLegend(items, LegendLeft(plot, layout.unit, dpi), frame.legendTop, measure, dpi);
   return layout;
 }
 

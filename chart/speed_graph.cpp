@@ -9,8 +9,6 @@ namespace tral::chart {
 namespace {
 
 // Pixels at 96 DPI.
-constexpr int kMargin = 8;
-constexpr int kLegendGap = 6;
 constexpr int kTimeGap = 4;  // between the zero line and the time labels
 constexpr int kLabelSpacing = 10;
 
@@ -46,27 +44,19 @@ std::string MinutesAgoText(std::size_t minutes) {
 
 SpeedGraphLayout LayOutSpeedGraph(const SpeedGraphInput& input, const TextMeasure& measure) {
   const int dpi = input.dpi;
-  const int margin = ScaleForDpi(kMargin, dpi);
-  const int lineHeight = measure.lineHeight;
   SpeedGraphLayout layout;
   const std::uint64_t spanMs = std::max<std::uint64_t>(1, input.spanMs);
   const std::uint64_t startMs = input.nowMs > spanMs ? input.nowMs - spanMs : 0;
 
-  const int legendTop = input.area.top + margin;
-  const int plotTop = legendTop + lineHeight + ScaleForDpi(kLegendGap, dpi);
-  const int timeOffset = std::max(ScaleForDpi(kTimeGap, dpi), lineHeight / 2 + ScaleForDpi(2, dpi));
-  const int plotBottom = std::max(plotTop, input.area.bottom - margin - lineHeight - timeOffset);
   double maxValue = 0;
   for (const SpeedPoint& p : input.points) {
     if (p.timeMs >= startMs && p.timeMs <= input.nowMs) maxValue = std::max({maxValue, p.rx, p.tx});
   }
-  layout.axis = LayOutValueAxis(input.area.left, plotTop, plotBottom, maxValue, measure, dpi);
-  layout.plot = PixelRect{layout.axis.plotLeft, plotTop, std::max(layout.axis.plotLeft, input.area.right - margin),
-                          plotBottom};
+  const ChartFrame frame = LayOutChartFrame(input.area, maxValue, input.unit, ScaleForDpi(kTimeGap, dpi), measure, dpi);
+  layout.axis = frame.axis;
+  layout.plot = frame.plot;
+  layout.unit = frame.unit;
   const PixelRect& plot = layout.plot;
-  const int unitLeft = input.area.left + margin;
-  layout.unit = TextBox{PixelRect{unitLeft, legendTop, unitLeft + measure.width(input.unit), legendTop + lineHeight},
-                        input.unit, false};
 
   auto xOf = [&](std::uint64_t timeMs) {
     const double part = static_cast<double>(timeMs - startMs) / static_cast<double>(spanMs);
@@ -94,11 +84,11 @@ SpeedGraphLayout LayOutSpeedGraph(const SpeedGraphInput& input, const TextMeasur
   for (std::size_t m = 0; m <= minutes; ++m) {
     offered.push_back(AxisLabel{xOf(input.nowMs > m * 60000 ? input.nowMs - m * 60000 : 0), MinutesAgoText(m), m});
   }
-  layout.timeLabels = KeepApart(offered, plotBottom + timeOffset, input.area.left + margin,
-                                input.area.right - margin, ScaleForDpi(kLabelSpacing, dpi), measure);
+  layout.timeLabels = KeepApart(offered, frame.labelTop, input.area.left + frame.margin,
+                                input.area.right - frame.margin, ScaleForDpi(kLabelSpacing, dpi), measure);
 
   layout.legend = LayOutLegend({{kDownloadColor, "Download"}, {kUploadColor, "Upload"}},
-                               LegendLeft(plot, layout.unit, dpi), legendTop, measure, dpi);
+                               LegendLeft(plot, layout.unit, dpi), frame.legendTop, measure, dpi);
   return layout;
 }
 

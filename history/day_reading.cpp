@@ -73,9 +73,7 @@ void SpanReader::Read(const CivilDate& first, const CivilDate& last, const DaySt
   const CivilDate end = std::max(first, last);  // a first date after the last reads the first only
   if (!files_.ListDayFiles(listed_)) {
     for (CivilDate date = first;;) {
-      if (onStart) onStart(date);
-      const DayReadResult result = ReadOne(date, onEntry);
-      if (onDay) onDay(date, result);
+      VisitDay(date, onStart, onEntry, onDay);
       const CivilDate next = AddDays(date, 1);
       // The second test stops at the end of the representable years instead of wrapping around.
       if (next > end || !(next > date)) break;
@@ -84,6 +82,13 @@ void SpanReader::Read(const CivilDate& first, const CivilDate& last, const DaySt
     return;
   }
   ReadSorted(first, end, onStart, onEntry, onDay);
+}
+
+void SpanReader::VisitDay(const CivilDate& date, const DayStartVisitor& onStart, const DayEntryVisitor& onEntry,
+                          const DayReadObserver& onDay) {
+  if (onStart) onStart(date);
+  const DayReadResult result = ReadOne(date, onEntry);
+  if (onDay) onDay(date, result);
 }
 
 void SpanReader::ReadListed(const std::vector<CivilDate>& listed, const CivilDate& first, const CivilDate& last,
@@ -100,9 +105,7 @@ void SpanReader::ReadSorted(const CivilDate& first, const CivilDate& end, const 
   std::sort(listed_.begin(), listed_.end());
   listed_.erase(std::unique(listed_.begin(), listed_.end()), listed_.end());
   for (auto it = std::lower_bound(listed_.begin(), listed_.end(), first); it != listed_.end() && *it <= end; ++it) {
-    if (onStart) onStart(*it);
-    const DayReadResult result = ReadOne(*it, onEntry);
-    if (onDay) onDay(*it, result);
+    VisitDay(*it, onStart, onEntry, onDay);
   }
 }
 

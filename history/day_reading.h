@@ -67,6 +67,8 @@ class SpanReader {
  private:
   void ReadSorted(const CivilDate& first, const CivilDate& end, const DayStartVisitor& onStart,
                   const DayEntryVisitor& onEntry, const DayReadObserver& onDay);
+  void VisitDay(const CivilDate& date, const DayStartVisitor& onStart, const DayEntryVisitor& onEntry,
+                const DayReadObserver& onDay);
 
   DayFileSource& files_;
   std::vector<std::uint8_t> buffer_;  // one day's bytes, reused from day to day

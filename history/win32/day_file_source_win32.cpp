@@ -53,6 +53,14 @@ DayFileRead Win32DayFileSource::ReadDayFile(const CivilDate& date, std::vector<s
   return DayFileRead::kRead;
 }
 
+namespace {
+
+std::uint64_t FileTimeValue(const FILETIME& time) {
+  return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+}  // namespace
+
 bool Win32DayFileSource::ListDayFiles(std::vector<CivilDate>& dates) {
   dates.clear();
   if (!ListDayFileStamps(stamps_)) return false;
@@ -66,7 +74,7 @@ bool Win32DayFileSource::FolderStamp(std::uint64_t& stamp) {
   const std::string folder = directory_.size() > 1 ? directory_.substr(0, directory_.size() - 1) : directory_;
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!::GetFileAttributesExA(folder.c_str(), GetFileExInfoStandard, &data)) return false;
-  stamp = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+  stamp = FileTimeValue(data.ftLastWriteTime);
   return true;
 }
 
@@ -95,7 +103,7 @@ bool Win32DayFileSource::ListDayFileStamps(std::vector<DayFileStamp>& stamps) {
     // The search hands over size and write time with the name: a stamp costs no extra call.
     stamps.push_back(DayFileStamp{
         date, (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
-        (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime});
+        FileTimeValue(data.ftLastWriteTime)});
   } while (::FindNextFileA(find.Get(), &data));
   return true;
 }

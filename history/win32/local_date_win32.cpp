@@ -1,7 +1,6 @@
 // Today's local date, and the date pickers' SYSTEMTIME as the core's calendar date and back.
 #include "history/win32/local_date_win32.h"
 
-
 namespace tral::win32 {
 
 CivilDate TodayLocalDate() {
