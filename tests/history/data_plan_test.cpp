@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "history/data_plan.h"
 #include "history/plan_period.h"
@@ -87,6 +88,12 @@ TEST(PlanPeriod, ThePeriodThatContainsTheDay) {
   }
 }
 
+// used, limit, elapsed, total, left, projected, allowance, percent
+auto Numbers(const PlanFigures& f) {
+  return std::tuple(f.usedBytes, f.limitBytes, f.elapsedDays, f.totalDays, f.daysLeft, f.projectedBytes,
+                    f.allowanceBytes, f.percent);
+}
+
 TEST(PlanFigures, ElapsedLeftProjectionAndAllowance) {
   const DataPlan month = Plan(PlanRenewal::kMonth, D(2025, 7, 15));  // 50 GB
   const DataPlan once = Plan(PlanRenewal::kOnce, D(2026, 3, 1), D(2026, 3, 10));
@@ -114,14 +121,7 @@ TEST(PlanFigures, ElapsedLeftProjectionAndAllowance) {
   };
   for (const auto& c : cases) {
     const PlanFigures f = FiguresOf(c.plan, PeriodContaining(c.plan, c.day), c.day, c.used);
-    EXPECT_EQ(f.usedBytes, c.want.usedBytes) << c.what;
-    EXPECT_EQ(f.limitBytes, c.want.limitBytes) << c.what;
-    EXPECT_EQ(f.elapsedDays, c.want.elapsedDays) << c.what;
-    EXPECT_EQ(f.totalDays, c.want.totalDays) << c.what;
-    EXPECT_EQ(f.daysLeft, c.want.daysLeft) << c.what;
-    EXPECT_EQ(f.projectedBytes, c.want.projectedBytes) << c.what;
-    EXPECT_EQ(f.allowanceBytes, c.want.allowanceBytes) << c.what;
-    EXPECT_EQ(f.percent, c.want.percent) << c.what;
+    EXPECT_EQ(Numbers(f), Numbers(c.want)) << c.what;
   }
 }
 
@@ -170,38 +170,41 @@ TEST(PlanSection, AGoodSectionWithItsDefaults) {
   EXPECT_EQ(PlanValues(*r.plan), want);
 }
 
+// `section` with the key's line set to `value`, or taken out for no value.
+std::string With(const std::string& section, const std::string& key, const char* value) {
+  std::string text = section;
+  const std::size_t at = text.find("\n" + key + "=");
+  if (at != std::string::npos) text.erase(at + 1, text.find('\n', at + 1) - at);
+  return value ? text + key + "=" + value + "\r\n" : text;
+}
+
 TEST(PlanSection, EveryBadValueIsNamedWithItsReason) {
-  const char kOnce[] = "[PLAN1]\r\nname=Trip\r\nmatch=ssid:Hotel\r\nperiod=once\r\nstart=2026-03-10\r\nlimit=1000\r\n";
+  const std::string kDay = "[PLAN1]\r\nname=A\r\nmatch=all\r\nperiod=day\r\nstart=2026-02-01\r\nlimit=5\r\n";
+  const std::string kOnce = "[PLAN1]\r\nname=Trip\r\nmatch=ssid:Hotel\r\nperiod=once\r\nstart=2026-03-10\r\nlimit=1000\r\n";
+  const std::string kLongName(64, 'n');
   const struct {
-    const char* extra;
     std::string section;
     const char* key;
+    const char* value;  // none: the key left out
     const char* reason;
   } cases[] = {
-      {"period=fortnight\r\n", "[PLAN1]\r\nname=A\r\nmatch=all\r\nstart=2026-01-31\r\nlimit=5\r\n", "period",
-       "period \"fortnight\" is not month, week, day or once"},
-      {"", "[PLAN1]\r\nname=A\r\nmatch=all\r\nperiod=day\r\nstart=2026-02-30\r\nlimit=5\r\n", "start",
-       "start \"2026-02-30\" is not a date that exists (YYYY-MM-DD)"},
-      {"", "[PLAN1]\r\nname=A\r\nmatch=all\r\nperiod=day\r\nstart=2026-02-01\r\nlimit=0\r\n", "limit",
-       "limit \"0\" is not a positive whole number of bytes"},
-      {"", "[PLAN1]\r\nname=A\r\nmatch=all\r\nperiod=day\r\nstart=2026-02-01\r\nlimit=1.5\r\n", "limit",
-       "limit \"1.5\" is not a positive whole number of bytes"},
-      {"", "[PLAN1]\r\nname=A\r\nmatch=all\r\nperiod=day\r\nstart=2026-02-01\r\nlimit=18446744073709551616\r\n", "limit",
-       "limit \"18446744073709551616\" is not a positive whole number of bytes"},
-      {"", "[PLAN1]\r\nname=A\r\nmatch=all\r\nperiod=day\r\nstart=2026-02-01\r\n", "limit", "no limit"},
-      {"end=2026-03-09\r\n", kOnce, "end", "end 2026-03-09 is before start 2026-03-10"},
-      {"", kOnce, "end", "no end"},
-      {"", "[PLAN1]\r\nmatch=all\r\nperiod=day\r\nstart=2026-02-01\r\nlimit=5\r\n", "name", "no name"},
-      {"", "[PLAN1]\r\nname=" + std::string(64, 'n') + "\r\nmatch=all\r\nperiod=day\r\nstart=2026-02-01\r\nlimit=5\r\n",
-       "name", "the name is longer than 63 characters"},
-      {"", "[PLAN1]\r\nname=A\r\nmatch=ip:300.1.1.1\r\nperiod=day\r\nstart=2026-02-01\r\nlimit=5\r\n", "match",
-       "match \"ip:300.1.1.1\" is not all, adapter:<address>, ip:<a.b.c.d> or ssid:<name>"},
-      {"count=up\r\n", kGoodSection, "count", "count \"up\" is not both, rx or tx"},
-      {"warn=80,abc\r\n", kGoodSection, "warn", "warn \"80,abc\" is not a list of percentages from 1 to 1000"},
-      {"warn=80,\r\n", kGoodSection, "warn", "warn \"80,\" is not a list of percentages from 1 to 1000"},
+      {kDay, "period", "fortnight", "period \"fortnight\" is not month, week, day or once"},
+      {kDay, "start", "2026-02-30", "start \"2026-02-30\" is not a date that exists (YYYY-MM-DD)"},
+      {kDay, "limit", "0", "limit \"0\" is not a positive whole number of bytes"},
+      {kDay, "limit", "1.5", "limit \"1.5\" is not a positive whole number of bytes"},
+      {kDay, "limit", "18446744073709551616", "limit \"18446744073709551616\" is not a positive whole number of bytes"},
+      {kDay, "limit", nullptr, "no limit"},
+      {kOnce, "end", "2026-03-09", "end 2026-03-09 is before start 2026-03-10"},
+      {kOnce, "end", nullptr, "no end"},
+      {kDay, "name", nullptr, "no name"},
+      {kDay, "name", kLongName.c_str(), "the name is longer than 63 characters"},
+      {kDay, "match", "ip:300.1.1.1", "match \"ip:300.1.1.1\" is not all, adapter:<address>, ip:<a.b.c.d> or ssid:<name>"},
+      {kGoodSection, "count", "up", "count \"up\" is not both, rx or tx"},
+      {kGoodSection, "warn", "80,abc", "warn \"80,abc\" is not a list of percentages from 1 to 1000"},
+      {kGoodSection, "warn", "80,", "warn \"80,\" is not a list of percentages from 1 to 1000"},
   };
   for (const auto& c : cases) {
-    const PlanReading r = ReadOne(c.extra, c.section);
+    const PlanReading r = ReadOne("", With(c.section, c.key, c.value));
     EXPECT_FALSE(r.plan) << c.reason;
     ASSERT_EQ(r.problems.size(), 1u) << c.reason;
     EXPECT_EQ(r.problems[0].key, c.key);
