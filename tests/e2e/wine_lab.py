@@ -99,7 +99,7 @@ class Lab:
         if os.geteuid() != 0:
             skip("network namespaces need root")
         self.lock = open(self.lock_path, "w")
-        deadline = time.time() + 240
+        deadline = time.time() + 900
         while True:
             try:
                 fcntl.flock(self.lock, fcntl.LOCK_EX | fcntl.LOCK_NB)

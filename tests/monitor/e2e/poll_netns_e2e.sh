@@ -9,7 +9,7 @@ ns=tmB1 peer=tmB2 ip_service=198.18.0.11 ip_peer=198.18.0.12
 wineserver=/usr/lib/wine/wineserver wine64=/usr/lib/wine/wine64
 # The namespaces are system-wide: runs from other build directories wait for this lock.
 exec 8>/tmp/tmB-netns.lock
-flock -w 240 8 || { echo "another run keeps the namespaces $ns/$peer"; exit 1; }
+flock -w 900 8 || { echo "another run keeps the namespaces $ns/$peer"; exit 1; }
 
 [ "$(id -u)" -eq 0 ] || { echo "skipped: network namespaces need root"; exit 77; }
 ip netns list >/dev/null 2>&1 || { echo "skipped: 'ip netns' is not available"; exit 77; }

@@ -11,7 +11,7 @@ scratch=${4:?scratch directory}
 ns_a=tmA1 ns_b=tmA2
 # The namespaces are system-wide: runs from other build directories wait for this lock.
 exec 8>/tmp/tmA-netns.lock
-flock -w 240 8 || { echo "another run keeps the namespaces $ns_a/$ns_b"; exit 1; }
+flock -w 900 8 || { echo "another run keeps the namespaces $ns_a/$ns_b"; exit 1; }
 if_a=tmA1v0 if_b=tmA2v0
 ip_a=198.18.0.1 ip_b=198.18.0.2
 port=9000
