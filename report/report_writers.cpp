@@ -4,7 +4,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cstdio>
+
+#include "shared/prometheus_text.h"
 
 namespace tral::report {
 
@@ -92,13 +93,6 @@ Json ConnectionsJson(const std::vector<StatisticRow>& rows, TextConversion toUtf
                         {"uploaded_kb", row.uploadedKb}});
   }
   return list;
-}
-
-std::string SecondsText(std::uint64_t ms) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%llu.%03llu", static_cast<unsigned long long>(ms / 1000),
-                static_cast<unsigned long long>(ms % 1000));
-  return text;
 }
 
 }  // namespace
@@ -228,57 +222,38 @@ std::string WriteJson(const ReportFigures& figures, TextConversion toUtf8) {
   return doc.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-std::string EscapeLabelValue(std::string_view utf8) {
-  std::string out;
-  for (char c : utf8) {
-    if (c == '\\') {
-      out += "\\\\";
-    } else if (c == '"') {
-      out += "\\\"";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else {
-      out += c;
-    }
+namespace {
+
+// The report's connections as samples of one period, texts in UTF-8.
+void AddSamples(std::vector<prometheus::ConnectionSample>& samples, const char* period,
+                const std::vector<StatisticRow>& rows, TextConversion toUtf8) {
+  for (const StatisticRow& row : rows) {
+    samples.push_back(prometheus::ConnectionSample{period, toUtf8(row.adapterKey), toUtf8(row.ipText),
+                                                   toUtf8(row.bssid), toUtf8(row.ssid), row.downloadedBytes,
+                                                   row.uploadedBytes});
   }
-  return out;
 }
 
+}  // namespace
+
 std::string WritePrometheus(const ReportFigures& figures, TextConversion toUtf8) {
-  auto samples = [&](const char* metric, bool downloaded) {
-    std::string text;
-    auto add = [&](const char* period, const std::vector<StatisticRow>& rows) {
-      for (const StatisticRow& row : rows) {
-        text += std::string(metric) + "{period=\"" + period + "\",adapter=\"" + EscapeLabelValue(toUtf8(row.adapterKey)) +
-                "\",ip=\"" + EscapeLabelValue(toUtf8(row.ipText)) + "\",bssid=\"" +
-                EscapeLabelValue(toUtf8(row.bssid)) + "\",ssid=\"" + EscapeLabelValue(toUtf8(row.ssid)) + "\"} " +
-                Decimal(downloaded ? row.downloadedBytes : row.uploadedBytes) + "\n";
-      }
-    };
-    if (figures.hasToday) add("today", figures.todayRows);
-    add("span", figures.rows);
-    return text;
-  };
+  std::vector<prometheus::ConnectionSample> samples;
+  if (figures.hasToday) AddSamples(samples, "today", figures.todayRows, toUtf8);
+  AddSamples(samples, "span", figures.rows, toUtf8);
   std::string out;
-  out += "# HELP traldenmeter_downloaded_bytes Bytes received on a connection, today and over the report's span.\n";
-  out += "# TYPE traldenmeter_downloaded_bytes gauge\n";
-  out += samples("traldenmeter_downloaded_bytes", true);
-  out += "# HELP traldenmeter_uploaded_bytes Bytes sent on a connection, today and over the report's span.\n";
-  out += "# TYPE traldenmeter_uploaded_bytes gauge\n";
-  out += samples("traldenmeter_uploaded_bytes", false);
-  out += "# HELP traldenmeter_uptime_seconds Running time of the counting service, today and over the span.\n";
-  out += "# TYPE traldenmeter_uptime_seconds gauge\n";
-  if (figures.hasToday) out += "traldenmeter_uptime_seconds{period=\"today\"} " + SecondsText(figures.todayUptimeMs) + "\n";
-  out += "traldenmeter_uptime_seconds{period=\"span\"} " + SecondsText(figures.uptimeMs) + "\n";
-  out += "# HELP traldenmeter_span_days Days in the report's span.\n";
-  out += "# TYPE traldenmeter_span_days gauge\n";
-  out += "traldenmeter_span_days " + std::to_string(SpanDays(figures.span)) + "\n";
-  out += "# HELP traldenmeter_damaged_day_files Day files that ended early and were counted as far as readable.\n";
-  out += "# TYPE traldenmeter_damaged_day_files gauge\n";
-  out += "traldenmeter_damaged_day_files " + std::to_string(figures.damaged.size()) + "\n";
-  out += "# HELP traldenmeter_unreadable_day_files Day files that are there but could not be read; not counted.\n";
-  out += "# TYPE traldenmeter_unreadable_day_files gauge\n";
-  out += "traldenmeter_unreadable_day_files " + std::to_string(figures.unreadable.size()) + "\n";
+  prometheus::AppendConnectionGauges(out, samples);
+  std::vector<prometheus::PeriodUptime> uptimes;
+  if (figures.hasToday) uptimes.push_back({"today", figures.todayUptimeMs});
+  uptimes.push_back({"span", figures.uptimeMs});
+  prometheus::AppendUptimeGauge(out, uptimes);
+  prometheus::AppendGauge(out, "traldenmeter_span_days", "Days in the report's span.",
+                          std::to_string(SpanDays(figures.span)));
+  prometheus::AppendGauge(out, "traldenmeter_damaged_day_files",
+                          "Day files that ended early and were counted as far as readable.",
+                          std::to_string(figures.damaged.size()));
+  prometheus::AppendGauge(out, "traldenmeter_unreadable_day_files",
+                          "Day files that are there but could not be read; not counted.",
+                          std::to_string(figures.unreadable.size()));
   return out;
 }
 

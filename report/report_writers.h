@@ -6,6 +6,7 @@
 
 #include "report/report_data.h"
 #include "report/report_plans.h"
+#include "shared/prometheus_text.h"
 
 namespace tral::report {
 
@@ -35,7 +36,7 @@ std::string WriteJson(const ReportFigures& figures, TextConversion toUtf8);
 std::string WritePrometheus(const ReportFigures& figures, TextConversion toUtf8);
 
 // A label value of the text format: backslash, double quote and line feed escaped.
-std::string EscapeLabelValue(std::string_view utf8);
+using prometheus::EscapeLabelValue;
 
 // The data plans: a table, CSV with the JSON's fields as columns, JSON and Prometheus gauges.
 std::string WritePlansTable(const PlanReport& report, TextConversion toConsole);

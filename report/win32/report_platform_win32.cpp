@@ -16,6 +16,7 @@
 #include "history/win32/local_date_win32.h"
 #include "report/report_platform.h"
 #include "shared/names.h"
+#include "shared/win32/ansi_text_utf8_win32.h"
 #include "shared/win32/unique_handle.h"
 
 namespace tral::report {
@@ -90,17 +91,7 @@ std::unique_ptr<DayFileSource> OpenDayFiles(const std::string& folder) {
 
 TextEqualIgnoringCase TextComparison() { return win32::EqualIgnoringCaseAnsi; }
 
-std::string TextToUtf8(std::string_view text) {
-  if (text.empty()) return {};
-  const int wide = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (wide <= 0) return std::string(text);
-  std::wstring w(static_cast<std::size_t>(wide), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), w.data(), wide);
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, out.data(), n, nullptr, nullptr);
-  return out;
-}
+std::string TextToUtf8(std::string_view text) { return win32::AnsiToUtf8(text); }
 
 // The console shows the program's ANSI texts as they are.
 std::string TextToConsole(std::string_view text) { return std::string(text); }
