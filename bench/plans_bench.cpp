@@ -16,7 +16,7 @@
 
 #include "bench/bench_timing.h"
 #include "bench/year_of_day_files.h"
-#include "monitor/mainwindow/connection_selection.h"
+#include "monitor/common/connection_selection.h"
 #include "monitor/plans/plan_status.h"
 #include "monitor_test_support.h"
 #include "report/report_platform.h"

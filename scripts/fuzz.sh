@@ -17,7 +17,7 @@ fi
 mkdir -p "$out"
 common=(-std=c++20 -g -O1 -I. -Itests -Itests/monitor)
 core_sources=(shared/ascii_text.cpp shared/rate_block_reader.cpp shared/day_file_codec.cpp shared/civil_date.cpp
-              monitor/mainwindow/connection_list.cpp history/day_reading.cpp history/statistic_data.cpp)
+              monitor/common/connection_list.cpp history/day_reading.cpp history/statistic_data.cpp)
 
 echo "fuzz: building in $out"
 "$cxx" "${common[@]}" tests/fuzz/make_seeds.cpp -o "$out/make_seeds"

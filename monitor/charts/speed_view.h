@@ -5,7 +5,7 @@
 #include <string>
 
 #include "chart/speed_graph.h"
-#include "monitor/mainwindow/connection_selection.h"
+#include "monitor/common/connection_selection.h"
 #include "monitor/settings/monitor_settings.h"
 
 namespace tral {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "monitor/mainwindow/connection_selection.h"
+#include "monitor/common/connection_selection.h"
 
 namespace tral {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "monitor/mainwindow/quantity_format.h"
+#include "monitor/common/quantity_format.h"
 #include "shared/text_field.h"
 
 namespace tral {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "history/plan_usage.h"
-#include "monitor/mainwindow/connection_list.h"
+#include "monitor/common/connection_list.h"
 #include "monitor/settings/monitor_settings.h"
 
 namespace tral {

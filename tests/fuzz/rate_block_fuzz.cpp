@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "monitor/mainwindow/connection_list.h"
+#include "monitor/common/connection_list.h"
 #include "shared/text_field.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

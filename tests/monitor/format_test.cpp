@@ -3,7 +3,7 @@
 
 #include <clocale>
 
-#include "monitor/mainwindow/quantity_format.h"
+#include "monitor/common/quantity_format.h"
 
 namespace tral {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "monitor/framework/data_exchange.h"
 #include "monitor/settings/ini_values.h"
-#include "monitor/mainwindow/tick_source.h"
+#include "monitor/common/tick_source.h"
 #include "support/day_file_bytes.h"
 
 namespace tral::test {

@@ -1,7 +1,7 @@
 // Rate-block decoding into the connection list: good snapshots and blocks that lie or are cut.
 #include <gtest/gtest.h>
 
-#include "monitor/mainwindow/connection_list.h"
+#include "monitor/common/connection_list.h"
 #include "monitor_test_support.h"
 #include "shared/rate_block_reader.h"
 #include "shared/text_field.h"

@@ -1,7 +1,7 @@
 // Connection selection: visibility, navigation, the follow-active rules and the view's texts.
 #include <gtest/gtest.h>
 
-#include "monitor/mainwindow/connection_selection.h"
+#include "monitor/common/connection_selection.h"
 #include "monitor_test_support.h"
 #include "shared/text_field.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "monitor/mainwindow/tray_text.h"
+#include "monitor/common/tray_text.h"
 
 namespace tral {
 namespace {

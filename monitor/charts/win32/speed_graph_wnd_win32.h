@@ -9,7 +9,7 @@
 #include "chart/speed_graph.h"
 #include "monitor/charts/win32/chart_canvas_win32.h"
 #include "monitor/framework/dialog.h"
-#include "monitor/mainwindow/connection_selection.h"
+#include "monitor/common/connection_selection.h"
 #include "monitor/settings/monitor_settings.h"
 
 namespace tral::win32 {

@@ -10,7 +10,7 @@
 #include "monitor/framework/menu.h"
 #include "monitor/mainwindow/close_button_area.h"
 #include "monitor/mainwindow/main_view_apply.h"
-#include "monitor/mainwindow/quantity_format.h"
+#include "monitor/common/quantity_format.h"
 #include "monitor/mainwindow/win32/about_dialog_win32.h"
 #include "monitor/options/options_flow.h"
 #include "monitor/options/win32/options_dialog_win32.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "monitor/mainwindow/connection_list.h"
+#include "monitor/common/connection_list.h"
 #include "monitor/mainwindow/win32/service_client_win32.h"
 
 namespace tral::win32 {

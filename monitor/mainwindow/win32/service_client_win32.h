@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "monitor/mainwindow/connection_list.h"
+#include "monitor/common/connection_list.h"
 #include "monitor/mainwindow/service_client.h"
 #include "shared/win32/unique_handle.h"
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "monitor/mainwindow/tick_source.h"
+#include "monitor/common/tick_source.h"
 
 namespace tral::win32 {
 

@@ -10,7 +10,7 @@
 #include <chrono>
 #include <string>
 
-#include "monitor/mainwindow/connection_selection.h"
+#include "monitor/common/connection_selection.h"
 #include "monitor/mainwindow/win32/service_client_win32.h"
 #include "monitor/mainwindow/win32/tick_source_win32.h"
 #include "shared/text_field.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "monitor/mainwindow/win32/tray_icon_win32.h"
+#include "monitor/common/win32/tray_icon_win32.h"
 #include "monitor/ui/win32/facet_menu_win32.h"
 
 namespace tral::win32 {

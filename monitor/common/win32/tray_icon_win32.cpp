@@ -1,10 +1,10 @@
 // The notification-area icon: adding, hiding, showing and removing it, balloons, re-adding after
 // the shell restarts, and the main window's clicks, balloon and menu.
-#include "monitor/mainwindow/win32/tray_icon_win32.h"
+#include "monitor/common/win32/tray_icon_win32.h"
 
 #include <cstring>
 
-#include "monitor/mainwindow/tray_text.h"
+#include "monitor/common/tray_text.h"
 #include "monitor/resources/resource.h"
 #include "monitor/ui/win32/facet_menu_win32.h"
 

@@ -1,5 +1,5 @@
 // Texts of the notification-area icon cut to their fields without splitting a double-byte character.
-#include "monitor/mainwindow/tray_text.h"
+#include "monitor/common/tray_text.h"
 
 #include <algorithm>
 #include <cstring>

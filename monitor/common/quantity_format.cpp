@@ -1,5 +1,5 @@
 // Locale-independent formatting of quantities and speeds.
-#include "monitor/mainwindow/quantity_format.h"
+#include "monitor/common/quantity_format.h"
 
 #include <charconv>
 #include <cmath>

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "monitor/settings/monitor_settings.h"
-#include "monitor/mainwindow/connection_list.h"
-#include "monitor/mainwindow/tick_source.h"
+#include "monitor/common/connection_list.h"
+#include "monitor/common/tick_source.h"
 
 namespace tral {
 

@@ -1,5 +1,5 @@
 // The monitor's connection list and its refill from a rate block.
-#include "monitor/mainwindow/connection_list.h"
+#include "monitor/common/connection_list.h"
 
 #include <new>
 

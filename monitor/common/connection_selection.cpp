@@ -1,9 +1,9 @@
 // Connection selection: visibility, the follow rules and the main window's view.
-#include "monitor/mainwindow/connection_selection.h"
+#include "monitor/common/connection_selection.h"
 
 #include <limits>
 
-#include "monitor/mainwindow/quantity_format.h"
+#include "monitor/common/quantity_format.h"
 #include "shared/text_field.h"
 
 namespace tral {
