@@ -11,15 +11,6 @@
 
 namespace tral::win32 {
 
-std::string SystemErrorText(unsigned long code) {
-  char text[512] = {};
-  DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                             sizeof text, nullptr);
-  while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.')) --n;
-  if (n == 0) return "error " + std::to_string(code);
-  return std::string(text, n);
-}
-
 HANDLE OpenDayFileForReading(const std::string& path) {
   return ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

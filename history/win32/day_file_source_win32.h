@@ -7,6 +7,7 @@
 #include <string>
 
 #include "history/day_file_source.h"
+#include "shared/win32/system_text_win32.h"
 
 namespace tral::win32 {
 
@@ -33,8 +34,5 @@ class Win32DayFileSource final : public DayFileSource {
 // Opens a day file for reading the way every reader must: read, write and delete shared, so that
 // the service's save can rename a fresh file over it while it is read. Invalid when it cannot.
 HANDLE OpenDayFileForReading(const std::string& path);
-
-// The system's text for an error code, without its trailing full stop and line end.
-std::string SystemErrorText(unsigned long code);
 
 }  // namespace tral::win32

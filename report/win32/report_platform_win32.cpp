@@ -1,29 +1,23 @@
 // traldenreport's system layer on Windows: the installed service's folder from its registration,
 // day files read as the statistics window reads them, texts converted from the ANSI code page.
-// rand_s: random numbers from the system's generator, for the temporary file's name.
-#define _CRT_RAND_S
-#include <stdlib.h>
-
 #include <windows.h>
 
 #include <fcntl.h>
 #include <io.h>
-
-#include <cstdio>
 
 #include "history/win32/ansi_text_win32.h"
 #include "history/win32/day_file_source_win32.h"
 #include "history/win32/local_date_win32.h"
 #include "report/report_platform.h"
 #include "shared/names.h"
-#include "shared/win32/ansi_text_utf8_win32.h"
+#include "shared/win32/file_replace_win32.h"
+#include "shared/win32/system_text_win32.h"
 #include "shared/win32/unique_handle.h"
 
 namespace tral::report {
 
 namespace {
 
-using win32::UniqueFile;
 using win32::UniqueFind;
 using win32::UniqueRegKey;
 
@@ -99,43 +93,7 @@ std::string TextToConsole(std::string_view text) { return std::string(text); }
 void UseBinaryStandardOutput() { _setmode(_fileno(stdout), _O_BINARY); }
 
 bool WriteAtomically(const std::string& path, const std::string& content, std::string& error) {
-  // A fresh file of an unpredictable name, created exclusively (CREATE_NEW fails on any name that
-  // is there already, a link included) in the target's folder, so a file or link made there
-  // beforehand by someone else is never written through. The rename then replaces the target in
-  // one step. A name taken by chance is tried again with other random digits.
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    unsigned int random[2] = {};
-    if (rand_s(&random[0]) != 0 || rand_s(&random[1]) != 0) {
-      error = "no random numbers for a temporary file name";
-      return false;
-    }
-    char suffix[24];
-    std::snprintf(suffix, sizeof suffix, ".%08x%08x", random[0], random[1]);
-    const std::string temp = path + suffix;
-    bool ok = false;
-    {
-      UniqueFile file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr));
-      if (!file) {
-        const DWORD code = ::GetLastError();
-        if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) continue;
-        error = win32::SystemErrorText(code);
-        return false;
-      }
-      DWORD written = 0;
-      ok = ::WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
-           written == content.size() && ::FlushFileBuffers(file.Get());
-      if (!ok) error = win32::SystemErrorText(::GetLastError());
-    }
-    if (ok && !::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      ok = false;
-      error = win32::SystemErrorText(::GetLastError());
-    }
-    if (!ok) ::DeleteFileA(temp.c_str());
-    return ok;
-  }
-  error = "no free temporary file name beside it";
-  return false;
+  return win32::ReplaceFileAtomically(path, content, true, error);
 }
 
 }  // namespace tral::report

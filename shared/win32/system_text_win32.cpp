@@ -1,5 +1,5 @@
-// ANSI code page to UTF-8 through UTF-16, with the system's own conversion tables.
-#include "shared/win32/ansi_text_utf8_win32.h"
+// ANSI texts to UTF-8 through UTF-16 with the system's own tables; error codes through its messages.
+#include "shared/win32/system_text_win32.h"
 
 #include <windows.h>
 
@@ -15,6 +15,15 @@ std::string AnsiToUtf8(std::string_view text) {
   std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
   if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, out.data(), n, nullptr, nullptr);
   return out;
+}
+
+std::string SystemErrorText(unsigned long code) {
+  char text[512] = {};
+  DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                             sizeof text, nullptr);
+  while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.')) --n;
+  if (n == 0) return "error " + std::to_string(code);
+  return std::string(text, n);
 }
 
 }  // namespace tral::win32
