@@ -58,6 +58,11 @@ class NetworkSource {
   virtual ~NetworkSource() = default;
   // The adapter list; false when it cannot be read.
   virtual bool ReadAdapterList(std::vector<RawAdapter>& out) = 0;
+  // Only the adapters bound to IPv4 (with their first address, "0.0.0.0" while they have none): an
+  // adapter missing from it has no IPv4 address. A fraction of the whole list's cost, which also
+  // asks for every adapter without IPv4; enough to tell whether an adapter still has an address.
+  // An empty list is not a failure.
+  virtual bool ReadIpv4AdapterList(std::vector<RawAdapter>& out) = 0;
   // The interface table; false when it cannot be read or has no rows. Reuses out's storage.
   virtual bool ReadInterfaceTable(InterfaceTable& out) = 0;
   // The adapter's device for driver queries, or null when it cannot be opened.

@@ -305,13 +305,16 @@ bool SampleCounters(CounterState& state, bool rebaseline) {
     // the record's address.
     if (!refreshWireless || (!FieldEmpty(h.bssid) && !FieldEmpty(h.ssid))) continue;
     if (h.noWirelessDevice && !recheckWired) continue;
+    // The IPv4 list is enough to compare addresses, and the whole list costs several times more.
     if (!listRead) {
-      listReadable = state.net.ReadAdapterList(state.adapterList);
+      listReadable = state.net.ReadIpv4AdapterList(state.adapterList);
       listRead = true;
     }
-    char ip[kIpTextWidth];
-    if (listReadable && FindAdapterIpIn(state.adapterList, key, ip) &&
-        SameIpIgnoringCase(ip, FieldText(h.ipText))) {
+    if (!listReadable) continue;
+    // An adapter missing from the IPv4 list has no IPv4 address: its connection's IP text is empty.
+    char ip[kIpTextWidth] = {};
+    FindAdapterIpIn(state.adapterList, key, ip);
+    if (SameIpIgnoringCase(ip, FieldText(h.ipText))) {
       h.noWirelessDevice = ProbeWirelessIdentity(state.net, FieldText(h.adapterName), h.bssid, h.ssid) ==
                            WirelessProbe::kNoWirelessDevice;
     }

@@ -50,6 +50,23 @@ HMODULE LoadSystemLibrary(const char* name) {
   return ::LoadLibraryA(full.c_str());
 }
 
+// Calls a list function of the form `call(buffer, &size)` into `buffer`, which is kept from the last
+// call and grown (with two spare bytes) when the function asks for more: a warm call is one system
+// call instead of a size query and a read, which cost the same. The list may grow between the two
+// calls of a cold one, so it is tried a few times. ERROR_BUFFER_OVERFLOW when it never fit.
+template <typename Call>
+DWORD ReadIntoKeptBuffer(std::vector<std::uint64_t>& buffer, Call call) {
+  DWORD status = ERROR_BUFFER_OVERFLOW;
+  for (int tries = 0; tries < 3 && status == ERROR_BUFFER_OVERFLOW; ++tries) {
+    ULONG size = static_cast<ULONG>(buffer.size() * sizeof buffer[0]);
+    status = call(buffer.empty() ? nullptr : buffer.data(), &size);
+    if (status != ERROR_BUFFER_OVERFLOW) break;
+    if (size > kMaxTableBytes) return ERROR_BUFFER_OVERFLOW;
+    buffer.resize((size + 2 + sizeof buffer[0] - 1) / sizeof buffer[0]);
+  }
+  return status;
+}
+
 void CopyPhysAddr(InterfaceRow& row, const BYTE* address, ULONG length) {
   row.physAddrLength = length < kMaxPhysAddrBytes ? length : kMaxPhysAddrBytes;
   std::memcpy(row.physAddr, address, row.physAddrLength);
@@ -158,19 +175,18 @@ Win32NetworkSource::Win32NetworkSource(CounterSource counters) {
 Win32NetworkSource::~Win32NetworkSource() = default;
 
 bool Win32NetworkSource::ReadAdapterList(std::vector<RawAdapter>& out) {
+  return ReadIpv4AdapterList(out) && AddAdaptersWithoutIpv4(out);
+}
+
+bool Win32NetworkSource::ReadIpv4AdapterList(std::vector<RawAdapter>& out) {
   out.clear();
-  ULONG size = 0;
-  const DWORD sized = ::GetAdaptersInfo(nullptr, &size);
+  const DWORD status = ReadIntoKeptBuffer(adapterInfo_, [](void* buffer, ULONG* size) {
+    return ::GetAdaptersInfo(static_cast<IP_ADAPTER_INFO*>(buffer), size);
+  });
   // No adapter with IPv4 at all (an IPv6-only machine) is an empty list here, not a failure.
-  if (sized == ERROR_NO_DATA) return AddAdaptersWithoutIpv4(out);
-  if (sized != ERROR_BUFFER_OVERFLOW || size > kMaxTableBytes) return false;
-  // Two spare bytes beyond the size asked for; the buffer is kept for the next call.
-  ULONG capacity = size + 2;
-  if (adapterInfo_.size() * 8 < capacity) adapterInfo_.resize((capacity + 7) / 8);
-  capacity = static_cast<ULONG>(adapterInfo_.size() * 8);
-  auto* list = reinterpret_cast<IP_ADAPTER_INFO*>(adapterInfo_.data());
-  if (::GetAdaptersInfo(list, &capacity) != NO_ERROR) return false;
-  for (const IP_ADAPTER_INFO* a = list; a != nullptr; a = a->Next) {
+  if (status == ERROR_NO_DATA) return true;
+  if (status != NO_ERROR) return false;
+  for (const IP_ADAPTER_INFO* a = reinterpret_cast<const IP_ADAPTER_INFO*>(adapterInfo_.data()); a != nullptr; a = a->Next) {
     RawAdapter& r = out.emplace_back();
     r.description = std::string(BoundedText(a->Description, sizeof a->Description));
     r.addressLength = a->AddressLength < kMaxPhysAddrBytes ? a->AddressLength : kMaxPhysAddrBytes;
@@ -180,7 +196,7 @@ bool Win32NetworkSource::ReadAdapterList(std::vector<RawAdapter>& out) {
     r.adapterName = std::string(BoundedText(a->AdapterName, sizeof a->AdapterName));
     r.interfaceIndex = a->Index;
   }
-  return AddAdaptersWithoutIpv4(out);
+  return true;
 }
 
 bool Win32NetworkSource::AddAdaptersWithoutIpv4(std::vector<RawAdapter>& out) {
@@ -188,18 +204,12 @@ bool Win32NetworkSource::AddAdaptersWithoutIpv4(std::vector<RawAdapter>& out) {
   // in the list of all adapters. Where that list cannot be had, the IPv4 adapters stand alone.
   constexpr ULONG kFlags = GAA_FLAG_SKIP_UNICAST | GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST |
                            GAA_FLAG_SKIP_DNS_SERVER | GAA_FLAG_SKIP_FRIENDLY_NAME;
-  ULONG size = 0;
-  if (::GetAdaptersAddresses(AF_UNSPEC, kFlags, nullptr, nullptr, &size) != ERROR_BUFFER_OVERFLOW ||
-      size > kMaxTableBytes) {
-    return true;
-  }
-  ULONG capacity = size + 2;
-  if (adapterAddresses_.size() * 8 < capacity) adapterAddresses_.resize((capacity + 7) / 8);
-  capacity = static_cast<ULONG>(adapterAddresses_.size() * 8);
-  auto* list = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(adapterAddresses_.data());
-  if (::GetAdaptersAddresses(AF_UNSPEC, kFlags, nullptr, list, &capacity) != NO_ERROR) return true;
+  const DWORD status = ReadIntoKeptBuffer(adapterAddresses_, [](void* buffer, ULONG* size) {
+    return ::GetAdaptersAddresses(AF_UNSPEC, kFlags, nullptr, static_cast<IP_ADAPTER_ADDRESSES*>(buffer), size);
+  });
+  if (status != NO_ERROR) return true;
   const std::size_t withIpv4 = out.size();
-  for (const IP_ADAPTER_ADDRESSES* a = list; a != nullptr; a = a->Next) {
+  for (const IP_ADAPTER_ADDRESSES* a = reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(adapterAddresses_.data()); a != nullptr; a = a->Next) {
     const DWORD index = a->IfIndex != 0 ? a->IfIndex : a->Ipv6IfIndex;
     if (a->PhysicalAddressLength == 0 || index == 0) continue;
     bool listed = false;

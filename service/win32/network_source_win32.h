@@ -31,6 +31,7 @@ class Win32NetworkSource final : public NetworkSource {
   Win32NetworkSource& operator=(const Win32NetworkSource&) = delete;
 
   bool ReadAdapterList(std::vector<RawAdapter>& out) override;
+  bool ReadIpv4AdapterList(std::vector<RawAdapter>& out) override;
   bool ReadInterfaceTable(InterfaceTable& out) override;
   std::unique_ptr<NdisDevice> OpenNdisDevice(std::string_view adapterName) override;
   WlanConnection QueryWlanConnection(std::string_view adapterName) override;

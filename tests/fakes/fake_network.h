@@ -29,6 +29,7 @@ class FakeNetwork final : public NetworkSource {
   std::map<std::string, WlanConnection> wlan;  // by adapter name; absent: kUnknown
 
   int adapterListReads = 0;
+  int ipv4ListReads = 0;
   int deviceOpens = 0;
   int tableReads = 0;
 
@@ -36,6 +37,17 @@ class FakeNetwork final : public NetworkSource {
     ++adapterListReads;
     if (adapterListFails) return false;
     out = adapters;
+    return true;
+  }
+
+  // The adapters given an IPv4 text ("0.0.0.0" included); "" stands for an adapter without IPv4.
+  bool ReadIpv4AdapterList(std::vector<RawAdapter>& out) override {
+    ++ipv4ListReads;
+    if (adapterListFails) return false;
+    out.clear();
+    for (const RawAdapter& a : adapters) {
+      if (!a.firstIp.empty()) out.push_back(a);
+    }
     return true;
   }
 

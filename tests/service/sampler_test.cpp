@@ -273,9 +273,11 @@ TEST(SampleCounters, WiredAdaptersAreAskedForAnIdentityOnlyOnceAMinute) {
   ASSERT_TRUE(ReconcileAdapters(f.state, false));
   const int lists = f.net.adapterListReads;
   const int opens = f.net.deviceOpens;
-  // Passes 1..6: the sixth is the first refresh; both wired heads are asked, over one list read.
+  // Passes 1..6: the sixth is the first refresh; both wired heads are asked, over one read of the
+  // IPv4 list (the whole list, which also asks for every adapter without IPv4, is not read).
   for (int pass = 0; pass < 6; ++pass) ASSERT_TRUE(SampleCounters(f.state, false));
-  EXPECT_EQ(f.net.adapterListReads, lists + 1);
+  EXPECT_EQ(f.net.ipv4ListReads, 1);
+  EXPECT_EQ(f.net.adapterListReads, lists);
   EXPECT_EQ(f.net.deviceOpens, opens + 2);
   // The next nine refreshes (passes 7..60) leave them alone; the tenth after asks again.
   for (int pass = 0; pass < 54; ++pass) ASSERT_TRUE(SampleCounters(f.state, false));
@@ -294,6 +296,39 @@ TEST(SampleCounters, WiredAdaptersAreAskedForAnIdentityOnlyOnceAMinute) {
   const int afterFound = f.net.deviceOpens;
   for (int pass = 0; pass < 6; ++pass) ASSERT_TRUE(SampleCounters(f.state, false));
   EXPECT_EQ(f.net.deviceOpens, afterFound + 1);  // A again (its SSID is missing); B not
+}
+
+// The sixth-pass refresh asks a head for its identity only while its adapter still has the head's
+// IPv4 address; an adapter missing from the IPv4 list has none, which is what a head without an
+// address expects.
+TEST(SampleCounters, TheRefreshAsksOnlyAHeadWhoseAdapterKeptItsAddress) {
+  struct Case {
+    const char* name;
+    const char* ipAtStart;  // "" for an adapter without IPv4
+    const char* ipAtRefresh;
+    bool asked;
+  } cases[] = {
+      {"same address", "10.0.0.5", "10.0.0.5", true},
+      {"another address", "10.0.0.5", "10.0.0.9", false},
+      {"address gone", "10.0.0.5", "", false},
+      {"still without IPv4", "", "", true},
+      {"address came", "", "10.0.0.9", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CounterFixture f;
+    f.net.AddAdapter("Wireless A", kMacA, c.ipAtStart, "{A}");
+    f.net.AddRow(kMacA, 0, 0);
+    fakes::FakeDriverAnswer noSsid;
+    noSsid.bssidBytes = 6;
+    noSsid.bssid[5] = 0x55;
+    f.net.drivers["{A}"] = noSsid;
+    ASSERT_TRUE(ReconcileAdapters(f.state, false));
+    f.net.adapters[0].firstIp = c.ipAtRefresh;
+    const int opens = f.net.deviceOpens;
+    for (int pass = 0; pass < 6; ++pass) ASSERT_TRUE(SampleCounters(f.state, false));
+    EXPECT_EQ(f.net.deviceOpens - opens, c.asked ? 1 : 0);
+  }
 }
 
 // Reconciliation: the wireless adapter A moves between access points.
