@@ -81,21 +81,26 @@ CivilDate AddDays(const CivilDate& date, std::int64_t days) {
   return CivilFromDays(DaysFromCivil(date) + days);
 }
 
-std::string DayFileName(const CivilDate& date) {
-  char name[32];
-  std::snprintf(name, sizeof name, "%.4u%.2u%.2u.bin", static_cast<unsigned>(date.year),
+namespace {
+
+constexpr std::string_view kDayFileSuffix = ".bin";
+constexpr std::string_view kSlotFileSuffix = ".slots";
+
+std::string DatedName(const CivilDate& date, std::string_view suffix) {
+  char stem[32];
+  std::snprintf(stem, sizeof stem, "%.4u%.2u%.2u", static_cast<unsigned>(date.year),
                 static_cast<unsigned>(date.month), static_cast<unsigned>(date.day));
-  return name;
+  return std::string(stem).append(suffix);
 }
 
-bool HasDayFileSuffix(std::string_view name) {
-  constexpr std::string_view kSuffix = ".bin";
-  return name.size() >= kSuffix.size() && AsciiEqualIgnoringCase(name.substr(name.size() - kSuffix.size()), kSuffix);
+bool HasSuffix(std::string_view name, std::string_view suffix) {
+  return name.size() >= suffix.size() && AsciiEqualIgnoringCase(name.substr(name.size() - suffix.size()), suffix);
 }
 
-bool ParseDayFileName(std::string_view name, CivilDate& date) {
+// Eight digits of a real date followed by exactly `suffix` (any case).
+bool ParseDatedName(std::string_view name, std::string_view suffix, CivilDate& date) {
   constexpr std::size_t kDigits = 8;
-  if (name.size() != kDigits + 4 || !HasDayFileSuffix(name)) return false;
+  if (name.size() != kDigits + suffix.size() || !HasSuffix(name, suffix)) return false;
   unsigned value[kDigits];
   for (std::size_t i = 0; i < kDigits; ++i) {
     if (name[i] < '0' || name[i] > '9') return false;
@@ -109,9 +114,26 @@ bool ParseDayFileName(std::string_view name, CivilDate& date) {
   return true;
 }
 
+}  // namespace
+
+std::string DayFileName(const CivilDate& date) { return DatedName(date, kDayFileSuffix); }
+
+bool HasDayFileSuffix(std::string_view name) { return HasSuffix(name, kDayFileSuffix); }
+
+bool ParseDayFileName(std::string_view name, CivilDate& date) { return ParseDatedName(name, kDayFileSuffix, date); }
+
 bool IsDayFileName(std::string_view name) {
   CivilDate date;
   return ParseDayFileName(name, date);
+}
+
+std::string SlotFileName(const CivilDate& date) { return DatedName(date, kSlotFileSuffix); }
+
+bool ParseSlotFileName(std::string_view name, CivilDate& date) { return ParseDatedName(name, kSlotFileSuffix, date); }
+
+bool IsSlotFileName(std::string_view name) {
+  CivilDate date;
+  return ParseSlotFileName(name, date);
 }
 
 }  // namespace tral

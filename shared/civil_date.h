@@ -1,4 +1,4 @@
-// Calendar dates in the local time of the machine, and the day-file name of a date.
+// Calendar dates in the local time of the machine, and the names of a date's day file and slot file.
 #pragma once
 
 #include <cstdint>
@@ -52,5 +52,16 @@ bool ParseDayFileName(std::string_view name, CivilDate& date);
 // The one rule for what is a day file: everything that lists, prunes or deletes history asks it,
 // so a user's "notes.bin", "20260230.bin" or a save's temporary is never taken for one.
 bool IsDayFileName(std::string_view name);
+
+// The day's slot file, beside its day file: the day-file name's eight digits and ".slots".
+// 13 March 2009 gives "20090313.slots".
+std::string SlotFileName(const CivilDate& date);
+
+// The date whose slot file has this name: eight digits of a real calendar date and ".slots" in any
+// case. False for anything else ("notes.slots", "20090230.slots", a temporary, a kept-aside file).
+bool ParseSlotFileName(std::string_view name, CivilDate& date);
+
+// The one rule for what is a slot file, asked wherever the day-file rule is asked.
+bool IsSlotFileName(std::string_view name);
 
 }  // namespace tral

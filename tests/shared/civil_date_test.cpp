@@ -1,14 +1,17 @@
-// Calendar stepping and day-file names.
+// Calendar stepping, and the names of day files and slot files.
 #include <gtest/gtest.h>
 
 #include "shared/civil_date.h"
+#include "support/history_names.h"
 
 namespace tral {
 namespace {
 
-TEST(CivilDate, DayFileNameIsZeroPaddedYearMonthDay) {
+TEST(CivilDate, DayAndSlotFileNamesAreZeroPaddedYearMonthDay) {
   EXPECT_EQ(DayFileName({2009, 3, 13}), "20090313.bin");
   EXPECT_EQ(DayFileName({987, 1, 2}), "09870102.bin");
+  EXPECT_EQ(SlotFileName({2009, 3, 13}), "20090313.slots");
+  EXPECT_EQ(SlotFileName({987, 1, 2}), "09870102.slots");
 }
 
 TEST(CivilDate, AddDaysCrossesMonthYearAndLeapDay) {
@@ -29,36 +32,19 @@ TEST(CivilDate, AddDaysCrossesMonthYearAndLeapDay) {
   EXPECT_EQ(DaysFromCivil({1970, 1, 1}), 0);
 }
 
-TEST(CivilDate, OnlyRealDatesWithTheDaySuffixAreDayFileNames) {
-  const struct {
-    const char* name;
-    bool isDayFile;
-    CivilDate date;
-  } cases[] = {
-      {"20090313.bin", true, {2009, 3, 13}},
-      {"20090313.BIN", true, {2009, 3, 13}},  // file names compare without case
-      {"20080229.Bin", true, {2008, 2, 29}},
-      {"16010101.bin", true, {1601, 1, 1}},
-      {"99991231.bin", true, {9999, 12, 31}},
-      {"20090229.bin", false, {}},  // no leap day in 2009
-      {"21000229.bin", false, {}},  // nor in 2100
-      {"20090431.bin", false, {}},
-      {"20091301.bin", false, {}},
-      {"20090001.bin", false, {}},
-      {"20090300.bin", false, {}},
-      {"2009031.bin", false, {}},
-      {"200903133.bin", false, {}},
-      {"2009-313.bin", false, {}},
-      {"20090313.tmp", false, {}},  // a save's temporary
-      {"20090313.binary", false, {}},  // found through its short alias
-      {"ABCDEF~1.BIN", false, {}},
-      {"", false, {}},
-  };
-  for (const auto& c : cases) {
-    CivilDate date{1, 1, 1};
-    EXPECT_EQ(ParseDayFileName(c.name, date), c.isDayFile) << c.name;
-    const CivilDate want = c.isDayFile ? c.date : CivilDate{1, 1, 1};  // a non-name leaves the date alone
-    EXPECT_EQ(date, want) << c.name;
+// Each name of the shared table through both rules: at most one accepts it, with the table's date.
+TEST(CivilDate, OnlyRealDatesWithTheirSuffixAreDayOrSlotFileNames) {
+  for (const test::HistoryName& c : test::kHistoryNames) {
+    CivilDate day{1, 1, 1};
+    CivilDate slots{1, 1, 1};
+    EXPECT_EQ(ParseDayFileName(c.name, day), c.dayFile) << c.name;
+    EXPECT_EQ(ParseSlotFileName(c.name, slots), c.slotFile) << c.name;
+    EXPECT_EQ(IsDayFileName(c.name), c.dayFile) << c.name;
+    EXPECT_EQ(IsSlotFileName(c.name), c.slotFile) << c.name;
+    // A name a rule does not accept leaves the date alone.
+    const CivilDate untouched{1, 1, 1};
+    EXPECT_EQ(day, c.dayFile ? c.date : untouched) << c.name;
+    EXPECT_EQ(slots, c.slotFile ? c.date : untouched) << c.name;
   }
 }
 
