@@ -14,6 +14,8 @@
 
 namespace tral {
 
+class MetricsPublisher;
+
 // Heads of adapters that are not wireless at all are asked again for an identity only every this
 // many refresh rounds (every 60 passes instead of every 6): each ask costs an adapter-list read and
 // a device open, and a wired adapter never answers.
@@ -32,6 +34,7 @@ struct CounterState {
   Clock& clock;
 
   IncidentSink* incidents = nullptr;  // where persistent failures are written down; may be null
+  MetricsPublisher* metrics = nullptr;  // keeps the Prometheus textfile after each save; may be null
 
   ConnectionTable table;
   std::uint32_t savedUptimeMs = 0;  // running time read from today's file

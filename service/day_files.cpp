@@ -5,6 +5,7 @@
 #include <span>
 #include <utility>
 
+#include "service/metrics_file.h"
 #include "shared/day_file_codec.h"
 #include "shared/ini_number.h"
 #include "shared/text_field.h"
@@ -152,7 +153,10 @@ bool MatchesConnection(std::string_view ipA, std::string_view bssidA, std::strin
 }
 
 bool SaveDayFile(CounterState& state, const CivilDate& date, bool resetTotals, std::uint32_t retryMs) {
-  if (state.table.CountEntriesWithTraffic() == 0) return true;  // nothing to save: an existing file stays
+  if (state.table.CountEntriesWithTraffic() == 0) {  // nothing to save: an existing file stays
+    PublishAfterSave(state, date);
+    return true;
+  }
   if (!SettleUnreadableFile(state, date)) return false;
   const std::size_t groupCount = state.table.CountEntriesWithTraffic();
 
@@ -177,6 +181,7 @@ bool SaveDayFile(CounterState& state, const CivilDate& date, bool resetTotals, s
     replaced = state.files.Replace(name, bytes);
   }
   if (replaced != ReplaceResult::kReplaced) return false;
+  PublishAfterSave(state, date);
   // The file now holds exactly the records written, each its own entry.
   StartOwners(state, date);
   for (const ConnectionTable::Entry& entry : state.table.Entries()) {

@@ -11,8 +11,8 @@
 namespace tral {
 
 inline constexpr std::uint32_t kIncidentIntervalMs = 3600000;
-inline constexpr std::size_t kIncidentKinds = 5;
-static_assert(static_cast<std::size_t>(Incident::kObjectsSquatted) + 1 == kIncidentKinds);
+inline constexpr std::size_t kIncidentKinds = 6;
+static_assert(static_cast<std::size_t>(Incident::kCannotPublishMetrics) + 1 == kIncidentKinds);
 
 // Passes an incident on to `writer` unless one of the same kind was passed on less than an hour
 // ago by the clock's tick count. Safe to call from any thread.

@@ -12,6 +12,7 @@ enum class Incident {
   kClockJump,        // the local date moved by more than a day, or back
   kFileKeptAside,    // an unreadable day file was renamed aside before a fresh one took its place
   kObjectsSquatted,  // another program holds the names of the shared objects or of the guard
+  kCannotPublishMetrics,  // the Prometheus textfile's setting is bad or the file cannot be written
 };
 
 class IncidentSink {

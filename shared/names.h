@@ -18,5 +18,7 @@ inline constexpr char kBlockSectionName[] = "Global\\QMemSet";
 inline constexpr char kServiceIniName[] = "TraldenMeter.ini";
 inline constexpr char kOptionsSection[] = "OPTIONS";
 inline constexpr char kKeepDaysKey[] = "keepdays";
+// The full path of the Prometheus textfile the service keeps up to date; empty or absent: none.
+inline constexpr char kPrometheusFileKey[] = "prometheusfile";
 
 }  // namespace tral

@@ -10,9 +10,11 @@
 #include "service/win32/clock_win32.h"
 #include "service/win32/day_file_store_win32.h"
 #include "service/win32/event_log_win32.h"
+#include "service/win32/metrics_file_win32.h"
 #include "service/win32/network_source_win32.h"
 #include "service/win32/rate_block_win32.h"
 #include "shared/names.h"
+#include "shared/win32/system_text_win32.h"
 #include "shared/win32/unique_handle.h"
 
 namespace tral::win32 {
@@ -115,6 +117,11 @@ DWORD RunCounter(HANDLE stopEvent, const WorkerPause* pause, const WorkerPower* 
   Win32Clock clock;
   CounterState state(net, store, clock);
   state.incidents = &ServiceIncidents();
+  // The Prometheus textfile follows every save of today's file when the INI names one.
+  Win32MetricsFile metricsFile(ServiceIniPath(), state.incidents);
+  MetricsPublisher metrics(metricsFile, AnsiToUtf8, metricsFile.UnixTimeMs());
+  metrics.ReadSetting(clock.LocalDate(), state.incidents);
+  state.metrics = &metrics;
   CountingLoop loop;
 
   ChangeWatch* watch = ChangeWatch::Create();
@@ -182,6 +189,7 @@ DWORD RunCounter(HANDLE stopEvent, const WorkerPause* pause, const WorkerPower* 
   }
 
   const bool saved = FinishCounting(state, loop);
+  metricsFile.Finish(kMetricsFinishMs);
   answerer.Block().view.Reset();
   answerer.Block().section.Reset();
   ChangeWatch::Release(watch);

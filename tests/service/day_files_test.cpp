@@ -10,6 +10,7 @@
 namespace tral {
 namespace {
 
+using testing::AddRecord;
 using testing::CounterFixture;
 using testing::kKeyA;
 using testing::kKeyB;
@@ -17,24 +18,6 @@ using testing::kKeyB;
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes FromLiteral(const std::string& s) { return Bytes(s.begin(), s.end()); }
-
-ConnectionRecord& AddRecord(CounterState& state, const char* key, const char* ip, const char* bssid,
-                            const char* ssid, std::uint64_t rx, std::uint64_t tx) {
-  auto r = NewRecord();
-  SetFieldText(r->adapterKey, key);
-  SetFieldText(r->ipText, ip);
-  SetFieldText(r->bssid, bssid);
-  SetFieldText(r->ssid, ssid);
-  r->rxTotal = rx;
-  r->txTotal = tx;
-  ConnectionRecord& added = *r;
-  if (auto index = state.table.Find(key)) {
-    state.table.At(*index).chain.push_back(std::move(r));
-  } else {
-    state.table.Append(key, std::move(r));
-  }
-  return added;
-}
 
 TEST(SaveDayFile, WritesTheLayoutByteForByte) {
   CounterFixture f;

@@ -31,6 +31,25 @@ struct RecordingIncidents final : IncidentSink {
   }
 };
 
+// Appends a record of these texts and totals to the adapter's chain (a new entry for a new key).
+inline ConnectionRecord& AddRecord(CounterState& state, const char* key, const char* ip, const char* bssid,
+                                   const char* ssid, std::uint64_t rx, std::uint64_t tx) {
+  auto r = NewRecord();
+  SetFieldText(r->adapterKey, key);
+  SetFieldText(r->ipText, ip);
+  SetFieldText(r->bssid, bssid);
+  SetFieldText(r->ssid, ssid);
+  r->rxTotal = rx;
+  r->txTotal = tx;
+  ConnectionRecord& added = *r;
+  if (auto index = state.table.Find(key)) {
+    state.table.At(*index).chain.push_back(std::move(r));
+  } else {
+    state.table.Append(key, std::move(r));
+  }
+  return added;
+}
+
 struct CounterFixture {
   fakes::FakeNetwork net;
   fakes::FakeDayStore store;
