@@ -8,6 +8,7 @@ packages=(
   wine wine64 fonts-dejavu-core fonts-vlgothic locales xvfb openbox x11-utils xdotool imagemagick
   iproute2 iputils-ping netcat-openbsd procps python3 e2fsprogs libfaketime
   nlohmann-json3-dev libcli11-dev python3-prometheus-client msitools wixl librsvg2-bin
+  prometheus prometheus-node-exporter libxml2-utils
 )
 missing=()
 for p in "${packages[@]}"; do

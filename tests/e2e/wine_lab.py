@@ -366,8 +366,8 @@ def day_file_bytes(groups, uptime):
 
 def decode_day_file(data):
     """(groups as in day_file_bytes, uptime or None); raises on a cut file."""
-    def text(b):
-        return b.split(b"\0", 1)[0].decode("ascii")
+    def text(b):  # the code page's bytes one character each, ASCII as it is
+        return b.split(b"\0", 1)[0].decode("latin-1")
     pos = 4
     (count,) = struct.unpack_from("<I", data, 0)
     groups = []

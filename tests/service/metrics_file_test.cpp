@@ -47,7 +47,7 @@ TEST(MetricsPath, TheIniValueDecidesWhetherAndWhereTheFileGoes) {
     const char* problem;  // a word of the reason, "" when none
   } cases[] = {
       {"", false, ""},
-      {"C:\\Program Files\\exporter\\textfile_inputs\\traldenmeter.prom", true, ""},
+      {"C:\\Program Files\\exporter\\textfile\\traldenmeter.prom", true, ""},
       {"c:/exporter/Fleet.PROM", true, ""},
       {"\\\\server\\share\\metrics\\t.prom", true, ""},
       {"C:\\a\\..\\t.prom", true, ""},
@@ -60,8 +60,8 @@ TEST(MetricsPath, TheIniValueDecidesWhetherAndWhereTheFileGoes) {
       {"\\\\?\\C:\\exporter\\t.prom", false, "full path"},
       {"\\\\.\\pipe\\t.prom", false, "full path"},
       {"\\\\server\\t.prom", false, "full path"},
-      {"C:\\exporter\\textfile_inputs", false, ".prom file"},
-      {"C:\\exporter\\textfile_inputs\\", false, ".prom file"},
+      {"C:\\exporter\\textfile", false, ".prom file"},
+      {"C:\\exporter\\textfile\\", false, ".prom file"},
       {"C:\\exporter\\.prom", false, ".prom file"},
       {"C:\\exporter\\t.prom.txt", false, ".prom file"},
       {"C:\\exporter\\t.prom.", false, ".prom file"},
@@ -148,7 +148,7 @@ struct PublisherFixture : CounterFixture {
 };
 
 TEST(MetricsPublisher, EachIniValueGivesAFileOrNoneWithOneIncidentWhenBad) {
-  const std::string path = "C:\\exporter\\textfile_inputs\\traldenmeter.prom";
+  const std::string path = "C:\\exporter\\textfile\\traldenmeter.prom";
   const struct {
     const char* what;
     std::string setting;
@@ -159,7 +159,7 @@ TEST(MetricsPublisher, EachIniValueGivesAFileOrNoneWithOneIncidentWhenBad) {
       {"absent or empty", "", false, false, 0},
       {"a full path", path, false, true, 0},
       {"a relative path", "traldenmeter.prom", false, false, 1},
-      {"the textfile folder itself", "C:\\exporter\\textfile_inputs", false, false, 1},
+      {"the textfile folder itself", "C:\\exporter\\textfile", false, false, 1},
       {"a folder whose name ends in .prom", path, true, false, 1},
       {"a path too long", "C:\\" + std::string(300, 'a') + ".prom", false, false, 1},
   };
