@@ -37,15 +37,26 @@ fi
 # - the event source's registration: its message file as an expandable text, and the key removed
 #   whole with the service's component;
 # - the monitor's shortcut points at the installed file (not at the feature, which would make it
-#   an advertised shortcut).
+#   an advertised shortcut);
+# - PROMETHEUSFILE, given on msiexec's command line, written into the service INI as
+#   [OPTIONS] prometheusfile= before the service starts: a component of its own (no key file, 64-bit
+#   256 + permanent 16), installed only when the property is given and never removed, so an
+#   upgrade without the property keeps the value and one with it replaces it; its IniFile row
+#   (action 0: add or replace the line) and the standard actions that write and remove INI values.
 event_key='SYSTEM\CurrentControlSet\Services\EventLog\Application\QTraldenMeterService'
 queries=(
   "UPDATE \`InstallExecuteSequence\` SET \`Sequence\` = 1501 WHERE \`Action\` = 'RemoveExistingProducts'"
-  "UPDATE \`Property\` SET \`Value\` = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;REMOVEHISTORY' WHERE \`Property\` = 'SecureCustomProperties'"
+  "UPDATE \`Property\` SET \`Value\` = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;REMOVEHISTORY;PROMETHEUSFILE' WHERE \`Property\` = 'SecureCustomProperties'"
   "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('RemoveHistory', 3650, 'HistoryRemover', 'removehistory \"[INSTALLDIR]\"')"
   "UPDATE \`Registry\` SET \`Key\` = '$event_key', \`Value\` = '#%[#TraldenMeterExe]' WHERE \`Name\` = 'EventMessageFile'"
   "UPDATE \`Registry\` SET \`Key\` = '$event_key' WHERE \`Name\` = 'TypesSupported'"
   "INSERT INTO \`Registry\` (\`Registry\`, \`Root\`, \`Key\`, \`Name\`, \`Component_\`) VALUES ('EventSourceKey', 2, '$event_key', '-', 'ServiceProgram')"
+  "INSERT INTO \`Component\` (\`Component\`, \`ComponentId\`, \`Directory_\`, \`Attributes\`, \`Condition\`) VALUES ('PrometheusSetting', '{9B1F4C62-8E3A-4D75-A0C9-5E7B2D8F1A64}', 'INSTALLDIR', 272, 'PROMETHEUSFILE')"
+  "INSERT INTO \`FeatureComponents\` (\`Feature_\`, \`Component_\`) VALUES ('Complete', 'PrometheusSetting')"
+  "CREATE TABLE \`IniFile\` (\`IniFile\` CHAR(72) NOT NULL, \`FileName\` CHAR(255) NOT NULL LOCALIZABLE, \`DirProperty\` CHAR(72), \`Section\` CHAR(96) NOT NULL LOCALIZABLE, \`Key\` CHAR(128) NOT NULL LOCALIZABLE, \`Value\` CHAR(255) NOT NULL LOCALIZABLE, \`Action\` SHORT NOT NULL, \`Component_\` CHAR(72) NOT NULL PRIMARY KEY \`IniFile\`)"
+  "INSERT INTO \`IniFile\` (\`IniFile\`, \`FileName\`, \`DirProperty\`, \`Section\`, \`Key\`, \`Value\`, \`Action\`, \`Component_\`) VALUES ('PrometheusFile', 'TraldenMeter.ini', 'INSTALLDIR', 'OPTIONS', 'prometheusfile', '[PROMETHEUSFILE]', 0, 'PrometheusSetting')"
+  "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('RemoveIniValues', 3100)"
+  "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('WriteIniValues', 5100)"
 )
 [ -n "$view" ] && queries+=("UPDATE \`Shortcut\` SET \`Target\` = '[#TraldenViewExe]' WHERE \`Shortcut\` = 'TraldenViewShortcut'")
 for q in "${queries[@]}"; do msibuild "$stage/package.msi" -q "$q"; done

@@ -2,8 +2,8 @@
 """The installer package end to end under Wine: its tables read with msiinfo; a silent install into
 a fresh copy of the build's Wine prefix (the service registered as "installme" registers it, running,
 saving its day file, found by traldenreport through its registration, an event source of the
-Application log); an upgrade with a newer package, asked for REMOVEHISTORY=1 too, that keeps the
-history; removals without REMOVEHISTORY and with REMOVEHISTORY=0 that keep it; a removal with
+Application log, keeping the Prometheus textfile that PROMETHEUSFILE named); an upgrade with a newer
+package, asked for REMOVEHISTORY=1 too, that keeps the history and the textfile's setting; removals without REMOVEHISTORY and with REMOVEHISTORY=0 that keep it; a removal with
 REMOVEHISTORY=1 that takes the day files and the INI, and nothing else of the folder."""
 import argparse
 import datetime
@@ -20,6 +20,7 @@ WINESERVER = "/usr/lib/wine/wineserver"
 SERVICE = "QTraldenMeterService"
 INSTALLED = r"C:\Program Files\TraldenMeter"
 EVENT_SOURCE = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\QTraldenMeterService"
+TEXTFILE = r"C:\ProgramData\exporter\textfile\traldenmeter.prom"
 
 failures = []
 
@@ -146,6 +147,7 @@ def check_tables(msi, version, with_view):
     check(props.get("ProductVersion") == version, "ProductVersion", props.get("ProductVersion"))
     check(props.get("ALLUSERS") == "1", "installed for all users")
     check("REMOVEHISTORY" in props.get("SecureCustomProperties", ""), "REMOVEHISTORY reaches the removal")
+    check("PROMETHEUSFILE" in props.get("SecureCustomProperties", "").split(";"), "PROMETHEUSFILE reaches the install")
     # ServiceInstall: name, display name, type, start, error control, group, dependencies, account,
     # password, arguments, component, description.
     rows = msi_table(msi, "ServiceInstall")
@@ -167,6 +169,19 @@ def check_tables(msi, version, with_view):
     seq = {row[0]: row for row in msi_table(msi, "InstallExecuteSequence")}
     check(int(seq["InstallInitialize"][2]) < int(seq["RemoveExistingProducts"][2]) < int(seq["InstallFiles"][2]),
           "an older version is removed before this one is installed", seq.get("RemoveExistingProducts"))
+    check(int(seq["InstallFiles"][2]) < int(seq["WriteIniValues"][2]) < int(seq["StartServices"][2]),
+          "the textfile's setting is in the INI before the service starts", seq.get("WriteIniValues"))
+    check("RemoveIniValues" in seq, "INI values of removed components are removed", seq.keys())
+    # The setting's component: in INSTALLDIR, 64-bit (256) and permanent (16), only with the property.
+    components = {row[0]: row for row in msi_table(msi, "Component")}
+    check(components.get("PrometheusSetting", [None] * 6)[2:6] == ["INSTALLDIR", "272", "PROMETHEUSFILE", ""],
+          "the setting's component: permanent, installed only when PROMETHEUSFILE is given",
+          components.get("PrometheusSetting"))
+    check(["Complete", "PrometheusSetting"] in msi_table(msi, "FeatureComponents"), "the setting's component installed")
+    # Action 0: the line is added, or replaced when the key is there.
+    check(msi_table(msi, "IniFile") == [["PrometheusFile", "TraldenMeter.ini", "INSTALLDIR", "OPTIONS", "prometheusfile",
+                                         "[PROMETHEUSFILE]", "0", "PrometheusSetting"]],
+          "PROMETHEUSFILE written as [OPTIONS] prometheusfile= of the service INI", msi_table(msi, "IniFile"))
     check(seq["RemoveHistory"][1] == 'REMOVE="ALL" AND REMOVEHISTORY="1" AND NOT UPGRADINGPRODUCTCODE',
           "history removed only for REMOVEHISTORY=1 on a removal, never on an upgrade", seq.get("RemoveHistory"))
     actions = {row[0]: row for row in msi_table(msi, "CustomAction")}
@@ -220,8 +235,13 @@ def main():
             f.write(day_file([(b"10.1.2.4", 1000, 2000)], 1000))
         with open(ini, "wb") as f:
             f.write(b"[OPTIONS]\r\nkeepdays=0\r\n")
+        textfile = os.path.join(wine.path, "drive_c", *TEXTFILE[3:].split("\\"))
+        os.makedirs(os.path.dirname(textfile))
 
-        check(wine.msiexec("/i", msi_path) == 0, "silent install")
+        check(wine.msiexec("/i", msi_path, "PROMETHEUSFILE=" + TEXTFILE) == 0, "silent install")
+        settings = open(ini, "rb").read()
+        check(settings == b"[OPTIONS]\r\nkeepdays=0\r\nprometheusfile=" + TEXTFILE.encode() + b"\r\n",
+              "PROMETHEUSFILE is written into the service INI beside its other settings", settings)
         # As "installme" registers it: the path quoted (it holds a blank) and 15 s of pre-shutdown
         # time. The package's tables cannot say either; the service mends both as it starts.
         registration = {"type": 16, "start": 2, "errorControl": 1, "path": '"' + INSTALLED + r'\TraldenMeter.exe"',
@@ -247,6 +267,9 @@ def main():
         check(wine.wait_state(1), "service stops")
         check(uptime_of(today_file) > 1000, "the service saved today's file with its running time",
               uptime_of(today_file))
+        published = open(textfile).read() if os.path.isfile(textfile) else ""
+        check('ip="10.1.2.4",bssid="",ssid=""} 1000\n' in published and "traldenmeter_last_save_timestamp_seconds" in published,
+              "the service keeps the textfile PROMETHEUSFILE named", published)
         rc, _ = wine.service("svc-start")
         check(wine.wait_state(4), "service running again")
 
@@ -273,7 +296,8 @@ def main():
         check(size == os.path.getsize(a.service), "the service's executable is the newer package's", size)
         check(os.path.exists(old_day) and os.path.getmtime(today_file) > before,
               "day files kept, today's saved by the older service as it stopped")
-        check(open(ini, "rb").read() == b"[OPTIONS]\r\nkeepdays=0\r\n", "the service's INI kept")
+        check(open(ini, "rb").read() == settings, "the service's INI kept, the textfile's setting with it",
+              open(ini, "rb").read())
 
         # Removal: the service goes, the programs go, the history stays.
         before = os.path.getmtime(today_file)
