@@ -58,6 +58,13 @@ class DayFileSource {
   // Replaces `bytes` with the day file of `date`, as much of it as could be read (a read error
   // part-way leaves the bytes before it, which then decode as a file that ends early).
   [[nodiscard]] virtual DayFileRead ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) = 0;
+  // Replaces `bytes` with the slot file of `date` (the day's traffic in five-minute slots, kept
+  // beside its day file), read as the day file is. A source without slot files has none.
+  [[nodiscard]] virtual DayFileRead ReadSlotFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) {
+    (void)date;
+    bytes.clear();
+    return DayFileRead::kAbsent;
+  }
   // Why the last read gave kUnreadable, or stopped part-way, in the system's words.
   virtual std::string LastReadProblem() const { return {}; }
   // Replaces `dates` with the dates of the day files present, in any order. False when the source

@@ -45,9 +45,8 @@ DayReadResult DecodeDay(const std::vector<std::uint8_t>& bytes, const DayEntryVi
   return result;
 }
 
-DayReadResult ReadDay(DayFileSource& files, const CivilDate& date, std::vector<std::uint8_t>& buffer,
-                      const DayEntryVisitor& onEntry) {
-  switch (files.ReadDayFile(date, buffer)) {
+DayReadResult DecodeRead(DayFileSource& files, DayFileRead read, const std::function<DayReadResult()>& decode) {
+  switch (read) {
     case DayFileRead::kAbsent:
       return DayReadResult{};
     case DayFileRead::kUnreadable:
@@ -55,13 +54,18 @@ DayReadResult ReadDay(DayFileSource& files, const CivilDate& date, std::vector<s
     case DayFileRead::kRead:
       break;
   }
-  DayReadResult result = DecodeDay(buffer, onEntry);
+  DayReadResult result = decode();
   // A read that stopped part-way shows as a file that ends early; the system's reason says more.
   if (result.outcome == DayReadOutcome::kDamaged) {
     const std::string why = files.LastReadProblem();
     if (!why.empty()) result.problem += " (" + why + ")";
   }
   return result;
+}
+
+DayReadResult ReadDay(DayFileSource& files, const CivilDate& date, std::vector<std::uint8_t>& buffer,
+                      const DayEntryVisitor& onEntry) {
+  return DecodeRead(files, files.ReadDayFile(date, buffer), [&] { return DecodeDay(buffer, onEntry); });
 }
 
 DayReadResult SpanReader::ReadOne(const CivilDate& date, const DayEntryVisitor& onEntry) {

@@ -39,6 +39,11 @@ using DayEntryVisitor = std::function<void(const DayEntryView& entry)>;
 // damaged further on keeps what came before the damage.
 DayReadResult DecodeDay(const std::vector<std::uint8_t>& bytes, const DayEntryVisitor& onEntry);
 
+// The outcome of fetching a history file (a day file, or the slot file beside it): nothing for an
+// absent file, the system's reason for one that could not be read, and otherwise what `decode`
+// makes of the bytes, with the system's reason added when the read stopped part-way.
+DayReadResult DecodeRead(DayFileSource& files, DayFileRead read, const std::function<DayReadResult()>& decode);
+
 // Reads and decodes the day file of `date`; `buffer` is reused from day to day.
 DayReadResult ReadDay(DayFileSource& files, const CivilDate& date, std::vector<std::uint8_t>& buffer,
                       const DayEntryVisitor& onEntry);

@@ -16,9 +16,17 @@ std::string FolderDayFiles::InFolder(const std::string& name) const {
 }
 
 DayFileRead FolderDayFiles::ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) {
+  return ReadHistoryFile(DayFileName(date), bytes);
+}
+
+DayFileRead FolderDayFiles::ReadSlotFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) {
+  return ReadHistoryFile(SlotFileName(date), bytes);
+}
+
+DayFileRead FolderDayFiles::ReadHistoryFile(const std::string& name, std::vector<std::uint8_t>& bytes) {
   bytes.clear();
   problem_.clear();
-  const int fd = ::open(InFolder(DayFileName(date)).c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(InFolder(name).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT || errno == ENOTDIR) return DayFileRead::kAbsent;
     problem_ = std::strerror(errno);

@@ -12,6 +12,8 @@ class FolderDayFiles final : public DayFileSource {
   explicit FolderDayFiles(std::string folder) : folder_(std::move(folder)) {}
 
   [[nodiscard]] DayFileRead ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override;
+  // The slot file beside it, read the same way.
+  [[nodiscard]] DayFileRead ReadSlotFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override;
   // The regular files of the folder whose names are day-file names of real dates.
   [[nodiscard]] bool ListDayFiles(std::vector<CivilDate>& dates) override;
   // The same files with their sizes and modification times.
@@ -22,6 +24,7 @@ class FolderDayFiles final : public DayFileSource {
 
  private:
   std::string InFolder(const std::string& name) const;
+  DayFileRead ReadHistoryFile(const std::string& name, std::vector<std::uint8_t>& bytes);
 
   std::string folder_;
   std::string problem_;

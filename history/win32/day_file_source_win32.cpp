@@ -19,9 +19,17 @@ HANDLE OpenDayFileForReading(const std::string& path) {
 Win32DayFileSource::Win32DayFileSource(std::string directory) : directory_(std::move(directory)) {}
 
 DayFileRead Win32DayFileSource::ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) {
+  return ReadHistoryFile(DayFileName(date), bytes);
+}
+
+DayFileRead Win32DayFileSource::ReadSlotFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) {
+  return ReadHistoryFile(SlotFileName(date), bytes);
+}
+
+DayFileRead Win32DayFileSource::ReadHistoryFile(const std::string& name, std::vector<std::uint8_t>& bytes) {
   bytes.clear();
   problem_.clear();
-  const std::string path = directory_ + DayFileName(date);
+  const std::string path = directory_ + name;
   // A folder this deep holds no day file that could be opened.
   if (path.size() >= MAX_PATH) return DayFileRead::kAbsent;
   UniqueFile file(OpenDayFileForReading(path));

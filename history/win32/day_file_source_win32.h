@@ -16,6 +16,8 @@ class Win32DayFileSource final : public DayFileSource {
   explicit Win32DayFileSource(std::string directory);  // ends in a backslash
 
   [[nodiscard]] DayFileRead ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override;
+  // The slot file beside it, read the same way.
+  [[nodiscard]] DayFileRead ReadSlotFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override;
   // The "*.bin" files of the directory whose names are day-file names of real dates. False only
   // when the directory cannot be searched at all; a directory without day files lists none.
   [[nodiscard]] bool ListDayFiles(std::vector<CivilDate>& dates) override;
@@ -26,6 +28,8 @@ class Win32DayFileSource final : public DayFileSource {
   std::string LastReadProblem() const override { return problem_; }
 
  private:
+  DayFileRead ReadHistoryFile(const std::string& name, std::vector<std::uint8_t>& bytes);
+
   std::string directory_;
   std::string problem_;
   std::vector<DayFileStamp> stamps_;  // the listing behind ListDayFiles, reused

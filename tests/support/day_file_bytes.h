@@ -44,7 +44,7 @@ inline void PokeText(Bytes& b, std::size_t at, const std::string& text) {
   b[at + text.size()] = 0;
 }
 
-// Day files in memory by date; a date without bytes does not exist. With `listable` the files can
+// Day files (and the slot files beside them) in memory by date; a date without bytes does not exist. With `listable` the files can
 // be listed (plus the `extraListed` dates, as a listing may name files that then fail to open).
 class MemoryDayFiles final : public DayFileSource {
  public:
@@ -53,6 +53,15 @@ class MemoryDayFiles final : public DayFileSource {
   bool listable = false;
   std::vector<CivilDate> extraListed;
   std::set<CivilDate> unreadable;  // there, but cannot be read
+  // Slot files by date, and those there that cannot be read.
+  std::map<CivilDate, Bytes> slotFiles;
+  std::set<CivilDate> unreadableSlots;
+  std::vector<CivilDate> slotsOpened;
+  // The reason a read of an unreadable file gives.
+  std::string unreadableWhy = "it is held by another program";
+  std::string lastProblem;
+
+  std::string LastReadProblem() const override { return lastProblem; }
   // With `stampable` the listing gives stamps: each file's size and its entry in `writeTimes`.
   bool stampable = false;
   std::map<CivilDate, std::uint64_t> writeTimes;
@@ -82,9 +91,22 @@ class MemoryDayFiles final : public DayFileSource {
 
   DayFileRead ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override {
     opened.push_back(date);
-    if (unreadable.count(date) != 0) return DayFileRead::kUnreadable;
-    const auto it = files.find(date);
-    if (it == files.end()) return DayFileRead::kAbsent;
+    return Fetch(files, unreadable, date, bytes);
+  }
+
+  DayFileRead ReadSlotFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override {
+    slotsOpened.push_back(date);
+    return Fetch(slotFiles, unreadableSlots, date, bytes);
+  }
+
+ private:
+  DayFileRead Fetch(const std::map<CivilDate, Bytes>& from, const std::set<CivilDate>& held, const CivilDate& date,
+                    std::vector<std::uint8_t>& bytes) {
+    const bool cannot = held.count(date) != 0;
+    lastProblem = cannot ? unreadableWhy : "";
+    if (cannot) return DayFileRead::kUnreadable;
+    const auto it = from.find(date);
+    if (it == from.end()) return DayFileRead::kAbsent;
     bytes = it->second;
     return DayFileRead::kRead;
   }
