@@ -44,7 +44,17 @@ std::optional<Enum> WordOf(const std::pair<Enum, const char*> (&words)[N], std::
   return std::nullopt;
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+// Values and names in messages are cut after this many bytes: a line of thousands of characters
+// would bury the reason it gives.
+constexpr std::size_t kMaxQuotedBytes = 64;
+
+// The text in double quotes, cut to kMaxQuotedBytes with "..." (never inside a UTF-8 character).
+std::string Quoted(std::string_view text) {
+  if (text.size() <= kMaxQuotedBytes) return "\"" + std::string(text) + "\"";
+  std::size_t cut = kMaxQuotedBytes;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return "\"" + std::string(text.substr(0, cut)) + "...\"";
+}
 
 std::string NotADate(const char* key, const std::string& text) {
   return std::string(key) + " " + Quoted(text) + " is not a date that exists (YYYY-MM-DD)";
@@ -236,7 +246,7 @@ std::vector<PlanReading> ReadPlans(ProfileLookup& file) {
 std::string UnusedPlanText(const PlanReading& reading) {
   std::string text = "the data plan " + reading.section;
   for (const auto& [key, value] : reading.values) {
-    if (key == kPlanNameKey && !value.empty()) text += " (\"" + value + "\")";
+    if (key == kPlanNameKey && !value.empty()) text += " (" + Quoted(value) + ")";
   }
   text += " is not used: ";
   for (std::size_t i = 0; i < reading.problems.size(); ++i) text += (i > 0 ? "; " : "") + reading.problems[i].reason;

@@ -41,6 +41,11 @@ DayReadResult DecodeDay(const std::vector<std::uint8_t>& bytes, const DayEntryVi
   }
   DayReadResult result;
   if (!reader.ReadUptime(result.uptimeMs)) return Damaged("it ends before the running time");
+  // The service writes nothing after the running time: more bytes mean the file is not what it
+  // seems (a file of zeros, two files run together), so its running time is not believed either.
+  if (reader.Remaining() > 0) {
+    return Damaged("it has " + std::to_string(reader.Remaining()) + " more bytes after the running time");
+  }
   result.outcome = DayReadOutcome::kComplete;
   return result;
 }

@@ -12,8 +12,9 @@
 
 namespace tral {
 
-// What reading one day file gave: no file, a file that could not be read, every field read through
-// to the running time, or a file that ended early (its complete entries count, its running time
+// What reading one day file gave: no file, a file that could not be read (or is no regular file),
+// every field read through to the running time and nothing after it, or a damaged file: one that
+// ended early or goes on after its running time (its complete entries count, its running time
 // does not).
 enum class DayReadOutcome { kMissing, kUnreadable, kComplete, kDamaged };
 

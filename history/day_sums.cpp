@@ -1,6 +1,8 @@
 // Summing each day of a span over the accepted connections.
 #include "history/day_sums.h"
 
+#include "shared/saturating_sum.h"
+
 namespace tral {
 
 std::vector<DaySum> SumDays(SpanReader& reader, const CivilDate& first, const CivilDate& last,
@@ -11,8 +13,8 @@ std::vector<DaySum> SumDays(SpanReader& reader, const CivilDate& first, const Ci
       first, last, [&](const CivilDate& date) { day = DaySum{date}; },
       [&](const DayEntryView& entry) {
         if (accept && !accept(entry)) return;
-        day.rxBytes += entry.rxBytes;
-        day.txBytes += entry.txBytes;
+        const bool capped = AddSaturating(day.rxBytes, entry.rxBytes) | AddSaturating(day.txBytes, entry.txBytes);
+        day.saturated = day.saturated || capped;
       },
       [&](const CivilDate&, const DayReadResult& result) {
         if (result.outcome == DayReadOutcome::kMissing) return;

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "shared/saturating_sum.h"
+
 namespace tral {
 
 std::uint64_t CountedBytes(PlanCount count, std::uint64_t rxBytes, std::uint64_t txBytes) {
@@ -11,7 +13,7 @@ std::uint64_t CountedBytes(PlanCount count, std::uint64_t rxBytes, std::uint64_t
     case PlanCount::kSent: return txBytes;
     case PlanCount::kBoth: break;
   }
-  return rxBytes > UINT64_MAX - txBytes ? UINT64_MAX : rxBytes + txBytes;
+  return SaturatingSum(rxBytes, txBytes);
 }
 
 bool PlanUsage::CurrentListing() {
@@ -85,7 +87,7 @@ void PlanUsage::ReadStale(const std::vector<std::size_t>& stale, bool stamped) {
       Entry& e = entries_[i];
       if (!MatchesConnection(e.match, entry.adapterKey, entry.ipText, entry.ssid, equal_)) continue;
       const std::uint64_t counted = CountedBytes(e.count, entry.rxBytes, entry.txBytes);
-      e.bytes = e.bytes > UINT64_MAX - counted ? UINT64_MAX : e.bytes + counted;
+      e.bytes = SaturatingSum(e.bytes, counted);
     }
   };
   const auto onDay = [&](const CivilDate& date, const DayReadResult& result) {

@@ -19,6 +19,17 @@ class ProfileLookup {
   virtual std::optional<std::string> Find(const std::string& section, const std::string& key) = 0;
 };
 
+// The text of an INI file's bytes, as the profile functions may have saved it: UTF-16 little-endian
+// with its byte order mark, UTF-8 with or without one, or text in the system's code page.
+struct ProfileFileText {
+  std::string text;  // UTF-8 when `unicode` (without the byte order mark), else the bytes as they are
+  bool unicode = false;
+};
+// The text, or nothing with the reason in `why` when the bytes are none of those forms: NUL bytes
+// or many control characters (a binary file, or UTF-16 without its mark), UTF-16 big-endian, a
+// UTF-8 mark before bytes that are not UTF-8, or UTF-16 with half a surrogate pair.
+std::optional<ProfileFileText> DecodeProfileFile(std::string_view bytes, std::string& why);
+
 // The text of an INI file, read as the profile functions read it: "[section]" lines start a
 // section, "key=value" lines give a value; blanks around keys and values are dropped, and so is one
 // pair of matching quotes around a value; lines starting with ";" and lines without "=" say nothing.

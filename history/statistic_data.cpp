@@ -2,7 +2,13 @@
 #include "history/statistic_data.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <deque>
+#include <mutex>
+#include <utility>
+
+#include "shared/saturating_sum.h"
 
 namespace tral {
 
@@ -22,10 +28,44 @@ void ClipToRowWidths(std::string_view& adapterKey, std::string_view& ipText, std
   ssid = ssid.substr(0, kRowSsidChars);
 }
 
+using ByteClasses = std::array<std::uint8_t, 256>;
+
+// For every byte, the smallest byte the comparison takes as the same letter. The comparison is
+// known by its function only, so the classes are learnt from it, once per function: texts it
+// finds equal are then equal byte class by byte class, and hash alike.
+const std::uint8_t* ByteClassesOf(TextEqualIgnoringCase equal) {
+  static std::mutex lock;
+  static std::deque<std::pair<TextEqualIgnoringCase, ByteClasses>> known;  // entries never move
+  const std::lock_guard<std::mutex> hold(lock);
+  for (const auto& [function, classes] : known) {
+    if (function == equal) return classes.data();
+  }
+  ByteClasses classes{};
+  for (int b = 0; b < 256; ++b) {
+    classes[b] = static_cast<std::uint8_t>(b);
+    const char text = static_cast<char>(b);
+    for (int c = 0; c < b; ++c) {
+      const char other = static_cast<char>(c);
+      if (equal(std::string_view(&other, 1), std::string_view(&text, 1))) {
+        classes[b] = classes[c];
+        break;
+      }
+    }
+  }
+  return known.emplace_back(equal, classes).second.data();
+}
+
 }  // namespace
+
+CStatisticData::CStatisticData(DayFileSource& files, TextEqualIgnoringCase equal)
+    : reader_(files), equal_(equal), byteClasses_(ByteClassesOf(equal)) {}
 
 void CStatisticData::Clear() {
   rows_.clear();
+  rowHashes_.clear();
+  slots_.clear();
+  rowDay_.clear();
+  rowDayAt_.clear();
   uptimeMs_ = 0;
   nextRowHint_ = 0;
   unreadable_.clear();
@@ -51,33 +91,72 @@ std::size_t CStatisticData::AddEntry(std::string_view adapterKey, std::string_vi
   return Merge(adapterKey, ipText, bssid, ssid, rxBytes >> 10, txBytes >> 10, rxBytes, txBytes);
 }
 
+std::uint64_t CStatisticData::RowHash(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
+                                      std::string_view ssid) const {
+  // FNV-1a over the byte classes, each text closed by its length so that no two splits of the
+  // same bytes into four texts meet.
+  std::uint64_t hash = 14695981039346656037ULL;
+  const auto mix = [&hash](std::uint64_t value) {
+    hash ^= value;
+    hash *= 1099511628211ULL;
+  };
+  for (const std::string_view text : {adapterKey, ipText, bssid, ssid}) {
+    for (const char c : text) mix(byteClasses_[static_cast<unsigned char>(c)]);
+    mix(0x100 + text.size());
+  }
+  return hash;
+}
+
 std::size_t CStatisticData::FindRow(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
-                                    std::string_view ssid, std::size_t from) const {
-  // Rows keep texts cut to their widths, so an entry's texts are compared cut the same way.
-  ClipToRowWidths(adapterKey, ipText, bssid, ssid);
+                                    std::string_view ssid, std::uint64_t hash, std::size_t from) const {
   // No two rows are equal (a row is added only when none matches), so the one matching row may be
-  // looked for anywhere first.
-  if (from < rows_.size() && Matches(rows_[from], adapterKey, ipText, bssid, ssid)) return from;
-  for (std::size_t i = 0; i < rows_.size(); ++i) {
-    if (Matches(rows_[i], adapterKey, ipText, bssid, ssid)) return i;
+  // looked for anywhere first: the row after the last one matched is often the next.
+  if (from < rows_.size() && rowHashes_[from] == hash && Matches(rows_[from], adapterKey, ipText, bssid, ssid)) {
+    return from;
+  }
+  if (slots_.empty()) return rows_.size();
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t at = static_cast<std::size_t>(hash) & mask; slots_[at] != 0; at = (at + 1) & mask) {
+    const std::size_t row = slots_[at] - 1;
+    if (rowHashes_[row] == hash && Matches(rows_[row], adapterKey, ipText, bssid, ssid)) return row;
   }
   return rows_.size();
+}
+
+void CStatisticData::IndexRow(std::size_t row) {
+  // At most half the slots in use keeps the probes short; the table doubles and is filled again.
+  if (slots_.size() < 2 * (row + 1)) {
+    slots_.assign(std::max<std::size_t>(64, slots_.size() * 2), 0);
+    for (std::size_t r = 0; r < row; ++r) IndexRow(r);
+  }
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = static_cast<std::size_t>(rowHashes_[row]) & mask;
+  while (slots_[at] != 0) at = (at + 1) & mask;
+  slots_[at] = row + 1;
 }
 
 std::size_t CStatisticData::Merge(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
                            std::string_view ssid, std::uint64_t downloadedKb, std::uint64_t uploadedKb,
                            std::uint64_t downloadedBytes, std::uint64_t uploadedBytes) {
+  // Rows keep texts cut to their widths, so an entry's texts are compared cut the same way.
   ClipToRowWidths(adapterKey, ipText, bssid, ssid);
-  const std::size_t found = FindRow(adapterKey, ipText, bssid, ssid, nextRowHint_);
+  const std::uint64_t hash = RowHash(adapterKey, ipText, bssid, ssid);
+  const std::size_t found = FindRow(adapterKey, ipText, bssid, ssid, hash, nextRowHint_);
   if (found < rows_.size()) {
-    rows_[found].downloadedKb += downloadedKb;
-    rows_[found].uploadedKb += uploadedKb;
-    rows_[found].downloadedBytes += downloadedBytes;
-    rows_[found].uploadedBytes += uploadedBytes;
+    StatisticRow& row = rows_[found];
+    // Each sum is added on its own: || would leave the later ones out once one saturated.
+    const bool capped = AddSaturating(row.downloadedKb, downloadedKb) | AddSaturating(row.uploadedKb, uploadedKb) |
+                        AddSaturating(row.downloadedBytes, downloadedBytes) |
+                        AddSaturating(row.uploadedBytes, uploadedBytes);
+    row.saturated = row.saturated || capped;
   } else {
     rows_.push_back(StatisticRow{std::string(adapterKey), std::string(ipText), std::string(bssid),
                                  std::string(ssid), downloadedKb, uploadedKb, downloadedBytes, uploadedBytes,
-                                 true});
+                                 true, false});
+    rowHashes_.push_back(hash);
+    rowDay_.push_back(0);
+    rowDayAt_.push_back(0);
+    IndexRow(found);
   }
   nextRowHint_ = found + 1;
   return found;
@@ -88,13 +167,20 @@ void CStatisticData::AddEntryView(const DayEntryView& entry) {
       AddEntry(entry.adapterKey, entry.ipText, entry.bssid, entry.ssid, entry.rxBytes, entry.txBytes);
   if (days_.empty()) return;
   std::vector<RowBytes>& rows = days_.back().rows;
-  auto it = std::find_if(rows.begin(), rows.end(), [row](const RowBytes& r) { return r.row == row; });
-  if (it == rows.end()) it = rows.insert(rows.end(), RowBytes{row, 0, 0});
-  it->rxBytes += entry.rxBytes;
-  it->txBytes += entry.txBytes;
+  if (rowDay_[row] != daySerial_) {
+    rowDay_[row] = daySerial_;
+    rowDayAt_[row] = rows.size();
+    rows.push_back(RowBytes{row, 0, 0});
+  }
+  RowBytes& bytes = rows[rowDayAt_[row]];
+  AddSaturating(bytes.rxBytes, entry.rxBytes);
+  AddSaturating(bytes.txBytes, entry.txBytes);
 }
 
-void CStatisticData::BeginDay(const CivilDate& date) { days_.push_back(CountedDay{date, DayReadOutcome::kMissing, {}}); }
+void CStatisticData::BeginDay(const CivilDate& date) {
+  ++daySerial_;
+  days_.push_back(CountedDay{date, DayReadOutcome::kMissing, {}});
+}
 
 void CStatisticData::EndDay(const CivilDate& date, const DayReadResult& result) {
   NoteDay(date, result);
@@ -136,8 +222,8 @@ StatisticSums CStatisticData::SumChecked() const {
   StatisticSums sums;
   for (const StatisticRow& row : rows_) {
     if (!row.checked) continue;
-    sums.downloadedKb += row.downloadedKb;
-    sums.uploadedKb += row.uploadedKb;
+    AddSaturating(sums.downloadedKb, row.downloadedKb);
+    AddSaturating(sums.uploadedKb, row.uploadedKb);
   }
   return sums;
 }

@@ -16,6 +16,8 @@ namespace tral {
 
 // Case-insensitive equality of two texts in the system code page. The portable default folds ASCII
 // letters only (AsciiEqualIgnoringCase); the Windows layer provides one that knows the code page.
+// Texts of different lengths are never equal, and two texts are equal when each byte is equal to
+// the byte in the same place taken on its own (a double-byte character to the same two bytes).
 using TextEqualIgnoringCase = bool (*)(std::string_view, std::string_view);
 
 // Longest texts a row holds: each fits the day file's field with its NUL.
@@ -35,6 +37,8 @@ struct StatisticRow {
   std::uint64_t downloadedBytes = 0;
   std::uint64_t uploadedBytes = 0;
   bool checked = true;
+  // One of the four sums would have passed the largest 64-bit number and stays at it instead.
+  bool saturated = false;
 };
 
 // One day that ReadDay, CountDay or CountSpan read: the exact bytes it gave each row (by row
@@ -50,6 +54,7 @@ struct CountedDay {
   std::vector<RowBytes> rows;
 };
 
+// Sums stop at the largest 64-bit number rather than wrap around (see shared/saturating_sum.h).
 struct StatisticSums {
   std::uint64_t downloadedKb = 0;
   std::uint64_t uploadedKb = 0;
@@ -57,17 +62,17 @@ struct StatisticSums {
 
 class CStatisticData {
  public:
-  explicit CStatisticData(DayFileSource& files, TextEqualIgnoringCase equal = AsciiEqualIgnoringCase)
-      : reader_(files), equal_(equal) {}
+  explicit CStatisticData(DayFileSource& files, TextEqualIgnoringCase equal = AsciiEqualIgnoringCase);
 
   // Removes every row and sets the uptime total to 0.
   void Clear();
   // Adds to the first row with the same four texts (ignoring case), or appends a checked row that
-  // keeps these texts' letter case.
+  // keeps these texts' letter case. The row is found through a hash of its texts: the time of a
+  // count grows with the entries read, not with entries times rows.
   void AddRecord(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
                  std::string_view ssid, std::uint64_t downloadedKb, std::uint64_t uploadedKb);
   // Merges one day-file entry: its bytes into the exact sums, and its bytes / 1024, truncated,
-  // into the kilobyte sums. Returns the index of its row.
+  // into the kilobyte sums. Returns the index of its row. Every sum saturates (the row says so).
   std::size_t AddEntry(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
                 std::string_view ssid, std::uint64_t rxBytes, std::uint64_t txBytes);
   // Merges every complete entry of one day file. The day's running time is added only when the
@@ -98,9 +103,14 @@ class CStatisticData {
   StatisticSums SumChecked() const;
 
  private:
-  // The row of these texts (ignoring case), or RowCount(); row `from` is tried first.
+  // The row of these texts (ignoring case), or RowCount(); row `from` is tried first. `hash` is
+  // RowHash of the texts.
   std::size_t FindRow(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
-                      std::string_view ssid, std::size_t from) const;
+                      std::string_view ssid, std::uint64_t hash, std::size_t from) const;
+  // A hash of the four texts that is the same for texts the comparison takes as equal.
+  std::uint64_t RowHash(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
+                        std::string_view ssid) const;
+  void IndexRow(std::size_t row);
   void AddEntryView(const DayEntryView& entry);
   void BeginDay(const CivilDate& date);
   void EndDay(const CivilDate& date, const DayReadResult& result);
@@ -113,7 +123,14 @@ class CStatisticData {
 
   SpanReader reader_;
   TextEqualIgnoringCase equal_;
+  const std::uint8_t* byteClasses_;  // per byte, the smallest byte the comparison takes as equal to it
   std::vector<StatisticRow> rows_;
+  std::vector<std::uint64_t> rowHashes_;  // RowHash of each row
+  std::vector<std::size_t> slots_;  // open addressing over rowHashes_: row + 1, 0 for a free slot
+  // Where each row's bytes are in the current day's list: valid while rowDay_ is daySerial_.
+  std::vector<std::uint64_t> rowDay_;
+  std::vector<std::size_t> rowDayAt_;
+  std::uint64_t daySerial_ = 0;
   std::uint64_t uptimeMs_ = 0;
   std::size_t nextRowHint_ = 0;  // index after the row matched last
   std::vector<CivilDate> unreadable_;

@@ -42,6 +42,8 @@ class DayFileReader {
   [[nodiscard]] bool SkipEntries(std::uint32_t count);
   // The running time after the last group: only when all four bytes are there.
   [[nodiscard]] bool ReadUptime(std::uint32_t& uptimeMs);
+  // The bytes not read yet.
+  std::size_t Remaining() const { return bytes_.size() - pos_; }
 
  private:
   bool Take(std::size_t n, const std::uint8_t*& p);

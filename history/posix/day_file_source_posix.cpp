@@ -15,6 +15,15 @@ std::string FolderDayFiles::InFolder(const std::string& name) const {
   return !folder_.empty() && folder_.back() == '/' ? folder_ + name : folder_ + "/" + name;
 }
 
+const char* NotARegularFile(mode_t mode) {
+  if (S_ISREG(mode)) return nullptr;
+  if (S_ISDIR(mode)) return "it is a folder, not a file";
+  if (S_ISFIFO(mode)) return "it is a pipe, not a file";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "it is a device, not a file";
+  if (S_ISSOCK(mode)) return "it is a socket, not a file";
+  return "it is not a regular file";
+}
+
 DayFileRead FolderDayFiles::ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) {
   return ReadHistoryFile(DayFileName(date), bytes);
 }
@@ -26,10 +35,19 @@ DayFileRead FolderDayFiles::ReadSlotFile(const CivilDate& date, std::vector<std:
 DayFileRead FolderDayFiles::ReadHistoryFile(const std::string& name, std::vector<std::uint8_t>& bytes) {
   bytes.clear();
   problem_.clear();
-  const int fd = ::open(InFolder(name).c_str(), O_RDONLY | O_CLOEXEC);
+  // Without blocking: a pipe of a day file's name would otherwise wait for a writer forever. A
+  // regular file reads the same either way.
+  const int fd = ::open(InFolder(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
     if (errno == ENOENT || errno == ENOTDIR) return DayFileRead::kAbsent;
-    problem_ = std::strerror(errno);
+    problem_ = errno == ENXIO ? "it is a socket, not a file" : std::strerror(errno);
+    return DayFileRead::kUnreadable;
+  }
+  // Only a regular file is a day file; anything else of its name is there but cannot be one.
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || NotARegularFile(info.st_mode) != nullptr) {
+    problem_ = NotARegularFile(info.st_mode) != nullptr ? NotARegularFile(info.st_mode) : std::strerror(errno);
+    ::close(fd);
     return DayFileRead::kUnreadable;
   }
   const bool ok = ReadWholeFile(bytes, [&](std::uint8_t* into, std::size_t want) -> long long {
@@ -81,10 +99,9 @@ bool FolderDayFiles::ListDayFileStamps(std::vector<DayFileStamp>& stamps) {
     CivilDate date;
     if (!ParseDayFileName(entry->d_name, date)) continue;
     struct stat info {};
-    // A file that cannot be looked at is listed all the same (its read then says why), unstamped.
+    // A file that cannot be looked at is listed all the same (its read then says why), unstamped;
+    // so is a folder or a pipe of a day file's name, which the read names as no day file.
     if (::stat(InFolder(entry->d_name).c_str(), &info) != 0) info = {};
-    // A folder of a day file's name is not a day file.
-    if (S_ISDIR(info.st_mode)) continue;
     stamps.push_back(DayFileStamp{date, static_cast<std::uint64_t>(info.st_size), Nanoseconds(info.st_mtim)});
   }
   ::closedir(dir);

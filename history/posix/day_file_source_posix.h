@@ -1,11 +1,17 @@
 // Day files read from a folder on a POSIX system: files copied from Windows machines, read anywhere.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 
 #include "history/day_file_source.h"
 
 namespace tral::posix {
+
+// What a file is when it is not a regular file ("it is a folder, not a file", a pipe, a device, a
+// socket), or nothing when it is one.
+const char* NotARegularFile(mode_t mode);
 
 class FolderDayFiles final : public DayFileSource {
  public:
@@ -14,7 +20,8 @@ class FolderDayFiles final : public DayFileSource {
   [[nodiscard]] DayFileRead ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override;
   // The slot file beside it, read the same way.
   [[nodiscard]] DayFileRead ReadSlotFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override;
-  // The regular files of the folder whose names are day-file names of real dates.
+  // The entries of the folder whose names are day-file names of real dates; one that is not a
+  // regular file (a folder, a pipe) is listed too, and its read gives kUnreadable with the reason.
   [[nodiscard]] bool ListDayFiles(std::vector<CivilDate>& dates) override;
   // The same files with their sizes and modification times.
   [[nodiscard]] bool ListDayFileStamps(std::vector<DayFileStamp>& stamps) override;

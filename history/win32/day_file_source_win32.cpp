@@ -36,7 +36,17 @@ DayFileRead Win32DayFileSource::ReadHistoryFile(const std::string& name, std::ve
   if (!file) {
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return DayFileRead::kAbsent;
-    problem_ = SystemErrorText(error);
+    // A folder of a day file's name cannot be opened as a file: it is there, but no day file.
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    problem_ = folder ? "it is a folder, not a file" : SystemErrorText(error);
+    return DayFileRead::kUnreadable;
+  }
+  // Only a file on a disk is a day file; anything else of its name is there but cannot be one.
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (::GetFileType(file.Get()) != FILE_TYPE_DISK ||
+      (::GetFileInformationByHandle(file.Get(), &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))) {
+    problem_ = "it is not a regular file";
     return DayFileRead::kUnreadable;
   }
   // No size query: a day costs an open, usually one read and a close, as for any reader of the file.
@@ -91,8 +101,7 @@ bool Win32DayFileSource::ListDayFileStamps(std::vector<DayFileStamp>& stamps) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES || error == ERROR_PATH_NOT_FOUND;
   }
   do {
-    // A directory of a day file's name cannot be opened as one; reading by date skips it too.
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    // A folder of a day file's name is listed too: its read names it as no day file.
     const void* nul = std::memchr(data.cFileName, 0, sizeof data.cFileName);
     const std::size_t length =
         nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - data.cFileName) : 0;

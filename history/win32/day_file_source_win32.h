@@ -18,8 +18,9 @@ class Win32DayFileSource final : public DayFileSource {
   [[nodiscard]] DayFileRead ReadDayFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override;
   // The slot file beside it, read the same way.
   [[nodiscard]] DayFileRead ReadSlotFile(const CivilDate& date, std::vector<std::uint8_t>& bytes) override;
-  // The "*.bin" files of the directory whose names are day-file names of real dates. False only
-  // when the directory cannot be searched at all; a directory without day files lists none.
+  // The "*.bin" entries of the directory whose names are day-file names of real dates (a folder of
+  // such a name too: its read gives kUnreadable with the reason). False only when the directory
+  // cannot be searched at all; a directory without day files lists none.
   [[nodiscard]] bool ListDayFiles(std::vector<CivilDate>& dates) override;
   // The same files with their sizes and last-write times, from the same search.
   [[nodiscard]] bool ListDayFileStamps(std::vector<DayFileStamp>& stamps) override;

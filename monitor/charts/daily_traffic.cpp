@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "monitor/common/quantity_format.h"
+#include "shared/saturating_sum.h"
 
 namespace tral {
 
@@ -34,8 +35,8 @@ DailyTraffic DailyTrafficOf(const CStatisticData& data, const CivilDate& first, 
     sum.outcome = day.outcome;
     for (const RowBytes& row : day.rows) {
       if (!data.IsChecked(row.row)) continue;
-      sum.rxBytes += row.rxBytes;
-      sum.txBytes += row.txBytes;
+      AddSaturating(sum.rxBytes, row.rxBytes);
+      AddSaturating(sum.txBytes, row.txBytes);
     }
   }
   return traffic;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "monitor/common/quantity_format.h"
+#include "shared/saturating_sum.h"
 #include "shared/text_field.h"
 
 namespace tral {
@@ -57,7 +58,7 @@ void PlanMonitor::Update(const CivilDate& today, const ConnectionList& live) {
             continue;
           }
           const std::uint64_t counted = CountedBytes(state.plan.count, record.rxTotal, record.txTotal);
-          used = used > UINT64_MAX - counted ? UINT64_MAX : used + counted;
+          used = SaturatingSum(used, counted);
         }
       }
     }

@@ -33,13 +33,14 @@ TEST(StatisticsWin32, TheListingNamesRealDayFilesOnly) {
                            "2009031.bin", "16010101.bin"}) {
     test::WriteFileBytes(dir.File(name), day);
   }
+  // A folder of a day file's name is listed, and named as unreadable rather than taken for a day
+  // without traffic.
   ASSERT_TRUE(::CreateDirectoryA(dir.File("20090315.bin").c_str(), nullptr));
   Win32DayFileSource source(dir.Path());
   std::vector<CivilDate> dates;
   ASSERT_TRUE(source.ListDayFiles(dates));
   std::sort(dates.begin(), dates.end());
-  EXPECT_EQ(dates, (std::vector<CivilDate>{{1601, 1, 1}, {2009, 3, 13}, {2009, 3, 14}}));
-  ::RemoveDirectoryA(dir.File("20090315.bin").c_str());
+  EXPECT_EQ(dates, (std::vector<CivilDate>{{1601, 1, 1}, {2009, 3, 13}, {2009, 3, 14}, {2009, 3, 15}}));
 
   // The whole range of the pickers counts the three files once each.
   CStatisticData data(source, EqualIgnoringCaseAnsi);
@@ -47,6 +48,8 @@ TEST(StatisticsWin32, TheListingNamesRealDayFilesOnly) {
   ASSERT_EQ(data.RowCount(), 1u);
   EXPECT_EQ(data.Row(0).downloadedKb, 6u);
   EXPECT_EQ(data.UptimeMs(), 3u);
+  EXPECT_EQ(data.UnreadableDays(), (std::vector<CivilDate>{{2009, 3, 15}}));
+  ::RemoveDirectoryA(dir.File("20090315.bin").c_str());
 
   // No day files, or no folder at all: an empty listing, not a walk over every date.
   test::ScratchDir empty("tm-list-empty");
