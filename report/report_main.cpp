@@ -1,7 +1,7 @@
 // traldenreport: sums the counting service's day files over a span of days, per connection, as a
 // table, CSV, JSON or Prometheus text, and draws the span's daily bars as SVG.
 #include <cstdio>
-#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,24 +16,26 @@ namespace {
 
 constexpr int kBadInput = 2;
 constexpr int kCannotRun = 1;
-constexpr int kIncompleteHistory = 3;  // with --strict: a day file could not be read, or ended early
+// With --strict: a day file could not be read, or ended early, or a sum reached the largest number.
+constexpr int kIncompleteHistory = 3;
+// With --plans and --alert: a plan has used its limit, or none has but one is projected to pass it.
+constexpr int kPlanLimitReached = 4;
+constexpr int kPlanLimitProjected = 5;
 
+// A message on standard error; every character that would act on a terminal shows as "?".
 void Complain(const std::string& message) {
-  std::fprintf(stderr, "traldenreport: %s\n", message.c_str());
+  std::fprintf(stderr, "traldenreport: %s\n", tral::report::TextToConsole(message).c_str());
 }
 
 // The daily bars of the span, summed over the connections asked for, written to --svg's file.
-bool WriteSvgFile(const tral::report::ReportOptions& options, tral::DayFileSource& files,
-                  const tral::EntryFilter& accept) {
+bool WriteSvgFile(const tral::report::ReportOptions& options, const tral::report::ReportFigures& figures) {
   using namespace tral::report;
-  tral::SpanReader reader(files);
-  const std::vector<tral::DaySum> days = tral::SumDays(reader, options.span.first, options.span.last, accept);
   const std::string connections =
       options.connection && options.connection->kind != tral::ConnectionMatch::Kind::kAll
           ? "connections " + tral::ConnectionMatchText(*options.connection)
           : std::string("all connections");
   std::string error;
-  if (!WriteAtomically(*options.svg, WriteSvg(options.span, days, connections, TextToUtf8), error)) {
+  if (!WriteAtomically(*options.svg, WriteSvg(options.span, figures.daySums, connections, TextToUtf8), error)) {
     Complain("cannot write \"" + *options.svg + "\": " + error);
     return false;
   }
@@ -41,46 +43,52 @@ bool WriteSvgFile(const tral::report::ReportOptions& options, tral::DayFileSourc
 }
 
 // Names the day files that could not be counted whole; they do not end the run.
-void NameIncompleteDays(const std::vector<tral::CivilDate>& damaged, const std::vector<tral::CivilDate>& unreadable,
-                        const std::map<tral::CivilDate, std::string>& problems) {
-  auto why = [&](const tral::CivilDate& date) {
-    const auto it = problems.find(date);
-    return it == problems.end() || it->second.empty() ? std::string() : " (" + it->second + ")";
-  };
-  for (const tral::CivilDate& date : damaged) {
-    Complain("the day file " + tral::DayFileName(date) + " is damaged" + why(date) +
-             "; counted as far as it could be read");
+void NameIncompleteDays(const std::vector<tral::report::FileProblem>& damaged,
+                        const std::vector<tral::report::FileProblem>& unreadable) {
+  auto why = [](const tral::report::FileProblem& file) { return file.why.empty() ? std::string() : " (" + file.why + ")"; };
+  for (const auto& file : damaged) {
+    Complain("the day file " + file.file + " is damaged" + why(file) + "; counted as far as it could be read");
   }
-  for (const tral::CivilDate& date : unreadable) {
-    Complain("the day file " + tral::DayFileName(date) + " could not be read" + why(date) + "; not counted");
+  for (const auto& file : unreadable) Complain("the day file " + file.file + " could not be read" + why(file) + "; not counted");
+}
+
+// Names the sums that stopped at the largest number; true when there was one.
+bool NameSaturatedSums(const tral::report::ReportFigures& figures) {
+  const std::vector<tral::report::SaturatedSum> sums = tral::report::SaturatedSums(figures);
+  for (const tral::report::SaturatedSum& sum : sums) {
+    Complain("the bytes of " + sum.what + " " + sum.days +
+             " pass the largest number that can be counted; they stay at 18446744073709551615");
   }
+  return !sums.empty();
 }
 
 // The data plans of the --plans file as of the span's last day, in the form asked for; the status
-// to end with when the file cannot be read. Sections with bad values are named, not fatal;
-// `incomplete` tells whether a day file of the periods could not be counted whole.
-std::optional<int> WritePlans(const tral::report::ReportOptions& options, tral::DayFileSource& files,
-                              std::string& text, bool& incomplete) {
+// to end with when the file cannot be read or is no plans file. Sections with bad values are named,
+// not fatal; `incomplete` tells whether a day file of the periods could not be counted whole.
+std::optional<int> WritePlans(const tral::report::ReportOptions& options,
+                              const std::vector<tral::report::DayFolder>& folders, std::string& text,
+                              bool& incomplete, tral::report::PlanAlert& alert) {
   using namespace tral::report;
   std::string error;
-  const std::optional<std::string> ini = ReadPlansFile(*options.plans, error);
-  if (!ini) {
+  const std::optional<std::string> bytes = ReadPlansFile(*options.plans, error);
+  if (!bytes) {
     Complain("cannot read the plans file \"" + *options.plans + "\": " + error);
     return kCannotRun;
   }
-  const PlanReport report = CountPlans(files, TextComparison(), *ini, options.span.last);
-  for (const tral::PlanReading& reading : report.unused) Complain(UnusedPlanText(reading));
-  std::vector<tral::CivilDate> damaged, unreadable;
-  std::map<tral::CivilDate, std::string> problems;
-  for (const auto& [date, result] : report.incompleteDays) {
-    (result.outcome == tral::DayReadOutcome::kDamaged ? damaged : unreadable).push_back(date);
-    problems[date] = result.problem;
+  const std::optional<std::string> ini = PlansText(*bytes, TextFromUtf8, error);
+  if (!ini) {
+    Complain("\"" + *options.plans + "\" is not a plans file: " + error);
+    return kCannotRun;
   }
-  NameIncompleteDays(damaged, unreadable, problems);
-  incomplete = !report.incompleteDays.empty();
+  const PlanReport report = CountPlans(folders, TextComparison(), *ini, options.span.last);
+  for (const tral::PlanReading& reading : report.unused) Complain(UnusedPlanText(reading));
+  NameIncompleteDays(report.damaged, report.unreadable);
+  incomplete = !report.damaged.empty() || !report.unreadable.empty();
+  alert = AlertOf(report);
+  const CsvTexts csvTexts = options.csvRaw ? CsvTexts::kRaw : CsvTexts::kGuarded;
   switch (options.form) {
     case OutputForm::kTable: text = WritePlansTable(report, TextToConsole); break;
-    case OutputForm::kCsv: text = WritePlansCsv(report, TextToUtf8); break;
+    case OutputForm::kCsv: text = WritePlansCsv(report, TextToUtf8, csvTexts); break;
     case OutputForm::kJson: text = WritePlansJson(report, TextToUtf8); break;
     case OutputForm::kPrometheus: text = WritePlansPrometheus(report, TextToUtf8); break;
   }
@@ -122,31 +130,47 @@ int main(int argc, char** argv) {
     return kBadInput;
   }
   const ReportOptions& options = parsed.options;
-  const std::string folder = options.folder ? *options.folder : DefaultFolder();
-  if (const auto problem = FolderProblem(folder)) {
-    Complain("cannot read the folder \"" + folder + "\": " + *problem);
-    return kCannotRun;
+  const std::vector<std::string> names = options.folders.empty() ? std::vector<std::string>{DefaultFolder()}
+                                                                  : options.folders;
+  std::vector<std::unique_ptr<tral::DayFileSource>> sources;
+  std::vector<DayFolder> folders;
+  for (const std::string& name : names) {
+    if (const auto problem = FolderProblem(name)) {
+      Complain("cannot read the folder \"" + name + "\": " + *problem);
+      return kCannotRun;
+    }
+    sources.push_back(OpenDayFiles(name));
+    // Day files are named with their folder when there are several.
+    folders.push_back(DayFolder{sources.back().get(), name, names.size() > 1 ? FolderPrefix(name) : std::string()});
   }
-  const auto files = OpenDayFiles(folder);
   std::string text;
   if (options.plans) {
     bool incomplete = false;
-    if (const std::optional<int> failed = WritePlans(options, *files, text, incomplete)) return *failed;
-    return Deliver(options, text, options.strict && incomplete ? kIncompleteHistory : 0);
+    PlanAlert alert = PlanAlert::kNone;
+    if (const std::optional<int> failed = WritePlans(options, folders, text, incomplete, alert)) return *failed;
+    // A history that could not be read whole comes first: the figures the alert rests on are short.
+    const int done = options.strict && incomplete                               ? kIncompleteHistory
+                     : options.alert && alert == PlanAlert::kLimitReached   ? kPlanLimitReached
+                     : options.alert && alert == PlanAlert::kLimitProjected ? kPlanLimitProjected
+                                                                             : 0;
+    return Deliver(options, text, done);
   }
   const tral::EntryFilter accept =
       options.connection ? tral::MatchFilter(*options.connection, TextComparison()) : tral::EntryFilter();
-  const ReportFigures figures = CountReport(*files, TextComparison(), options.span, options.daily,
+  const ReportFigures figures = CountReport(folders, TextComparison(), options.span, options.daily,
                                             options.form == OutputForm::kPrometheus ? &today : nullptr, accept);
-  NameIncompleteDays(figures.damaged, figures.unreadable, figures.problems);
-  const bool incomplete = !figures.damaged.empty() || !figures.unreadable.empty();
+  NameIncompleteDays(figures.damaged, figures.unreadable);
+  const bool saturated = NameSaturatedSums(figures);
+  const bool incomplete = !figures.damaged.empty() || !figures.unreadable.empty() || saturated;
   const int done = options.strict && incomplete ? kIncompleteHistory : 0;
 
-  if (options.svg && !WriteSvgFile(options, *files, accept)) return kCannotRun;
+  if (options.svg && !WriteSvgFile(options, figures)) return kCannotRun;
 
   switch (options.form) {
     case OutputForm::kTable: text = WriteTable(figures, TextToConsole); break;
-    case OutputForm::kCsv: text = WriteCsv(figures, TextToUtf8); break;
+    case OutputForm::kCsv:
+      text = WriteCsv(figures, TextToUtf8, options.csvRaw ? CsvTexts::kRaw : CsvTexts::kGuarded);
+      break;
     case OutputForm::kJson: text = WriteJson(figures, TextToUtf8); break;
     case OutputForm::kPrometheus: text = WritePrometheus(figures, TextToUtf8); break;
   }

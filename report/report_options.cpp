@@ -13,9 +13,9 @@ constexpr int kMaxDays = 100'000;  // a few centuries: far more than any history
 
 // What the command line gave, before it is checked and turned into options.
 struct Given {
-  std::string from, to, month, folder, output, svg, connection, plans;
-  int days = 0;
-  bool csv = false, json = false, prometheus = false, daily = false, strict = false;
+  std::string from, to, month, output, svg, connection, plans, days;
+  std::vector<std::string> folders;
+  bool csv = false, csvRaw = false, json = false, prometheus = false, daily = false, strict = false, alert = false;
   CLI::Option* fromOpt = nullptr;
   CLI::Option* toOpt = nullptr;
   CLI::Option* daysOpt = nullptr;
@@ -35,10 +35,12 @@ void DeclareOptions(CLI::App& app, Given& g) {
   g.monthOpt = app.add_option("--month", g.month, "A whole month (without a value the current month)")
                    ->type_name("[YYYY-MM]")
                    ->expected(0, 1);
-  g.folderOpt = app.add_option("--folder", g.folder,
+  g.folderOpt = app.add_option("--folder", g.folders,
                                "Folder of the day files (default: the installed service's folder, else the "
-                               "current folder)")
-                    ->type_name("FOLDER");
+                               "current folder); given again, the days of every folder are summed")
+                    ->type_name("FOLDER")
+                    ->expected(1)
+                    ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   g.outputOpt =
       app.add_option("--output", g.output, "Write to this file, replacing it in one step, not to standard output")
           ->type_name("FILE");
@@ -48,7 +50,11 @@ void DeclareOptions(CLI::App& app, Given& g) {
                                    "Count only these connections: adapter:<MAC>, ip:<a.b.c.d> or ssid:<name> "
                                    "(default all)")
                         ->type_name("MATCH");
-  CLI::Option* csvOpt = app.add_flag("--csv", g.csv, "Comma-separated values with a header row");
+  CLI::Option* csvOpt = app.add_flag("--csv", g.csv,
+                                     "Comma-separated values with a header row; a text that a spreadsheet would "
+                                     "take for a formula gets a leading '");
+  CLI::Option* csvRawOpt =
+      app.add_flag("--csv-raw", g.csvRaw, "Comma-separated values as --csv, every text exactly as it is");
   CLI::Option* jsonOpt = app.add_flag("--json", g.json, "One JSON document");
   CLI::Option* promOpt = app.add_flag("--prometheus", g.prometheus, "Prometheus text exposition format");
   CLI::Option* dailyOpt = app.add_flag("--daily", g.daily, "One line per connection and day as well");
@@ -57,16 +63,35 @@ void DeclareOptions(CLI::App& app, Given& g) {
                               "connections")
                    ->type_name("FILE");
   app.add_flag("--strict", g.strict,
-               "Exit with status 3 when a day file of the span could not be read or ended early");
+               "Exit with status 3 when a day file of the span could not be read or ended early, or a sum "
+               "reached the largest number");
+  CLI::Option* alertOpt = app.add_flag("--alert", g.alert,
+                                       "With --plans: exit with status 4 when a plan has used its limit, 5 when "
+                                       "one is projected to pass it");
   g.daysOpt->excludes(g.fromOpt);
   g.monthOpt->excludes(g.fromOpt)->excludes(g.toOpt)->excludes(g.daysOpt);
   csvOpt->excludes(jsonOpt)->excludes(promOpt);
+  csvRawOpt->excludes(jsonOpt)->excludes(promOpt);
   jsonOpt->excludes(promOpt);
+  alertOpt->needs(g.plansOpt);
   dailyOpt->excludes(promOpt);
   // A plan brings its own period (only the day it is seen on can be given) and its own connections;
   // the pictures are of the connections' days.
   g.plansOpt->excludes(g.fromOpt)->excludes(g.daysOpt)->excludes(g.monthOpt)->excludes(dailyOpt);
   g.plansOpt->excludes(g.svgOpt)->excludes(g.connectionOpt);
+}
+
+// A count the command line gave: decimal digits only, from `least` to `most`. Nothing else is
+// read as a number (no sign, no blank, no octal or hexadecimal prefix), so "010" is ten.
+std::optional<int> ReadDecimal(std::string_view text, int least, int most) {
+  if (text.empty() || text.size() > 9) return std::nullopt;
+  int value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (value < least || value > most) return std::nullopt;
+  return value;
 }
 
 // The date an option gave, kept in `date`; false with the reason when it names no date that exists.
@@ -96,11 +121,13 @@ std::optional<DateSpan> ReadSpan(const Given& g, const CivilDate& today, std::st
   CivilDate first = last;
   if (!ReadDateOption(g.fromOpt, g.from, first, error)) return std::nullopt;
   if (!*g.fromOpt && *g.daysOpt) {
-    if (g.days < 1 || g.days > kMaxDays) {
-      error = "--days: the number of days must be from 1 to " + std::to_string(kMaxDays);
+    const std::optional<int> days = ReadDecimal(g.days, 1, kMaxDays);
+    if (!days) {
+      error = "--days: \"" + g.days + "\" is not a number of days from 1 to " + std::to_string(kMaxDays) +
+              " in decimal digits";
       return std::nullopt;
     }
-    first = AddDays(last, -(g.days - 1));
+    first = AddDays(last, -(*days - 1));
     if (first.year < 1601) {
       error = "--days: the span would begin before the year 1601";
       return std::nullopt;
@@ -168,14 +195,22 @@ ParseResult ParseReportOptions(const std::vector<std::string>& arguments, const 
   const std::optional<DateSpan> span = ReadSpan(given, today, result.message);
   if (!span) return result;
   o.span = *span;
-  o.form = given.csv          ? OutputForm::kCsv
+  o.form = given.csv || given.csvRaw ? OutputForm::kCsv
            : given.json       ? OutputForm::kJson
            : given.prometheus ? OutputForm::kPrometheus
                               : OutputForm::kTable;
+  o.csvRaw = given.csvRaw;
   o.daily = given.daily;
   o.strict = given.strict;
-  if (!ReadName(given.folderOpt, given.folder, "folder", o.folder, result.message) ||
-      !ReadName(given.outputOpt, given.output, "file", o.output, result.message) ||
+  o.alert = given.alert;
+  for (const std::string& folder : given.folders) {
+    if (folder.empty()) {
+      result.message = "--folder: the folder name is empty";
+      return result;
+    }
+    o.folders.push_back(folder);
+  }
+  if (!ReadName(given.outputOpt, given.output, "file", o.output, result.message) ||
       !ReadName(given.svgOpt, given.svg, "file", o.svg, result.message) ||
       !ReadName(given.plansOpt, given.plans, "file", o.plans, result.message) ||
       !ReadConnection(given, o.connection, result.message)) {

@@ -21,9 +21,16 @@ struct DateSpan {
 struct ReportOptions {
   DateSpan span;
   OutputForm form = OutputForm::kTable;
+  // CSV texts exactly as they are: without the guard that keeps spreadsheets from taking a text for
+  // a formula.
+  bool csvRaw = false;
   bool daily = false;  // one line (or object) per day as well as the span's totals
-  bool strict = false;  // a day file that could not be read whole makes the run fail
-  std::optional<std::string> folder;  // the folder of the day files, when given
+  // A day file that could not be read whole, or a sum that reached the largest number, makes the
+  // run fail.
+  bool strict = false;
+  // With plans: the exit status tells whether a plan has used its limit or is projected to.
+  bool alert = false;
+  std::vector<std::string> folders;  // the folders of the day files, in the order given; none: the default
   std::optional<std::string> output;  // written atomically instead of standard output
   std::optional<std::string> svg;  // the daily bars, written atomically as well
   std::optional<ConnectionMatch> connection;  // the connections counted; all without it

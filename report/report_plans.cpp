@@ -1,12 +1,14 @@
 // Counting the data plans of an INI file over the day files.
 #include "report/report_plans.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "history/plan_usage.h"
 #include "history/profile_text.h"
+#include "shared/saturating_sum.h"
 
 namespace tral::report {
 
@@ -19,7 +21,7 @@ std::optional<std::string> ReadPlansFile(const std::string& path, std::string& e
   std::string text;
   char chunk[4096];
   std::size_t n = 0;
-  while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, n);
+  while (text.size() <= kMaxPlansFileBytes && (n = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, n);
   const bool failed = std::ferror(file) != 0;
   const int why = errno;
   std::fclose(file);
@@ -30,8 +32,19 @@ std::optional<std::string> ReadPlansFile(const std::string& path, std::string& e
   return text;
 }
 
-PlanReport CountPlans(DayFileSource& files, TextEqualIgnoringCase equal, const std::string& iniText,
-                      const CivilDate& day) {
+std::optional<std::string> PlansText(const std::string& bytes, std::string (*fromUtf8)(std::string_view),
+                                     std::string& error) {
+  if (bytes.size() > kMaxPlansFileBytes) {
+    error = "it is larger than " + std::to_string(kMaxPlansFileBytes >> 10) + " KB";
+    return std::nullopt;
+  }
+  const std::optional<ProfileFileText> decoded = DecodeProfileFile(bytes, error);
+  if (!decoded) return std::nullopt;
+  return decoded->unicode ? fromUtf8(decoded->text) : decoded->text;
+}
+
+PlanReport CountPlans(const std::vector<DayFolder>& folders, TextEqualIgnoringCase equal,
+                      const std::string& iniText, const CivilDate& day) {
   PlanReport report;
   report.day = day;
   ProfileText ini(iniText);
@@ -43,14 +56,41 @@ PlanReport CountPlans(DayFileSource& files, TextEqualIgnoringCase equal, const s
       report.unused.push_back(std::move(reading));
     }
   }
-  // All plans in one pass over the day files: each file is opened once, however many plans count it.
-  PlanUsage usage(files, equal);
-  usage.Update(plans, day, true);
-  report.incompleteDays = usage.IncompleteDays();
+  // All plans in one pass over each folder's day files: each file is opened once, however many
+  // plans count it.
+  std::vector<std::uint64_t> used(plans.size(), 0);
+  std::vector<PlanPeriod> periods(plans.size());
+  for (const DayFolder& folder : folders) {
+    PlanUsage usage(*folder.files, equal);
+    usage.Update(plans, day, true);
+    for (const auto& [date, result] : usage.IncompleteDays()) {
+      (result.outcome == DayReadOutcome::kDamaged ? report.damaged : report.unreadable)
+          .push_back(FileProblem{date, folder.prefix + DayFileName(date), result.problem});
+    }
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+      periods[i] = usage.Period(i);
+      used[i] = SaturatingSum(used[i], usage.FileBytes(i));
+    }
+  }
+  const auto byDate = [](const FileProblem& a, const FileProblem& b) { return a.date < b.date; };
+  std::stable_sort(report.damaged.begin(), report.damaged.end(), byDate);
+  std::stable_sort(report.unreadable.begin(), report.unreadable.end(), byDate);
   for (std::size_t i = 0; i < plans.size(); ++i) {
-    report.plans.push_back(PlanReportRow{plans[i].name, FiguresOf(plans[i], usage.Period(i), day, usage.FileBytes(i))});
+    report.plans.push_back(
+        PlanReportRow{plans[i].section, plans[i].name, FiguresOf(plans[i], periods[i], day, used[i])});
   }
   return report;
+}
+
+PlanAlert AlertOf(const PlanReport& report) {
+  PlanAlert alert = PlanAlert::kNone;
+  for (const PlanReportRow& row : report.plans) {
+    const PlanFigures& f = row.figures;
+    if (!f.period.active) continue;
+    if (f.usedBytes >= f.limitBytes) return PlanAlert::kLimitReached;
+    if (f.projectedBytes > f.limitBytes) alert = PlanAlert::kLimitProjected;
+  }
+  return alert;
 }
 
 }  // namespace tral::report

@@ -22,12 +22,17 @@ std::optional<std::string> FolderProblem(const std::string& folder);
 // The day files of `folder`, read the way the statistics window reads them.
 std::unique_ptr<DayFileSource> OpenDayFiles(const std::string& folder);
 
+// The folder with the separator that a file's name follows in a path.
+std::string FolderPrefix(const std::string& folder);
+
 // How connection texts are compared when days are merged.
 TextEqualIgnoringCase TextComparison();
 
-// Day-file texts as UTF-8, and as the console shows them.
+// Day-file texts as UTF-8, and as the console shows them (every control character as "?"); and
+// UTF-8 text in the program's own code page.
 std::string TextToUtf8(std::string_view text);
 std::string TextToConsole(std::string_view text);
+std::string TextFromUtf8(std::string_view utf8);
 
 // Standard output takes the bytes as they are (CSV's CRLF stays CRLF).
 void UseBinaryStandardOutput();

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "chart/daily_chart.h"
+#include "shared/utf8_text.h"
 
 namespace tral::report {
 
@@ -40,20 +41,27 @@ std::string Colour(const Rgb& c) {
   return text;
 }
 
-// Text for XML character data and attribute values; control characters, which XML 1.0 cannot
-// hold at all, become "?".
+// Text for XML character data and attribute values; what XML 1.0 cannot hold at all (control
+// characters, U+FFFE and U+FFFF, bytes that are not UTF-8) becomes "?".
 std::string Escaped(std::string_view utf8) {
   std::string out;
-  for (const char c : utf8) {
-    switch (c) {
+  for (std::size_t at = 0; at < utf8.size();) {
+    char32_t c = 0;
+    const std::size_t length = Utf8CharAt(utf8, at, c);
+    switch (length == 0 ? U'?' : c) {
       case '&': out += "&amp;"; break;
       case '<': out += "&lt;"; break;
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
       default:
-        out += static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' ? '?' : c;
+        if (length == 0 || (c < 0x20 && c != '\t' && c != '\n') || c == 0xFFFE || c == 0xFFFF) {
+          out += '?';
+        } else {
+          out.append(utf8.substr(at, length));
+        }
         break;
     }
+    at += length == 0 ? 1 : length;
   }
   return out;
 }

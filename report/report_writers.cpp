@@ -7,6 +7,8 @@
 
 #include "shared/prometheus_text.h"
 
+#include "shared/utf8_text.h"
+
 namespace tral::report {
 
 namespace {
@@ -26,14 +28,8 @@ std::size_t Columns(const std::string& text) {
       std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
-// A control character in a name would break the table's lines.
-std::string ConsoleText(std::string_view text, TextConversion toConsole) {
-  std::string shown = toConsole(text);
-  for (char& c : shown) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-  }
-  return shown;
-}
+// The console conversion shows control characters as "?", so a name cannot break the table's lines.
+std::string ConsoleText(std::string_view text, TextConversion toConsole) { return toConsole(text); }
 
 // Left-aligned text columns, right-aligned figure columns (the last `figures` ones), two blanks apart.
 void AppendColumns(std::string& out, const std::vector<std::vector<std::string>>& lines, std::size_t figures) {
@@ -71,11 +67,20 @@ std::string CsvField(std::string_view text) {
   return quoted + "\"";
 }
 
-void AppendCsvRow(std::string& out, const std::string* date, const StatisticRow& row, TextConversion toUtf8) {
+// A text cell: a spreadsheet opening the file takes a cell starting with =, +, -, @, a tab or a
+// carriage return for a formula, unless a leading ' marks it as text.
+std::string CsvText(std::string_view utf8, CsvTexts texts) {
+  const bool formula = !utf8.empty() && std::string_view("=+-@\t\r").find(utf8.front()) != std::string_view::npos;
+  return CsvField(texts == CsvTexts::kGuarded && formula ? "'" + std::string(utf8) : std::string(utf8));
+}
+
+void AppendCsvRow(std::string& out, const std::string* date, const StatisticRow& row, TextConversion toUtf8,
+                  CsvTexts texts) {
   if (date) out += *date + ",";
-  out += CsvField(toUtf8(row.adapterKey)) + "," + CsvField(toUtf8(row.ipText)) + "," + CsvField(toUtf8(row.bssid)) +
-         "," + CsvField(toUtf8(row.ssid)) + "," + Decimal(row.downloadedBytes) + "," + Decimal(row.uploadedBytes) +
-         "," + Decimal(row.downloadedKb) + "," + Decimal(row.uploadedKb) + "\r\n";
+  out += CsvText(toUtf8(row.adapterKey), texts) + "," + CsvText(toUtf8(row.ipText), texts) + "," +
+         CsvText(toUtf8(row.bssid), texts) + "," + CsvText(toUtf8(row.ssid), texts) + "," +
+         Decimal(row.downloadedBytes) + "," + Decimal(row.uploadedBytes) + "," + Decimal(row.downloadedKb) + "," +
+         Decimal(row.uploadedKb) + "\r\n";
 }
 
 using Json = nlohmann::ordered_json;
@@ -98,48 +103,27 @@ Json ConnectionsJson(const std::vector<StatisticRow>& rows, TextConversion toUtf
 }  // namespace
 
 std::string Utf8OrLatin1(std::string_view text) {
-  // Checks the UTF-8 form strictly: shortest encodings only, no surrogates, nothing above U+10FFFF.
-  auto valid = [](std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-      const auto b = static_cast<unsigned char>(s[i]);
-      std::size_t n = 0;
-      std::uint32_t cp = 0;
-      if (b < 0x80) {
-        ++i;
-        continue;
-      } else if (b >= 0xC2 && b <= 0xDF) {
-        n = 1, cp = b & 0x1F;
-      } else if (b >= 0xE0 && b <= 0xEF) {
-        n = 2, cp = b & 0x0F;
-      } else if (b >= 0xF0 && b <= 0xF4) {
-        n = 3, cp = b & 0x07;
-      } else {
-        return false;
-      }
-      if (s.size() - i <= n) return false;
-      for (std::size_t k = 1; k <= n; ++k) {
-        const auto c = static_cast<unsigned char>(s[i + k]);
-        if ((c & 0xC0) != 0x80) return false;
-        cp = (cp << 6) | (c & 0x3F);
-      }
-      if ((n == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (n == 3 && (cp < 0x10000 || cp > 0x10FFFF))) {
-        return false;
-      }
-      i += n + 1;
-    }
-    return true;
-  };
-  if (valid(text)) return std::string(text);
+  if (IsUtf8(text)) return std::string(text);
   std::string out;
-  for (char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b < 0x80) {
-      out += c;
+  for (const char c : text) AppendUtf8(out, static_cast<unsigned char>(c));
+  return out;
+}
+
+std::string PrintableText(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t at = 0; at < utf8.size();) {
+    char32_t c = 0;
+    const std::size_t length = Utf8CharAt(utf8, at, c);
+    const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
+    const bool direction = c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+                           (c >= 0x2066 && c <= 0x2069);
+    if (length == 0 || control || direction) {
+      out += '?';
     } else {
-      out += static_cast<char>(0xC0 | (b >> 6));
-      out += static_cast<char>(0x80 | (b & 0x3F));
+      out.append(utf8.substr(at, length));
     }
+    at += length == 0 ? 1 : length;
   }
   return out;
 }
@@ -177,17 +161,17 @@ std::string WriteTable(const ReportFigures& figures, TextConversion toConsole) {
   return out;
 }
 
-std::string WriteCsv(const ReportFigures& figures, TextConversion toUtf8) {
+std::string WriteCsv(const ReportFigures& figures, TextConversion toUtf8, CsvTexts texts) {
   const bool daily = figures.daily;
   std::string out = daily ? "date," : "";
   out += "adapter,ip,bssid,ssid,downloaded_bytes,uploaded_bytes,downloaded_kb,uploaded_kb\r\n";
   if (daily) {
     for (const DayFigures& day : figures.days) {
       const std::string date = DateText(day.date);
-      for (const StatisticRow& row : day.rows) AppendCsvRow(out, &date, row, toUtf8);
+      for (const StatisticRow& row : day.rows) AppendCsvRow(out, &date, row, toUtf8, texts);
     }
   } else {
-    for (const StatisticRow& row : figures.rows) AppendCsvRow(out, nullptr, row, toUtf8);
+    for (const StatisticRow& row : figures.rows) AppendCsvRow(out, nullptr, row, toUtf8, texts);
   }
   return out;
 }
@@ -212,11 +196,17 @@ std::string WriteJson(const ReportFigures& figures, TextConversion toUtf8) {
     }
     doc["days"] = std::move(days);
   }
+  // Several folders are named, as their day files are named with them.
+  if (figures.folders.size() > 1) {
+    Json folders = Json::array();
+    for (const std::string& folder : figures.folders) folders.push_back(toUtf8(folder));
+    doc["folders"] = std::move(folders);
+  }
   Json damaged = Json::array();
-  for (const CivilDate& date : figures.damaged) damaged.push_back(DayFileName(date));
+  for (const FileProblem& file : figures.damaged) damaged.push_back(toUtf8(file.file));
   doc["damaged_files"] = std::move(damaged);
   Json unreadable = Json::array();
-  for (const CivilDate& date : figures.unreadable) unreadable.push_back(DayFileName(date));
+  for (const FileProblem& file : figures.unreadable) unreadable.push_back(toUtf8(file.file));
   doc["unreadable_files"] = std::move(unreadable);
   // The texts are UTF-8 already; a fault there must not end the program.
   return doc.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
@@ -281,12 +271,12 @@ std::string WritePlansTable(const PlanReport& report, TextConversion toConsole) 
   return out;
 }
 
-std::string WritePlansCsv(const PlanReport& report, TextConversion toUtf8) {
+std::string WritePlansCsv(const PlanReport& report, TextConversion toUtf8, CsvTexts texts) {
   std::string out =
       "name,period_start,period_end,used_bytes,limit_bytes,projected_bytes,allowance_bytes,days_left,active\r\n";
   for (const PlanReportRow& row : report.plans) {
     const PlanFigures& f = row.figures;
-    out += CsvField(toUtf8(row.name)) + "," + DateText(f.period.first) + "," + DateText(f.period.last) + "," +
+    out += CsvText(toUtf8(row.name), texts) + "," + DateText(f.period.first) + "," + DateText(f.period.last) + "," +
            Decimal(f.usedBytes) + "," + Decimal(f.limitBytes) + "," + Decimal(f.projectedBytes) + "," +
            Decimal(f.allowanceBytes) + "," + Decimal(f.daysLeft) + "," + (f.period.active ? "true" : "false") + "\r\n";
   }

@@ -19,13 +19,22 @@ using TextConversion = std::string (*)(std::string_view);
 // choice where the writer's code page is not known.
 std::string Utf8OrLatin1(std::string_view text);
 
+// The UTF-8 text with every character that would act on a terminal instead of showing replaced by
+// "?": C0 and C1 controls, DEL, the line and paragraph separators, and the controls of the
+// writing direction (which would reorder what follows). Bytes that are not UTF-8 become "?" too.
+std::string PrintableText(std::string_view utf8);
+
+// Whether CSV texts that a spreadsheet would take for a formula (starting with =, +, -, @, a tab or
+// a carriage return) are guarded with a leading ', or written exactly as they are.
+enum class CsvTexts { kGuarded, kRaw };
+
 // Columns adapter, IP, SSID, downloaded, uploaded (with a date column first when daily), sizes in
 // the statistics window's units, then the totals and the service's running time.
 std::string WriteTable(const ReportFigures& figures, TextConversion toConsole);
 
 // RFC 4180: CRLF line ends, a header row, fields quoted when they hold a comma, a quote, CR or LF
 // (quotes doubled), bytes and kilobytes as plain integers.
-std::string WriteCsv(const ReportFigures& figures, TextConversion toUtf8);
+std::string WriteCsv(const ReportFigures& figures, TextConversion toUtf8, CsvTexts texts = CsvTexts::kGuarded);
 
 // One object: "from", "to", "uptime_ms", "connections" [...], "totals", "damaged_files" [...], and
 // "days" [...] when daily. See the README for the schema.
@@ -42,7 +51,7 @@ using prometheus::EscapeLabelValue;
 std::string WritePlansTable(const PlanReport& report, TextConversion toConsole);
 // name, period_start, period_end, used_bytes, limit_bytes, projected_bytes, allowance_bytes,
 // days_left, active; RFC 4180 as the connections' CSV.
-std::string WritePlansCsv(const PlanReport& report, TextConversion toUtf8);
+std::string WritePlansCsv(const PlanReport& report, TextConversion toUtf8, CsvTexts texts = CsvTexts::kGuarded);
 // {"plans": [{"name", "period_start", "period_end", "used_bytes", "limit_bytes", "projected_bytes",
 // "allowance_bytes", "days_left", "active"}]}
 std::string WritePlansJson(const PlanReport& report, TextConversion toUtf8);

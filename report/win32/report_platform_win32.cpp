@@ -9,6 +9,7 @@
 #include "history/win32/day_file_source_win32.h"
 #include "history/win32/local_date_win32.h"
 #include "report/report_platform.h"
+#include "report/report_writers.h"
 #include "shared/names.h"
 #include "shared/win32/file_replace_win32.h"
 #include "shared/win32/system_text_win32.h"
@@ -87,8 +88,12 @@ TextEqualIgnoringCase TextComparison() { return win32::EqualIgnoringCaseAnsi; }
 
 std::string TextToUtf8(std::string_view text) { return win32::AnsiToUtf8(text); }
 
-// The console shows the program's ANSI texts as they are.
-std::string TextToConsole(std::string_view text) { return std::string(text); }
+std::string TextFromUtf8(std::string_view utf8) { return win32::Utf8ToAnsi(utf8); }
+
+// The console shows the program's ANSI texts, each character that would act on it as "?".
+std::string TextToConsole(std::string_view text) { return win32::Utf8ToAnsi(PrintableText(win32::AnsiToUtf8(text))); }
+
+std::string FolderPrefix(const std::string& folder) { return WithBackslash(folder); }
 
 void UseBinaryStandardOutput() { _setmode(_fileno(stdout), _O_BINARY); }
 

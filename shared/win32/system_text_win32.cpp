@@ -1,21 +1,30 @@
-// ANSI texts to UTF-8 through UTF-16 with the system's own tables; error codes through its messages.
+// ANSI texts to UTF-8 and back through UTF-16 with the system's own tables; error codes through its messages.
 #include "shared/win32/system_text_win32.h"
 
 #include <windows.h>
 
 namespace tral::win32 {
 
-std::string AnsiToUtf8(std::string_view text) {
+namespace {
+
+// Text from one code page into another through UTF-16; a character the target lacks becomes its
+// default character ("?"). A text the system cannot read at all comes back as it was.
+std::string Recode(std::string_view text, UINT from, UINT to) {
   if (text.empty()) return {};
-  const int wide = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  const int wide = ::MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   if (wide <= 0) return std::string(text);
   std::wstring w(static_cast<std::size_t>(wide), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), w.data(), wide);
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+  ::MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), w.data(), wide);
+  const int n = ::WideCharToMultiByte(to, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, out.data(), n, nullptr, nullptr);
+  if (n > 0) ::WideCharToMultiByte(to, 0, w.data(), wide, out.data(), n, nullptr, nullptr);
   return out;
 }
+
+}  // namespace
+
+std::string AnsiToUtf8(std::string_view text) { return Recode(text, CP_ACP, CP_UTF8); }
+std::string Utf8ToAnsi(std::string_view utf8) { return Recode(utf8, CP_UTF8, CP_ACP); }
 
 std::string SystemErrorText(unsigned long code) {
   char text[512] = {};

@@ -188,9 +188,10 @@ TEST(ReportFigures, DamagedAndUnreadableFilesAreNamedAndTodayIsCountedApart) {
   const CivilDate today = D(2026, 2, 9);
   const ReportFigures f = CountReport(files, AsciiEqualIgnoringCase, DateSpan{D(2026, 1, 30), D(2026, 2, 2)}, false,
                                       &today);
-  EXPECT_EQ(f.damaged, std::vector<CivilDate>{D(2026, 1, 31)});
-  EXPECT_EQ(f.problems.at(D(2026, 1, 31)), "it ends before the running time");
-  EXPECT_EQ(f.unreadable, std::vector<CivilDate>{D(2026, 2, 2)});  // there, but not taken for a quiet day
+  EXPECT_EQ(f.damaged,
+            (std::vector<FileProblem>{{D(2026, 1, 31), "20260131.bin", "it ends before the running time"}}));
+  // there, but not taken for a quiet day
+  EXPECT_EQ(f.unreadable, (std::vector<FileProblem>{{D(2026, 2, 2), "20260202.bin", ""}}));
   const std::string json = WriteJson(f, Utf8OrLatin1);
   EXPECT_NE(json.find("\"unreadable_files\": [\n    \"20260202.bin\"\n  ]"), std::string::npos) << json;
   EXPECT_NE(WritePrometheus(f, Utf8OrLatin1).find("\ntraldenmeter_unreadable_day_files 1\n"), std::string::npos);
