@@ -52,14 +52,28 @@ void NameIncompleteDays(const std::vector<tral::report::FileProblem>& damaged,
   for (const auto& file : unreadable) Complain("the day file " + file.file + " could not be read" + why(file) + "; not counted");
 }
 
-// Names the sums that stopped at the largest number; true when there was one.
+// Names a sum that stopped at the largest number instead of wrapping around.
+void NameSaturated(const std::string& what) {
+  Complain("the bytes of " + what + " pass the largest number that can be counted; they stay at 18446744073709551615");
+}
+
+// Names the sums of the figures that stopped at the largest number; true when there was one.
 bool NameSaturatedSums(const tral::report::ReportFigures& figures) {
   const std::vector<tral::report::SaturatedSum> sums = tral::report::SaturatedSums(figures);
-  for (const tral::report::SaturatedSum& sum : sums) {
-    Complain("the bytes of " + sum.what + " " + sum.days +
-             " pass the largest number that can be counted; they stay at 18446744073709551615");
-  }
+  for (const tral::report::SaturatedSum& sum : sums) NameSaturated(sum.what + " " + sum.days);
   return !sums.empty();
+}
+
+// Names the Prometheus series whose merged sums stopped at the largest number; true when there was one.
+bool NameSaturatedSeries(const tral::prometheus::MergedSamples& merged) {
+  for (const std::size_t i : merged.saturated) {
+    const tral::prometheus::ConnectionSample& s = merged.samples[i];
+    // The labels are UTF-8 already; the message is in the program's own code page.
+    NameSaturated(tral::report::TextFromUtf8("the series period=\"" + s.period + "\" adapter=\"" + s.adapter +
+                                             "\" ip=\"" + s.ip + "\" bssid=\"" + s.bssid + "\" ssid=\"" + s.ssid +
+                                             "\""));
+  }
+  return !merged.saturated.empty();
 }
 
 // The data plans of the --plans file as of the span's last day, in the form asked for; the status
@@ -162,7 +176,7 @@ int main(int argc, char** argv) {
   NameIncompleteDays(figures.damaged, figures.unreadable);
   const bool saturated = NameSaturatedSums(figures);
   const bool incomplete = !figures.damaged.empty() || !figures.unreadable.empty() || saturated;
-  const int done = options.strict && incomplete ? kIncompleteHistory : 0;
+  int done = options.strict && incomplete ? kIncompleteHistory : 0;
 
   if (options.svg && !WriteSvgFile(options, figures)) return kCannotRun;
 
@@ -172,7 +186,12 @@ int main(int argc, char** argv) {
       text = WriteCsv(figures, TextToUtf8, options.csvRaw ? CsvTexts::kRaw : CsvTexts::kGuarded);
       break;
     case OutputForm::kJson: text = WriteJson(figures, TextToUtf8); break;
-    case OutputForm::kPrometheus: text = WritePrometheus(figures, TextToUtf8); break;
+    case OutputForm::kPrometheus: {
+      const tral::prometheus::MergedSamples merged = PrometheusSamples(figures, TextToUtf8);
+      if (NameSaturatedSeries(merged) && options.strict) done = kIncompleteHistory;
+      text = WritePrometheus(figures, merged.samples);
+      break;
+    }
   }
   return Deliver(options, text, done);
 }

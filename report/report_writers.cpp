@@ -226,18 +226,24 @@ void AddSamples(std::vector<prometheus::ConnectionSample>& samples, const char* 
 
 }  // namespace
 
-std::string WritePrometheus(const ReportFigures& figures, TextConversion toUtf8) {
+prometheus::MergedSamples PrometheusSamples(const ReportFigures& figures, TextConversion toUtf8) {
   std::vector<prometheus::ConnectionSample> samples;
   if (figures.hasToday) AddSamples(samples, "today", figures.todayRows, toUtf8);
   AddSamples(samples, "span", figures.rows, toUtf8);
+  // Texts that differed in the day files may be one text in UTF-8: one series, summed.
+  return prometheus::MergeSamples(std::move(samples));
+}
+
+std::string WritePrometheus(const ReportFigures& figures, const std::vector<prometheus::ConnectionSample>& samples) {
   std::string out;
   prometheus::AppendConnectionGauges(out, samples);
   std::vector<prometheus::PeriodUptime> uptimes;
   if (figures.hasToday) uptimes.push_back({"today", figures.todayUptimeMs});
   uptimes.push_back({"span", figures.uptimeMs});
   prometheus::AppendUptimeGauge(out, uptimes);
-  prometheus::AppendGauge(out, "traldenmeter_span_days", "Days in the report's span.",
-                          std::to_string(SpanDays(figures.span)));
+  // In seconds, the base unit of time the format asks for: days x 86,400.
+  prometheus::AppendGauge(out, "traldenmeter_span_seconds", "Length of the report's span (whole days) in seconds.",
+                          std::to_string(SpanDays(figures.span) * 86'400));
   prometheus::AppendGauge(out, "traldenmeter_damaged_day_files",
                           "Day files that ended early and were counted as far as readable.",
                           std::to_string(figures.damaged.size()));
@@ -245,6 +251,10 @@ std::string WritePrometheus(const ReportFigures& figures, TextConversion toUtf8)
                           "Day files that are there but could not be read; not counted.",
                           std::to_string(figures.unreadable.size()));
   return out;
+}
+
+std::string WritePrometheus(const ReportFigures& figures, TextConversion toUtf8) {
+  return WritePrometheus(figures, PrometheusSamples(figures, toUtf8).samples);
 }
 
 namespace {
@@ -317,9 +327,10 @@ std::string WritePlansPrometheus(const PlanReport& report, TextConversion toUtf8
   for (const auto& gauge : gauges) {
     out += std::string("# HELP ") + gauge.metric + " " + gauge.help + "\n";
     out += std::string("# TYPE ") + gauge.metric + " gauge\n";
+    // Two plans may have one name; the section tells their series apart.
     for (const PlanReportRow& row : report.plans) {
-      out += std::string(gauge.metric) + "{plan=\"" + EscapeLabelValue(toUtf8(row.name)) + "\"} " +
-             Decimal(row.figures.*gauge.value) + "\n";
+      out += std::string(gauge.metric) + "{plan=\"" + EscapeLabelValue(toUtf8(row.name)) + "\",section=\"" +
+             EscapeLabelValue(toUtf8(row.section)) + "\"} " + Decimal(row.figures.*gauge.value) + "\n";
     }
   }
   return out;

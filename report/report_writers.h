@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "report/report_data.h"
 #include "report/report_plans.h"
@@ -40,8 +41,12 @@ std::string WriteCsv(const ReportFigures& figures, TextConversion toUtf8, CsvTex
 // "days" [...] when daily. See the README for the schema.
 std::string WriteJson(const ReportFigures& figures, TextConversion toUtf8);
 
+// The connections as samples per period ("today", "span") with their texts in UTF-8; rows whose
+// labels come out equal are one sample, their bytes summed (saturating: `saturated` names them).
+prometheus::MergedSamples PrometheusSamples(const ReportFigures& figures, TextConversion toUtf8);
 // Gauges per connection labelled adapter, ip, bssid, ssid and period ("today" or "span"), the
-// running times, the span's length and the number of damaged files.
+// running times, the span's length in seconds and the number of damaged and unreadable files.
+std::string WritePrometheus(const ReportFigures& figures, const std::vector<prometheus::ConnectionSample>& samples);
 std::string WritePrometheus(const ReportFigures& figures, TextConversion toUtf8);
 
 // A label value of the text format: backslash, double quote and line feed escaped.
@@ -55,7 +60,8 @@ std::string WritePlansCsv(const PlanReport& report, TextConversion toUtf8, CsvTe
 // {"plans": [{"name", "period_start", "period_end", "used_bytes", "limit_bytes", "projected_bytes",
 // "allowance_bytes", "days_left", "active"}]}
 std::string WritePlansJson(const PlanReport& report, TextConversion toUtf8);
-// Gauges traldenmeter_plan_used_bytes, _limit_bytes and _projected_bytes labelled `plan`.
+// Gauges traldenmeter_plan_used_bytes, _limit_bytes and _projected_bytes labelled `plan` (the name)
+// and `section` ("PLAN1" .. "PLAN16"), which tells plans of one name apart.
 std::string WritePlansPrometheus(const PlanReport& report, TextConversion toUtf8);
 
 }  // namespace tral::report

@@ -2,14 +2,13 @@
 #include "shared/prometheus_text.h"
 
 #include <cstdio>
-#include <limits>
 #include <unordered_map>
+
+#include "shared/saturating_sum.h"
 
 namespace tral::prometheus {
 
 namespace {
-
-constexpr std::uint64_t kMaxBytes = std::numeric_limits<std::uint64_t>::max();
 
 // The identity as one string: each text with its length in front, so that no choice of texts can
 // make two different identities spell the same key.
@@ -22,16 +21,6 @@ std::string IdentityKey(const ConnectionSample& s) {
     key += *text;
   }
   return key;
-}
-
-// Adds `add` to `sum`, stopping at the largest value; true when it had to stop there.
-bool SaturatingAdd(std::uint64_t& sum, std::uint64_t add) {
-  if (add > kMaxBytes - sum) {
-    sum = kMaxBytes;
-    return true;
-  }
-  sum += add;
-  return false;
 }
 
 void AppendSampleLines(std::string& out, const char* metric, const std::vector<ConnectionSample>& samples,
@@ -89,8 +78,8 @@ MergedSamples MergeSamples(std::vector<ConnectionSample> samples) {
       continue;
     }
     ConnectionSample& into = merged.samples[it->second];
-    const bool down = SaturatingAdd(into.downloadedBytes, s.downloadedBytes);
-    const bool up = SaturatingAdd(into.uploadedBytes, s.uploadedBytes);
+    const bool down = AddSaturating(into.downloadedBytes, s.downloadedBytes);
+    const bool up = AddSaturating(into.uploadedBytes, s.uploadedBytes);
     if (down || up) saturated[it->second] = true;
   }
   for (std::size_t i = 0; i < saturated.size(); ++i) {
