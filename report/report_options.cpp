@@ -40,6 +40,7 @@ void DeclareOptions(CLI::App& app, Given& g) {
                                "current folder); given again, the days of every folder are summed")
                     ->type_name("FOLDER")
                     ->expected(1)
+                    ->allow_extra_args(false)
                     ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   g.outputOpt =
       app.add_option("--output", g.output, "Write to this file, replacing it in one step, not to standard output")

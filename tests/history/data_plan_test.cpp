@@ -2,12 +2,14 @@
 // a period's day files.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <tuple>
 
 #include "history/data_plan.h"
 #include "history/plan_period.h"
 #include "history/plan_usage.h"
+#include "history/profile_text.h"
 #include "support/day_file_bytes.h"
 
 namespace tral {
@@ -182,6 +184,9 @@ TEST(PlanSection, EveryBadValueIsNamedWithItsReason) {
   const std::string kDay = "[PLAN1]\r\nname=A\r\nmatch=all\r\nperiod=day\r\nstart=2026-02-01\r\nlimit=5\r\n";
   const std::string kOnce = "[PLAN1]\r\nname=Trip\r\nmatch=ssid:Hotel\r\nperiod=once\r\nstart=2026-03-10\r\nlimit=1000\r\n";
   const std::string kLongName(64, 'n');
+  // 63 letters, a two-byte character across the 64-byte cut, and then thousands more.
+  const std::string kHugeValue = std::string(63, 'p') + "\xC3\xA9" + std::string(5000, 'q');
+  const std::string kHugeReason = "period \"" + std::string(63, 'p') + "...\" is not month, week, day or once";
   const struct {
     std::string section;
     const char* key;
@@ -202,6 +207,8 @@ TEST(PlanSection, EveryBadValueIsNamedWithItsReason) {
       {kGoodSection, "count", "up", "count \"up\" is not both, rx or tx"},
       {kGoodSection, "warn", "80,abc", "warn \"80,abc\" is not a list of percentages from 1 to 1000"},
       {kGoodSection, "warn", "80,", "warn \"80,\" is not a list of percentages from 1 to 1000"},
+      // A value of thousands of characters is cut in the message after 64 bytes.
+      {kDay, "period", kHugeValue.c_str(), kHugeReason.c_str()},
   };
   for (const auto& c : cases) {
     const PlanReading r = ReadOne("", With(c.section, c.key, c.value));
@@ -210,6 +217,10 @@ TEST(PlanSection, EveryBadValueIsNamedWithItsReason) {
     EXPECT_EQ(r.problems[0].key, c.key);
     EXPECT_EQ(r.problems[0].reason, c.reason);
   }
+  // A name of thousands of characters is cut in the message too.
+  const PlanReading huge = ReadOne("", With(kDay, "name", std::string(5000, 'n').c_str()));
+  EXPECT_EQ(UnusedPlanText(huge),
+            "the data plan plan1 (\"" + std::string(64, 'n') + "...\") is not used: the name is longer than 63 characters");
   // All bad values of one section at once, each with its own reason.
   const PlanReading several = ReadOne("", "[PLAN1]\r\nperiod=yearly\r\nstart=x\r\n");
   EXPECT_EQ(several.problems.size(), 5u);  // name, match, period, start, limit
@@ -239,6 +250,60 @@ TEST(PlanSection, TheSectionsOfAFileEachOnItsOwn) {
   ASSERT_TRUE(plans[2].plan);
   EXPECT_EQ(plans[2].plan->name, "Lab");  // the first of two counts
   EXPECT_TRUE(plans[2].plan->warn.empty());  // an empty warn: no threshold alerts
+}
+
+// The bytes of a plans file as the profile functions or an editor may have saved it.
+TEST(PlansFile, UnicodeAndCodePageTextIsReadAnythingElseIsNamed) {
+  const std::string utf16 = std::string("\xFF\xFE") + std::string("[\0P\0]\0\r\0\n\0n\0=\0\xE9\0\x3D\xD8\x00\xDE", 20);
+  const struct {
+    const char* what;
+    std::string bytes;
+    const char* text;  // as UTF-8 when unicode; none: refused
+    bool unicode;
+    const char* why;
+  } cases[] = {
+      {"UTF-16LE with its mark, a surrogate pair", utf16, "[P]\r\nn=\xC3\xA9\xF0\x9F\x98\x80", true, ""},
+      {"UTF-8 with its mark", "\xEF\xBB\xBF[P]\nn=\xC3\xA9", "[P]\nn=\xC3\xA9", true, ""},
+      {"UTF-8 without a mark", "[P]\nn=\xC3\xA9", "[P]\nn=\xC3\xA9", true, ""},
+      {"the code page (not UTF-8)", "[P]\nn=\xE9", "[P]\nn=\xE9", false, ""},
+      {"an escape sequence in a name is text still", "[P]\nname=Home\x1B]0;title\x07\nmatch=all\nperiod=day\n",
+       "[P]\nname=Home\x1B]0;title\x07\nmatch=all\nperiod=day\n", true, ""},
+      {"UTF-16LE without a mark", std::string("[\0P\0]\0", 6), nullptr, false, "it holds NUL bytes, which no text file does"},
+      {"UTF-16BE with its mark", std::string("\xFE\xFF\0[\0P\0]", 8), nullptr, false,
+       "it is UTF-16 big-endian text; save it as UTF-8 or UTF-16 little-endian"},
+      {"UTF-16LE with half a surrogate pair", std::string("\xFF\xFE" "a\0\x00\xD8" "b\0", 8), nullptr, false,
+       "it starts as UTF-16 text but is not UTF-16 throughout"},
+      {"UTF-16LE of an odd length", std::string("\xFF\xFE" "a\0b", 5), nullptr, false,
+       "it starts as UTF-16 text but is not UTF-16 throughout"},
+      {"a UTF-8 mark before other bytes", "\xEF\xBB\xBF[P]\nn=\xE9", nullptr, false,
+       "it starts as UTF-8 text but is not UTF-8 throughout"},
+      {"binary bytes without a NUL", "\x01\x02\x03\x04\x05[P]\x06\x07\x08\x0B\x0C\x0E\x0F\x10\x11\x12", nullptr, false,
+       "more than one byte in 20 is a control character, which no text file has"},
+  };
+  for (const auto& c : cases) {
+    std::string why;
+    const std::optional<ProfileFileText> decoded = DecodeProfileFile(c.bytes, why);
+    ASSERT_EQ(decoded.has_value(), c.text != nullptr) << c.what << ": " << why;
+    EXPECT_EQ(why, c.why) << c.what;
+    if (!decoded) continue;
+    EXPECT_EQ(decoded->text, c.text) << c.what;
+    EXPECT_EQ(decoded->unicode, c.unicode) << c.what;
+  }
+  // The plans of a UTF-16 file read as those of its text.
+  std::string why;
+  const std::string section = "[PLAN1]\r\nname=Caf\xC3\xA9\r\nmatch=all\r\nperiod=day\r\nstart=2026-01-01\r\nlimit=5\r\n";
+  std::string bytes = "\xFF\xFE";
+  for (const char c : std::string("[PLAN1]\r\nname=Caf")) bytes += std::string{c, '\0'};
+  bytes += std::string("\xE9\0", 2);
+  for (const char c : std::string("\r\nmatch=all\r\nperiod=day\r\nstart=2026-01-01\r\nlimit=5\r\n")) bytes += std::string{c, '\0'};
+  const std::optional<ProfileFileText> decoded = DecodeProfileFile(bytes, why);
+  ASSERT_TRUE(decoded) << why;
+  EXPECT_EQ(decoded->text, section);
+  ProfileText file(decoded->text);
+  const std::vector<PlanReading> plans = ReadPlans(file);
+  ASSERT_EQ(plans.size(), 1u);
+  ASSERT_TRUE(plans[0].plan);
+  EXPECT_EQ(plans[0].plan->name, "Caf\xC3\xA9");
 }
 
 // ---- the cached sums of the past days ----

@@ -1,6 +1,8 @@
 // Statistics aggregation: merging days into rows, damaged files, spans, sums and texts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "history/statistic_data.h"
 #include "support/day_file_bytes.h"
 
@@ -107,10 +109,18 @@ TEST(Statistics, DamagedFilesKeepCompleteEntriesAddNoUptimeAndSayWhere) {
        "it ends inside connection 1 of 2 of adapter 1 of 2"},
       {"cut inside groupCount", 2, 0, 0, DayReadOutcome::kDamaged, "it ends before its count of adapters"},
       {"empty file", 0, 0, 0, DayReadOutcome::kDamaged, "it ends before its count of adapters"},
+      // Nothing follows the running time in a day file: what does is not believed.
+      {"one byte after the running time", 342, 3, 0, DayReadOutcome::kDamaged,
+       "it has 1 more bytes after the running time"},
+      {"a day run together with another", 341 + 341, 3, 0, DayReadOutcome::kDamaged,
+       "it has 341 more bytes after the running time"},
   };
   for (const auto& c : cases) {
     MemoryDayFiles files;
-    files.files[D(2009, 3, 13)] = test::Bytes(whole.begin(), whole.begin() + c.size);
+    test::Bytes bytes = whole;
+    while (bytes.size() < c.size) bytes.insert(bytes.end(), whole.begin(), whole.end());
+    bytes.resize(c.size);
+    files.files[D(2009, 3, 13)] = bytes;
     CStatisticData data(files);
     const DayReadResult result = data.CountDay(D(2009, 3, 13));
     EXPECT_EQ(result.outcome, c.outcome) << c.what;
@@ -122,6 +132,101 @@ TEST(Statistics, DamagedFilesKeepCompleteEntriesAddNoUptimeAndSayWhere) {
   MemoryDayFiles none;
   CStatisticData data(none);
   EXPECT_EQ(data.CountDay(D(2009, 3, 13)).outcome, DayReadOutcome::kMissing);
+}
+
+TEST(Statistics, FilesOfZerosAreNoDays) {
+  const struct {
+    std::size_t size;
+    DayReadOutcome outcome;
+    const char* problem;
+  } cases[] = {
+      {8, DayReadOutcome::kComplete, ""},  // no adapter, a running time of 0: an empty day
+      {9, DayReadOutcome::kDamaged, "it has 1 more bytes after the running time"},
+      {4096, DayReadOutcome::kDamaged, "it has 4088 more bytes after the running time"},
+  };
+  for (const auto& c : cases) {
+    MemoryDayFiles files;
+    files.files[D(2009, 3, 13)] = test::Bytes(c.size, 0);
+    CStatisticData data(files);
+    const DayReadResult result = data.CountDay(D(2009, 3, 13));
+    EXPECT_EQ(result.outcome, c.outcome) << c.size;
+    EXPECT_EQ(result.problem, c.problem) << c.size;
+    EXPECT_EQ(data.RowCount(), 0u) << c.size;
+  }
+}
+
+// Sums stop at 2^64 - 1 instead of wrapping to a small number, in the rows, the days and the totals.
+TEST(Statistics, SumsSaturateAtTheLargestNumberAndSaySo) {
+  constexpr std::uint64_t kMax = 18446744073709551615ULL;
+  constexpr std::uint64_t kHalf = 1ULL << 63;
+  const struct {
+    const char* what;
+    std::vector<std::uint64_t> rxPerDay;  // one entry a day of one connection
+    std::uint64_t bytes;
+    std::uint64_t kb;
+    bool saturated;
+  } cases[] = {
+      {"two days of 2^63 bytes", {kHalf, kHalf}, kMax, 2 * (kHalf >> 10), true},
+      {"the largest number and one byte", {kMax, 1}, kMax, kMax >> 10, true},
+      {"just fitting", {kMax - 1, 1}, kMax, (kMax - 1) >> 10, false},
+      {"the largest number on each of three days", {kMax, kMax, kMax}, kMax, 3 * (kMax >> 10), true},
+  };
+  for (const auto& c : cases) {
+    MemoryDayFiles files;
+    for (std::size_t d = 0; d < c.rxPerDay.size(); ++d) {
+      files.files[D(2009, 3, 1 + static_cast<int>(d))] = DayFileBytes({{"K", {{"10.0.0.1", "", "", c.rxPerDay[d], 0}}}}, 1);
+    }
+    CStatisticData data(files);
+    data.CountSpan(D(2009, 3, 1), D(2009, 3, 31));
+    ASSERT_EQ(data.RowCount(), 1u) << c.what;
+    EXPECT_EQ(data.Row(0).downloadedBytes, c.bytes) << c.what;
+    EXPECT_EQ(data.Row(0).downloadedKb, c.kb) << c.what;
+    EXPECT_EQ(data.Row(0).saturated, c.saturated) << c.what;
+  }
+  // Two entries of one connection within one day: the day's bytes of the row saturate too.
+  MemoryDayFiles files;
+  files.files[D(2009, 3, 1)] =
+      DayFileBytes({{"K", {{"10.0.0.1", "", "", kHalf, 1}}}, {"k", {{"10.0.0.1", "", "", kHalf, 2}}}}, 1);
+  CStatisticData data(files);
+  data.CountSpan(D(2009, 3, 1), D(2009, 3, 1));
+  ASSERT_EQ(data.Days().size(), 1u);
+  ASSERT_EQ(data.Days()[0].rows.size(), 1u);
+  EXPECT_EQ(data.Days()[0].rows[0].rxBytes, kMax);
+  EXPECT_EQ(data.Days()[0].rows[0].txBytes, 3u);
+  // The window's totals over rows of the largest kilobytes.
+  data.AddRecord("A", "1", "", "", kMax, 1);
+  data.AddRecord("B", "2", "", "", 1, 1);
+  EXPECT_EQ(data.SumChecked().downloadedKb, kMax);
+}
+
+// Thousands of connections, each met again on a later day in another letter case and order: one
+// row each, in order of first appearance, found however many rows there are.
+TEST(Statistics, ManyConnectionsMergeByTheirTextsInAnyLetterCase) {
+  constexpr int kConnections = 20000;
+  std::vector<test::DayEntry> first;
+  std::vector<test::DayEntry> again;
+  for (int i = 0; i < kConnections; ++i) {
+    const std::string ip = "10." + std::to_string(i / 65536) + "." + std::to_string(i / 256 % 256) + "." +
+                           std::to_string(i % 256);
+    first.push_back({ip, "", "net" + std::to_string(i % 7), 1024, 0});
+    again.push_back({ip, "", "NET" + std::to_string(i % 7), 2048, 0});
+  }
+  std::reverse(again.begin(), again.end());
+  again.push_back({"10.0.0.0", "", "net1", 4096, 0});  // another network of a known address: a new row
+  MemoryDayFiles files;
+  files.files[D(2009, 3, 1)] = DayFileBytes({{"aa-bb-cc-dd-ee-ff", first}}, 1);
+  files.files[D(2009, 3, 2)] = DayFileBytes({{"AA-BB-CC-DD-EE-FF", again}}, 1);
+  CStatisticData data(files);
+  data.CountSpan(D(2009, 3, 1), D(2009, 3, 2));
+  ASSERT_EQ(data.RowCount(), static_cast<std::size_t>(kConnections) + 1);
+  for (std::size_t i = 0; i < data.RowCount() - 1; ++i) {
+    ASSERT_EQ(data.Row(i).ipText, first[i].ip);
+    ASSERT_EQ(data.Row(i).ssid, first[i].ssid);  // the letter case met first
+    ASSERT_EQ(data.Row(i).downloadedKb, 3u) << i;
+  }
+  EXPECT_EQ(data.Row(kConnections).ssid, "net1");
+  EXPECT_EQ(data.Row(kConnections).downloadedKb, 4u);
+  EXPECT_EQ(data.Days()[1].rows.size(), static_cast<std::size_t>(kConnections) + 1);
 }
 
 TEST(Statistics, AFileThatCannotBeReadIsNamedNotTakenForAMissingDay) {

@@ -7,6 +7,8 @@
 #include "support/day_file_bytes.h"
 #include "report/report_data.h"
 #include "report/report_options.h"
+#include "report/report_plans.h"
+#include "report/report_svg.h"
 #include "report/report_writers.h"
 
 namespace tral::report {
@@ -37,6 +39,10 @@ TEST(ReportOptions, SpansAndFormsFromTheCommandLine) {
       {{"--month"}, D(2026, 3, 1), D(2026, 3, 31), OutputForm::kTable, false},
       {{"--month", "2024-02", "--prometheus"}, D(2024, 2, 1), D(2024, 2, 29), OutputForm::kPrometheus, false},
       {{"--month", "2100-02"}, D(2100, 2, 1), D(2100, 2, 28), OutputForm::kTable, false},
+      // Decimal, whatever the leading zeros: never octal.
+      {{"--days", "010"}, D(2026, 3, 6), today, OutputForm::kTable, false},
+      {{"--days", "09"}, D(2026, 3, 7), today, OutputForm::kTable, false},
+      {{"--csv-raw", "--daily"}, today, today, OutputForm::kCsv, true},
   };
   for (const auto& c : cases) {
     const ParseResult r = ParseReportOptions(c.args, today);
@@ -75,6 +81,18 @@ TEST(ReportOptions, BadInputIsRefusedWithAReason) {
       {{"--svg", ""}, "--svg"},
       {{"--connection", "ip:10.0.0.256"}, "--connection"},
       {{"--connection", "mac:00-1A"}, "--connection"},
+      // Numbers are decimal digits only.
+      {{"--days", "0x10"}, "\"0x10\" is not a number of days"},
+      {{"--days", "-5"}, "--days"},
+      {{"--days", "+5"}, "\"+5\" is not a number of days"},
+      {{"--days", " 5"}, "\" 5\" is not a number of days"},
+      {{"--days", "1e3"}, "\"1e3\" is not a number of days"},
+      {{"--days", "100001"}, "from 1 to 100000"},
+      {{"--days", "99999999999999999999"}, "from 1 to 100000"},
+      {{"--alert"}, "--plans"},
+      {{"--csv-raw", "--json"}, "--json"},
+      {{"--folder", "a", "b"}, "b"},
+      {{"--folder", "a", "--folder", ""}, "--folder"},
   };
   for (const auto& c : cases) {
     const ParseResult r = ParseReportOptions(c.args, D(2026, 3, 15));
@@ -92,6 +110,12 @@ TEST(ReportOptions, ThePictureFileAndTheConnectionsCounted) {
   EXPECT_EQ(r.options.connection->kind, ConnectionMatch::Kind::kSsid);
   EXPECT_EQ(r.options.connection->value, "Cafe net");
   EXPECT_FALSE(ParseReportOptions({}, D(2026, 3, 15)).options.connection);
+  // Folders in the order given; plans with the alert statuses.
+  const ParseResult fleet =
+      ParseReportOptions({"--folder", "b", "--plans", "p.ini", "--folder", "a", "--alert"}, D(2026, 3, 15));
+  ASSERT_EQ(fleet.outcome, ParseOutcome::kRun) << fleet.message;
+  EXPECT_EQ(fleet.options.folders, (std::vector<std::string>{"b", "a"}));
+  EXPECT_TRUE(fleet.options.alert);
 }
 
 // Random day files over 70 days: some connections in several spellings of letter case, some days
@@ -240,6 +264,183 @@ TEST(ReportTexts, LabelValuesAndUtf8) {
   for (const auto& c : cases) {
     EXPECT_EQ(Utf8OrLatin1(c.in), c.utf8) << c.in;
     EXPECT_EQ(EscapeLabelValue(Utf8OrLatin1(c.in)), c.label) << c.in;
+  }
+}
+
+TEST(ReportTexts, ControlCharactersNeverReachTheConsole) {
+  const struct {
+    const char* in;  // UTF-8, or bytes that are not
+    const char* shown;
+  } cases[] = {
+      {"Home", "Home"},
+      {"caf\xC3\xA9 \xF0\x9F\x98\x80", "caf\xC3\xA9 \xF0\x9F\x98\x80"},
+      {"\x1B]0;title\x07\x1B[2J", "?]0;title??[2J"},  // the title and the clearing of the screen
+      {"tab\tline\nreturn\rdel\x7F", "tab?line?return?del?"},
+      {"c1 \xC2\x9B" "31m \xC2\x85", "c1 ?31m ?"},  // CSI and NEL as C1 controls
+      {"\xE2\x80\xAE" "evil" "\xE2\x80\xAC", "?evil?"},  // right-to-left override, pop
+      {"\xE2\x81\xA6x\xE2\x81\xA9 \xE2\x80\x8F \xD8\x9C", "?x? ? ?"},  // isolates, RLM, ALM
+      {"line\xE2\x80\xA8sep", "line?sep"},
+      {"bad \xFF\xC3 bytes", "bad ?? bytes"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PrintableText(c.in), c.shown) << c.in;
+  // Latin-1 C1 bytes of a day file become C1 controls in UTF-8, and "?" on the console.
+  EXPECT_EQ(PrintableText(Utf8OrLatin1("SSID\x9B\x85")), "SSID??");
+}
+
+// Two days of one connection, each with the given bytes received.
+MemoryDayFiles TwoDays(const std::string& ssid, std::uint64_t rx1, std::uint64_t rx2) {
+  MemoryDayFiles files;
+  files.listable = true;
+  files.files[D(2026, 1, 30)] = DayFileBytes({{"00-1A-2B-3C-4D-5E", {{"10.0.0.1", "", ssid, rx1, 1}}}}, 1000);
+  files.files[D(2026, 1, 31)] = DayFileBytes({{"00-1A-2B-3C-4D-5E", {{"10.0.0.1", "", ssid, rx2, 2}}}}, 1000);
+  return files;
+}
+
+TEST(ReportTexts, SpreadsheetFormulasAreGuardedUnlessRaw) {
+  const struct {
+    const char* ssid;
+    const char* guarded;  // the CSV field
+    const char* raw;
+  } cases[] = {
+      {"=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\"", "\"=HYPERLINK(\"\"x\"\")\""},
+      {"+1", "'+1", "+1"},
+      {"-2+3", "'-2+3", "-2+3"},
+      {"@SUM(A1)", "'@SUM(A1)", "@SUM(A1)"},
+      {"\tcmd", "'\tcmd", "\tcmd"},
+      {"\rcmd", "\"'\rcmd\"", "\"\rcmd\""},
+      {"a=b", "a=b", "a=b"},
+      {"'quoted", "'quoted", "'quoted"},
+  };
+  for (const auto& c : cases) {
+    MemoryDayFiles files = TwoDays(c.ssid, 1, 2);
+    const ReportFigures f = CountReport(files, AsciiEqualIgnoringCase, DateSpan{D(2026, 1, 30), D(2026, 1, 31)}, false,
+                                        nullptr);
+    const std::string row = std::string("00-1A-2B-3C-4D-5E,10.0.0.1,,");
+    EXPECT_NE(WriteCsv(f, Utf8OrLatin1).find("\r\n" + row + c.guarded + ",3,3,0,0\r\n"), std::string::npos) << c.ssid;
+    EXPECT_NE(WriteCsv(f, Utf8OrLatin1, CsvTexts::kRaw).find("\r\n" + row + c.raw + ",3,3,0,0\r\n"),
+              std::string::npos)
+        << c.ssid;
+  }
+  PlanReport plans;
+  plans.plans.push_back(PlanReportRow{"PLAN1", "=cmd|' /C calc'!A0", {}});
+  EXPECT_EQ(WritePlansCsv(plans, Utf8OrLatin1).substr(WritePlansCsv(plans, Utf8OrLatin1).find("\r\n") + 2, 19),
+            "'=cmd|' /C calc'!A0");
+}
+
+TEST(ReportFigures, SumsPastTheLargestNumberStayThereInEveryForm) {
+  constexpr std::uint64_t kHalf = 1ULL << 63;
+  MemoryDayFiles files = TwoDays("Home", kHalf, kHalf);
+  const DateSpan span{D(2026, 1, 30), D(2026, 1, 31)};
+  const ReportFigures f = CountReport(files, AsciiEqualIgnoringCase, span, true, nullptr);
+  ASSERT_EQ(f.rows.size(), 1u);
+  const std::string kMax = "18446744073709551615";
+  EXPECT_NE(WriteJson(f, Utf8OrLatin1).find("\"downloaded_bytes\": " + kMax + ","), std::string::npos);
+  // The kilobytes do not saturate: 2 x 2^53.
+  EXPECT_NE(WriteJson(f, Utf8OrLatin1).find("\"downloaded_kb\": 18014398509481984,"), std::string::npos);
+  const ReportFigures whole = CountReport(files, AsciiEqualIgnoringCase, span, false, nullptr);
+  EXPECT_NE(WriteCsv(whole, Utf8OrLatin1).find(",Home," + kMax + ",3,"), std::string::npos);
+  EXPECT_NE(WritePrometheus(f, Utf8OrLatin1).find("ssid=\"Home\"} " + kMax + "\n"), std::string::npos);
+  // The SVG's bars: each day's own bytes, which fit.
+  ASSERT_EQ(f.daySums.size(), 2u);
+  EXPECT_EQ(f.daySums[0].rxBytes, kHalf);
+  // Named with the connection and the span (the days of --daily fit; the total is the row's).
+  const std::vector<SaturatedSum> sums = SaturatedSums(f);
+  ASSERT_EQ(sums.size(), 1u);
+  EXPECT_EQ(sums[0].what, "the connection 00-1A-2B-3C-4D-5E 10.0.0.1 \"Home\"");
+  EXPECT_EQ(sums[0].days, "from 2026-01-30 to 2026-01-31");
+
+  // Two connections that fit each, whose total does not; and a day whose own sum does not fit.
+  MemoryDayFiles two;
+  two.files[D(2026, 1, 30)] = DayFileBytes({{"K", {{"10.0.0.1", "", "", kHalf, 0}, {"10.0.0.2", "", "", kHalf, 0}}}}, 1);
+  const ReportFigures t = CountReport(two, AsciiEqualIgnoringCase, DateSpan{D(2026, 1, 30), D(2026, 1, 30)}, true,
+                                      nullptr);
+  EXPECT_EQ(SumRows(t.rows).downloadedBytes, 18446744073709551615ULL);
+  ASSERT_EQ(t.daySums.size(), 1u);
+  EXPECT_TRUE(t.daySums[0].saturated);
+  EXPECT_NE(WriteSvg(t.span, t.daySums, "all connections", Utf8OrLatin1).find("data-bytes=\"" + kMax + "\""),
+            std::string::npos);
+  const std::vector<SaturatedSum> totals = SaturatedSums(t);
+  ASSERT_EQ(totals.size(), 2u);  // the day's total (--daily) and the span's
+  EXPECT_EQ(totals[0].days, "on 2026-01-30");
+  EXPECT_EQ(totals[1].what, "the total of the connections");
+}
+
+TEST(ReportFigures, TheDaysOfSeveralFoldersAreSummedDateByDate) {
+  MemoryDayFiles a = TwoDays("Home", 1000, 2000);
+  MemoryDayFiles b;  // not listable: read date by date
+  b.files[D(2026, 1, 31)] = DayFileBytes({{"00-1a-2b-3c-4d-5e", {{"10.0.0.1", "", "HOME", 4000, 0}}}}, 500);
+  test::Bytes cut = DayFileBytes({{"K2", {{"10.0.0.9", "", "", 8000, 0}}}}, 500);
+  cut.pop_back();
+  b.files[D(2026, 2, 1)] = cut;
+  b.unreadable.insert(D(2026, 1, 30));
+  b.files[D(2026, 1, 30)] = {};
+  const std::vector<DayFolder> folders = {{&a, "A", "A/"}, {&b, "B", "B/"}};
+  const ReportFigures f = CountReport(folders, AsciiEqualIgnoringCase, DateSpan{D(2026, 1, 29), D(2026, 2, 1)}, true,
+                                      nullptr);
+  ASSERT_EQ(f.rows.size(), 2u);
+  EXPECT_EQ(f.rows[0].downloadedBytes, 1000u + 2000 + 4000);  // one connection in both folders
+  EXPECT_EQ(f.rows[1].downloadedBytes, 8000u);
+  EXPECT_EQ(f.uptimeMs, 1000u + 1000 + 500);  // the damaged and unreadable days add none
+  ASSERT_EQ(f.days.size(), 3u);
+  EXPECT_EQ(f.days[1].date, D(2026, 1, 31));
+  ASSERT_EQ(f.days[1].rows.size(), 1u);
+  EXPECT_EQ(f.days[1].rows[0].downloadedBytes, 6000u);
+  ASSERT_EQ(f.daySums.size(), 3u);
+  EXPECT_EQ(f.daySums[0].outcome, DayReadOutcome::kUnreadable);  // one folder's file of that day
+  EXPECT_EQ(f.daySums[0].rxBytes, 1000u);
+  EXPECT_EQ(f.damaged, (std::vector<FileProblem>{{D(2026, 2, 1), "B/20260201.bin", "it ends before the running time"}}));
+  ASSERT_EQ(f.unreadable.size(), 1u);
+  EXPECT_EQ(f.unreadable[0].file, "B/20260130.bin");
+  const std::string json = WriteJson(f, Utf8OrLatin1);
+  EXPECT_NE(json.find("\"folders\": [\n    \"A\",\n    \"B\"\n  ],"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"damaged_files\": [\n    \"B/20260201.bin\"\n  ]"), std::string::npos) << json;
+}
+
+TEST(ReportPrometheus, OneSeriesPerLabelSetAndPlansBySection) {
+  // One network stored as Latin-1 on one machine and as UTF-8 on another: one series, summed.
+  MemoryDayFiles files;
+  files.files[D(2026, 1, 30)] =
+      DayFileBytes({{"K", {{"10.0.0.1", "", "Caf\xE9", 100, 1}, {"10.0.0.1", "", "Caf\xC3\xA9", 20, 2}}}}, 1);
+  const ReportFigures f = CountReport(files, AsciiEqualIgnoringCase, DateSpan{D(2026, 1, 30), D(2026, 1, 30)}, false,
+                                      nullptr);
+  ASSERT_EQ(f.rows.size(), 2u);
+  const std::string prom = WritePrometheus(f, Utf8OrLatin1);
+  EXPECT_NE(prom.find("traldenmeter_downloaded_bytes{period=\"span\",adapter=\"K\",ip=\"10.0.0.1\",bssid=\"\","
+                      "ssid=\"Caf\xC3\xA9\"} 120\n"),
+            std::string::npos)
+      << prom;
+  EXPECT_EQ(prom.find("} 100\n"), std::string::npos) << prom;
+
+  PlanReport plans;
+  plans.plans.push_back(PlanReportRow{"PLAN1", "Phone", {}});
+  plans.plans.push_back(PlanReportRow{"PLAN3", "Phone", {}});
+  const std::string planText = WritePlansPrometheus(plans, Utf8OrLatin1);
+  EXPECT_NE(planText.find("traldenmeter_plan_used_bytes{plan=\"Phone\",section=\"PLAN1\"} 0\n"), std::string::npos);
+  EXPECT_NE(planText.find("traldenmeter_plan_used_bytes{plan=\"Phone\",section=\"PLAN3\"} 0\n"), std::string::npos);
+}
+
+TEST(ReportPlans, TheAlertSaysWhetherALimitIsReachedOrProjected) {
+  // A week from Friday 30 January; 2026-02-01 is its third day, with 300 bytes used over the days.
+  MemoryDayFiles files = TwoDays("", 100, 100);
+  files.files[D(2026, 2, 1)] = DayFileBytes({{"00-1A-2B-3C-4D-5E", {{"10.0.0.1", "", "", 100, 0}}}}, 1);
+  const auto ini = [](const char* limit, const char* period) {
+    return std::string("[PLAN1]\nname=P\nmatch=all\nstart=2026-01-30\nend=2026-01-30\ncount=rx\nperiod=") + period +
+           "\nlimit=" + limit + "\n";
+  };
+  const struct {
+    std::string ini;
+    PlanAlert alert;
+  } cases[] = {
+      {ini("300", "week"), PlanAlert::kLimitReached},  // used 300 of 300
+      {ini("301", "week"), PlanAlert::kLimitProjected},  // 300 in 3 days: 700 by the week's end
+      {ini("700", "week"), PlanAlert::kNone},  // exactly the projection
+      {ini("100", "once"), PlanAlert::kNone},  // over, but its one day has passed
+      {ini("100", "once") + ini("5000", "week").replace(1, 5, "PLAN2"), PlanAlert::kNone},
+      {ini("5000", "week") + ini("100", "week").replace(1, 5, "PLAN2"), PlanAlert::kLimitReached},
+  };
+  for (const auto& c : cases) {
+    const PlanReport report = CountPlans({{&files, "", ""}}, AsciiEqualIgnoringCase, c.ini, D(2026, 2, 1));
+    EXPECT_EQ(AlertOf(report), c.alert) << c.ini;
   }
 }
 

@@ -132,6 +132,17 @@ TEST(DayFileSourceWin32, CaseInsensitiveEqualityInTheCodePage) {
   if (::GetACP() == 1252) {
     EXPECT_TRUE(EqualIgnoringCaseAnsi("Caf\xC9", "caf\xE9"));  // É and é
   }
+  // The statistics find a row through a hash of its texts: texts the code page takes as equal
+  // meet in one row, whatever the code page.
+  tral::test::MemoryDayFiles files;
+  files.files[CivilDate{2009, 3, 13}] = tral::test::DayFileBytes(
+      {{"K1", {{"10.0.0.5", "", "Caf\xC9", 1024, 0}, {"10.0.0.5", "", "CAFE", 1024, 0}}}}, 1);
+  files.files[CivilDate{2009, 3, 14}] = tral::test::DayFileBytes({{"k1", {{"10.0.0.5", "", "caf\xE9", 2048, 0}}}}, 1);
+  CStatisticData data(files, EqualIgnoringCaseAnsi);
+  data.CountSpan(CivilDate{2009, 3, 13}, CivilDate{2009, 3, 14});
+  const bool accentsFold = EqualIgnoringCaseAnsi("Caf\xC9", "caf\xE9");
+  ASSERT_EQ(data.RowCount(), accentsFold ? 2u : 3u);
+  EXPECT_EQ(data.Row(0).downloadedKb, accentsFold ? 3u : 1u);
 }
 
 }  // namespace
