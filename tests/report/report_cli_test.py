@@ -115,6 +115,15 @@ def check(condition, what):
         print("FAIL:", what, file=sys.stderr)
 
 
+def outcome():
+    """The exit status of a test script: 1 when a check failed."""
+    if failures:
+        print(f"{len(failures)} check(s) failed", file=sys.stderr)
+        return 1
+    print("all checks passed")
+    return 0
+
+
 def rows_of_csv(text):
     rows = list(csv.reader(io.StringIO(text, newline="")))
     return rows[0], rows[1:]
@@ -355,12 +364,7 @@ def main():
     check(res.returncode == 0 and [row[4] for row in rows] == ["777"], f"today: {res.stdout!r}")
     res = r.run("--month", "2025-06", "--json", *folder)
     check(res.returncode == 0 and json.loads(res.stdout)["connections"] == [], "an empty month")
-
-    if failures:
-        print(f"{len(failures)} check(s) failed", file=sys.stderr)
-        return 1
-    print("all checks passed")
-    return 0
+    return outcome()
 
 
 if __name__ == "__main__":
