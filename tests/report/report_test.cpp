@@ -215,7 +215,8 @@ TEST(ReportFigures, DamagedAndUnreadableFilesAreNamedAndTodayIsCountedApart) {
   EXPECT_EQ(f.damaged,
             (std::vector<FileProblem>{{D(2026, 1, 31), "20260131.bin", "it ends before the running time"}}));
   // there, but not taken for a quiet day
-  EXPECT_EQ(f.unreadable, (std::vector<FileProblem>{{D(2026, 2, 2), "20260202.bin", ""}}));
+  EXPECT_EQ(f.unreadable,
+            (std::vector<FileProblem>{{D(2026, 2, 2), "20260202.bin", "it is held by another program"}}));
   const std::string json = WriteJson(f, Utf8OrLatin1);
   EXPECT_NE(json.find("\"unreadable_files\": [\n    \"20260202.bin\"\n  ]"), std::string::npos) << json;
   EXPECT_NE(WritePrometheus(f, Utf8OrLatin1).find("\ntraldenmeter_unreadable_day_files 1\n"), std::string::npos);
