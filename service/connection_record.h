@@ -48,6 +48,9 @@ struct ConnectionRecord {
   bool holdTx = false;
   std::uint64_t rxHold = 0;
   std::uint64_t txHold = 0;
+  // Which of its table's slot lists holds the record's traffic in five-minute slots: 1 + its index,
+  // 0 for none yet. The list lives in the table, so that the record keeps its fixed layout.
+  std::uint32_t slotList = 0;
 
   bool HasTraffic() const { return rxTotal != 0 || txTotal != 0; }
 };

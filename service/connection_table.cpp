@@ -1,4 +1,4 @@
-// Connection table lookups, appends and traffic counts.
+// Connection table lookups, appends, traffic counts and the records' slot lists.
 #include "service/connection_table.h"
 
 #include <new>
@@ -22,6 +22,19 @@ std::size_t ConnectionTable::Append(std::string_view key, RecordPtr head) {
   entry.chain.push_back(std::move(head));
   entries_.push_back(std::move(entry));
   return entries_.size() - 1;
+}
+
+DaySlots& ConnectionTable::SlotsOf(ConnectionRecord& record) {
+  if (record.slotList == 0 || record.slotList > slotLists_.size()) {
+    slotLists_.emplace_back();
+    record.slotList = static_cast<std::uint32_t>(slotLists_.size());
+  }
+  return slotLists_[record.slotList - 1];
+}
+
+const DaySlots* ConnectionTable::FindSlots(const ConnectionRecord& record) const {
+  if (record.slotList == 0 || record.slotList > slotLists_.size()) return nullptr;
+  return &slotLists_[record.slotList - 1];
 }
 
 std::size_t ConnectionTable::CountWithTraffic(const Entry& entry) {

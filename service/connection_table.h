@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "service/connection_record.h"
+#include "service/day_slots.h"
 
 namespace tral {
 
@@ -36,7 +37,15 @@ class ConnectionTable {
   Entry& At(std::size_t index) { return entries_[index]; }
   const Entry& At(std::size_t index) const { return entries_[index]; }
   ConnectionRecord& Head(std::size_t index) { return *entries_[index].chain.front(); }
-  void Clear() { entries_.clear(); }
+  void Clear() {
+    entries_.clear();
+    slotLists_.clear();
+  }
+
+  // The five-minute slots of a record of this table, made empty on first use.
+  DaySlots& SlotsOf(ConnectionRecord& record);
+  // The same without making one: null while the record has none.
+  const DaySlots* FindSlots(const ConnectionRecord& record) const;
 
   // Records with traffic in one chain, and entries with at least one such record.
   static std::size_t CountWithTraffic(const Entry& entry);
@@ -48,6 +57,7 @@ class ConnectionTable {
 
  private:
   std::vector<Entry> entries_;
+  std::vector<DaySlots> slotLists_;  // by ConnectionRecord::slotList - 1
 };
 
 }  // namespace tral

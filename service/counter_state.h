@@ -63,6 +63,17 @@ struct CounterState {
   bool unreadableKnown = false;
   CivilDate unreadableDate;
 
+  // The five-minute slot of local time that passes credit: read from the clock at each wake-up
+  // together with the date whose table they credit.
+  std::uint16_t slot = 0;
+  // Passes credit the slots besides the totals; off only where a benchmark measures what slots cost.
+  bool creditSlots = true;
+  // Today's slot file could not be taken up when the table was built (it could not be read, is of
+  // a layout this program does not know, or belongs to a day file that could not be read): no save
+  // may overwrite it before it has been taken up or renamed aside.
+  bool slotsUnsettled = false;
+  CivilDate slotsUnsettledDate;
+
   // Scratch storage reused by every pass, so that a pass allocates nothing once warm.
   InterfaceTable rows;
   std::vector<AdapterEntry> adapters;

@@ -49,6 +49,8 @@ void ChangeDate(CounterState& state, CountingLoop& loop, const CivilDate& today,
     old->incidents = state.incidents;
     old->unreadableKnown = state.unreadableKnown;
     old->unreadableDate = state.unreadableDate;
+    old->slotsUnsettled = state.slotsUnsettled;
+    old->slotsUnsettledDate = state.slotsUnsettledDate;
     state.table = ConnectionTable();
     ForgetSavedEntryOwners(state);
     loop.unsavedDays.push_back(UnsavedDay{loop.currentDate, std::move(old)});
@@ -100,6 +102,14 @@ void TimedPass(CounterState& state, CountingLoop& loop, std::uint32_t now, bool 
   }
 }
 
+// Reads the local date and time together: the date names the day file that passes credit, the time
+// the slot they credit within it.
+CivilDate ReadLocalTime(CounterState& state) {
+  const LocalTime now = state.clock.LocalNow();
+  state.slot = SlotOfTimeOfDay(now.hour, now.minute);
+  return now.date;
+}
+
 // Back from sleep: adapters and their identities are read again (an adapter may be gone, another
 // access point joined) and every counter takes a fresh baseline, so that a counter the driver
 // restarted meanwhile credits nothing it did not count since.
@@ -123,7 +133,7 @@ std::uint32_t RunningTimeIncrement(std::uint32_t lastTick, std::uint32_t now, st
 void StartCounting(CounterState& state, CountingLoop& loop) {
   RemoveInterruptedSaves(state.files);
   PruneDayFiles(state);
-  loop.currentDate = state.clock.LocalDate();
+  loop.currentDate = ReadLocalTime(state);
   loop.passCount = 0;
   loop.resumed = false;
   StartDay(state, loop);
@@ -146,7 +156,7 @@ bool AfterWake(CounterState& state, CountingLoop& loop, WakeReason reason, bool 
   loop.resumed = false;
   loop.lastTick = now;
 
-  const CivilDate today = state.clock.LocalDate();
+  const CivilDate today = ReadLocalTime(state);
   if (today != loop.currentDate) ChangeDate(state, loop, today, gapMs);
 
   const bool timedDue = now - loop.lastTimedTick >= loop.samplePeriodMs;

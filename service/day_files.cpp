@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "service/metrics_file.h"
+#include "service/slot_files.h"
 #include "shared/day_file_codec.h"
 #include "shared/ini_number.h"
 #include "shared/text_field.h"
@@ -14,8 +15,8 @@ namespace tral {
 
 namespace {
 
-constexpr std::string_view kDayFileSuffix = ".bin";
 constexpr std::string_view kTemporarySuffix = ".tmp";
+constexpr std::string_view kSlotTemporarySuffix = ".slots.tmp";
 constexpr std::size_t kDateDigits = 8;
 
 bool EndsWithNoCase(std::string_view name, std::string_view suffix) {
@@ -65,6 +66,10 @@ bool VisitEntries(std::span<const std::uint8_t> bytes, std::optional<std::uint32
   return true;
 }
 
+std::string EntryIdentity(const char (&key)[kAdapterKeyWidth], const DayFileEntry& entry) {
+  return ConnectionIdentity(FieldText(key), FieldText(entry.ipText), FieldText(entry.bssid), FieldText(entry.ssid));
+}
+
 // A record made from a file's entry, or null when memory cannot be had.
 RecordPtr RecordFromEntry(const char (&key)[kAdapterKeyWidth], const DayFileEntry& entry) {
   RecordPtr r = NewRecord();
@@ -80,9 +85,11 @@ RecordPtr RecordFromEntry(const char (&key)[kAdapterKeyWidth], const DayFileEntr
 
 // Adds the totals of a day file that could not be read when the table was built to what has been
 // counted since: each entry to the record of its connection, or as a record of its own at the end
-// of its adapter's chain. The file's running time is added to the day's.
+// of its adapter's chain; and the slots of its slot file to the same records. The file's running
+// time is added to the day's.
 void MergeDayFile(CounterState& state, const CivilDate& date, std::span<const std::uint8_t> bytes) {
   StartOwners(state, date);
+  std::vector<EntryOwner> slotOwners;
   std::optional<std::uint32_t> uptime;
   VisitEntries(bytes, uptime, [&](const char (&key)[kAdapterKeyWidth], const DayFileEntry& entry, bool) {
     const std::optional<std::size_t> index = state.table.Find(FieldText(key));
@@ -108,15 +115,19 @@ void MergeDayFile(CounterState& state, const CivilDate& date, std::span<const st
       }
     }
     state.savedEntryOwners.push_back(owner);
+    slotOwners.push_back(EntryOwner{EntryIdentity(key, entry), owner});
   });
+  // The save under way writes the slot file next, whatever part of it was taken.
+  TakeUpSlotFile(state, date, slotOwners, false);
   if (uptime) {
     state.savedUptimeMs += *uptime;
     state.dayUptimeMs += *uptime;
   }
 }
 
-// Before a save of `date`: a file of that day which could not be read is read again (and merged)
-// or renamed aside. False while it exists and can be neither.
+// Before a save of `date`: a file of that day which could not be read is read again (and merged,
+// its slot file with it) or renamed aside (its slot file with it). False while it exists and can be
+// neither.
 bool SettleUnreadableFile(CounterState& state, const CivilDate& date) {
   if (!state.unreadableKnown || state.unreadableDate != date) return true;
   const std::string name = DayFileName(date);
@@ -132,17 +143,11 @@ bool SettleUnreadableFile(CounterState& state, const CivilDate& date) {
     case ReadResult::kUnreadable:
       break;
   }
-  constexpr int kNamesTried = 20;
-  for (int ordinal = 1; ordinal <= kNamesTried; ++ordinal) {
-    const std::string aside = KeptAsideName(name, ordinal);
-    if (state.files.Rename(name, aside)) {
-      ReportIncident(state, Incident::kFileKeptAside, name + " could not be read and was renamed to " + aside);
-      state.unreadableKnown = false;
-      return true;
-    }
-  }
-  ReportIncident(state, Incident::kCannotSave, name + " can neither be read nor renamed aside");
-  return false;
+  if (!KeepAside(state, name, "could not be read")) return false;
+  state.unreadableKnown = false;
+  // The slots of the day kept aside belong to it, not to the fresh file.
+  KeepSlotFileAside(state, date);
+  return true;
 }
 
 }  // namespace
@@ -150,6 +155,39 @@ bool SettleUnreadableFile(CounterState& state, const CivilDate& date) {
 bool MatchesConnection(std::string_view ipA, std::string_view bssidA, std::string_view ssidA,
                        std::string_view ipB, std::string_view bssidB, std::string_view ssidB) {
   return ipA == ipB && EitherEmptyOrEqual(bssidA, bssidB) && EitherEmptyOrEqual(ssidA, ssidB);
+}
+
+ReadResult ReadPatiently(CounterState& state, const std::string& name, std::vector<std::uint8_t>& bytes) {
+  ReadResult read = state.files.Read(name, bytes);
+  // A file held by another program for a moment is worth a few more tries.
+  for (int tries = 1; read == ReadResult::kUnreadable && tries < kUnreadableTries; ++tries) {
+    state.clock.Pause(kUnreadableRetryMs);
+    read = state.files.Read(name, bytes);
+  }
+  return read;
+}
+
+bool KeepAside(CounterState& state, const std::string& name, std::string_view why) {
+  constexpr int kNamesTried = 20;
+  for (int ordinal = 1; ordinal <= kNamesTried; ++ordinal) {
+    const std::string aside = KeptAsideName(name, ordinal);
+    if (state.files.Rename(name, aside)) {
+      ReportIncident(state, Incident::kFileKeptAside, name + " " + std::string(why) + " and was renamed to " + aside);
+      return true;
+    }
+  }
+  ReportIncident(state, Incident::kCannotSave, name + " " + std::string(why) + " and cannot be renamed aside");
+  return false;
+}
+
+ReplaceResult ReplacePatiently(CounterState& state, const std::string& name, std::span<const std::uint8_t> bytes,
+                               std::uint32_t retryMs) {
+  ReplaceResult replaced = state.files.Replace(name, bytes);
+  for (std::uint32_t waited = 0; replaced == ReplaceResult::kBusy && waited < retryMs; waited += kSaveRetryStepMs) {
+    state.clock.Pause(kSaveRetryStepMs);
+    replaced = state.files.Replace(name, bytes);
+  }
+  return replaced;
 }
 
 bool SaveDayFile(CounterState& state, const CivilDate& date, bool resetTotals, std::uint32_t retryMs) {
@@ -174,13 +212,7 @@ bool SaveDayFile(CounterState& state, const CivilDate& date, bool resetTotals, s
   }
   writer.PutUptime(state.dayUptimeMs);
 
-  const std::string name = DayFileName(date);
-  ReplaceResult replaced = state.files.Replace(name, bytes);
-  for (std::uint32_t waited = 0; replaced == ReplaceResult::kBusy && waited < retryMs; waited += kSaveRetryStepMs) {
-    state.clock.Pause(kSaveRetryStepMs);
-    replaced = state.files.Replace(name, bytes);
-  }
-  if (replaced != ReplaceResult::kReplaced) return false;
+  if (ReplacePatiently(state, DayFileName(date), bytes, retryMs) != ReplaceResult::kReplaced) return false;
   PublishAfterSave(state, date);
   // The file now holds exactly the records written, each its own entry.
   StartOwners(state, date);
@@ -189,11 +221,18 @@ bool SaveDayFile(CounterState& state, const CivilDate& date, bool resetTotals, s
       if (r->HasTraffic()) state.savedEntryOwners.push_back(r.get());
     }
   }
+  // Second, so that whenever the two files disagree the slots hold less than the totals. Its failure
+  // leaves the day file saved: the slots stay in memory for the next save, and a reader finds the
+  // difference as bytes not placed in time.
+  (void)SaveSlotFile(state, date, retryMs);
   if (resetTotals) {
     ForgetSavedEntryOwners(state);  // the totals it holds are no longer in any record
     for (ConnectionTable::Entry& entry : state.table.MutableEntries()) {
       if (ConnectionTable::CountWithTraffic(entry) == 0) continue;
-      for (RecordPtr& r : entry.chain) r->rxTotal = r->txTotal = 0;
+      for (RecordPtr& r : entry.chain) {
+        r->rxTotal = r->txTotal = 0;
+        state.table.SlotsOf(*r).Clear();
+      }
     }
   }
   return true;
@@ -209,17 +248,22 @@ bool LoadDayFile(CounterState& state) {
   const CivilDate today = state.clock.LocalDate();
   StartOwners(state, today);
   state.unreadableKnown = false;
-  ReadResult read = state.files.Read(DayFileName(today), state.fileBytes);
-  // A file held by another program for a moment is worth a few more tries.
-  for (int tries = 1; read == ReadResult::kUnreadable && tries < kUnreadableTries; ++tries) {
-    state.clock.Pause(kUnreadableRetryMs);
-    read = state.files.Read(DayFileName(today), state.fileBytes);
-  }
-  if (read != ReadResult::kRead) {
-    state.unreadableKnown = read == ReadResult::kUnreadable;
+  state.slotsUnsettled = false;
+  const ReadResult read = ReadPatiently(state, DayFileName(today), state.fileBytes);
+  if (read == ReadResult::kUnreadable) {
+    // Its slot file is taken up with it once it can be read, or kept aside with it.
+    state.unreadableKnown = true;
     state.unreadableDate = today;
+    state.slotsUnsettled = true;
+    state.slotsUnsettledDate = today;
     return false;
   }
+  if (read == ReadResult::kAbsent) {
+    // A slot file without its day file has nothing to pair with: it is replaced by an empty one.
+    TakeUpSlotFile(state, today, {}, true);
+    return false;
+  }
+  std::vector<EntryOwner> slotOwners;
   std::optional<std::uint32_t> uptime;
   constexpr std::size_t kNoGroup = ~std::size_t{0};
   std::size_t group = kNoGroup;  // the table entry of the group being read
@@ -228,6 +272,7 @@ bool LoadDayFile(CounterState& state) {
     if (first) group = kNoGroup;
     RecordPtr r = RecordFromEntry(key, entry);
     state.savedEntryOwners.push_back(r.get());  // null (nobody) when the record cannot be had
+    slotOwners.push_back(EntryOwner{EntryIdentity(key, entry), r.get()});
     if (!r) return;
     // The group's first record starts the adapter's chain, the others follow it in file order.
     if (group == kNoGroup) {
@@ -237,6 +282,7 @@ bool LoadDayFile(CounterState& state) {
     }
   });
   if (uptime) state.savedUptimeMs = *uptime;
+  TakeUpSlotFile(state, today, slotOwners, true);
   return whole;
 }
 
@@ -298,31 +344,40 @@ std::string PruneCutoffName(std::int32_t keepDays, const CivilDate& today) {
 }
 
 void PruneDayFiles(CounterState& state) {
-  const std::string cutoff = PruneCutoffName(ReadKeepDays(state.files), state.clock.LocalDate());
-  if (cutoff.empty()) return;
+  CivilDate cutoff;
+  if (!ParseDayFileName(PruneCutoffName(ReadKeepDays(state.files), state.clock.LocalDate()), cutoff)) return;
+  // Only day files and slot files, by the date their name holds: a user's "notes.bin", "notes.slots"
+  // or "20260230.bin" is neither.
+  CivilDate date;
   for (const std::string& name : state.files.List("*.bin")) {
-    // Only day files: a user's "notes.bin" or "20260230.bin" sorts below every cutoff too.
-    if (IsDayFileName(name) && name < cutoff) state.files.Remove(name);
+    if (ParseDayFileName(name, date) && date < cutoff) state.files.Remove(name);
+  }
+  for (const std::string& name : state.files.List("*.slots")) {
+    if (ParseSlotFileName(name, date) && date < cutoff) state.files.Remove(name);
   }
 }
 
-std::string KeptAsideName(std::string_view dayFileName, int ordinal) {
-  std::string name = std::string(dayFileName) + ".unreadable";
+std::string KeptAsideName(std::string_view fileName, int ordinal) {
+  std::string name = std::string(fileName) + ".unreadable";
   if (ordinal > 1) name += "-" + std::to_string(ordinal);
   return name;
 }
 
-std::string SaveTemporaryName(std::string_view dayFileName) {
-  std::string name(dayFileName.substr(0, dayFileName.size() - kDayFileSuffix.size()));
-  return name + std::string(kTemporarySuffix);
+std::string SaveTemporaryName(std::string_view fileName) {
+  // A slot file's temporary keeps its whole name; a day file's drops its suffix, as it always has.
+  if (IsSlotFileName(fileName)) return std::string(fileName) + std::string(kTemporarySuffix);
+  return std::string(fileName.substr(0, kDateDigits)) + std::string(kTemporarySuffix);
 }
 
 bool IsSaveTemporaryName(std::string_view name) {
-  if (name.size() != kDateDigits + kTemporarySuffix.size()) return false;
+  if (name.size() != kDateDigits + kTemporarySuffix.size() && name.size() != kDateDigits + kSlotTemporarySuffix.size()) {
+    return false;
+  }
   for (std::size_t i = 0; i < kDateDigits; ++i) {
     if (name[i] < '0' || name[i] > '9') return false;
   }
-  return EndsWithNoCase(name, kTemporarySuffix);
+  return EndsWithNoCase(name, name.size() == kDateDigits + kTemporarySuffix.size() ? kTemporarySuffix
+                                                                                   : kSlotTemporarySuffix);
 }
 
 void RemoveInterruptedSaves(DayFileStore& files) {

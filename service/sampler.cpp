@@ -172,8 +172,13 @@ std::uint32_t WindowRate(const std::uint32_t (&window)[3], const std::uint32_t (
   return static_cast<std::uint32_t>(std::min<std::uint64_t>(rate, std::numeric_limits<std::uint32_t>::max()));
 }
 
-ConnectionRecord* UpdateHead(ConnectionRecord& h, const CounterReading& reading, bool rebaseline,
-                             std::uint32_t now) {
+// What one pass credited to a head.
+struct Credited {
+  std::uint64_t rx = 0;
+  std::uint64_t tx = 0;
+};
+
+Credited UpdateHead(ConnectionRecord& h, const CounterReading& reading, bool rebaseline, std::uint32_t now) {
   const std::uint64_t rx = reading.rxOctets;
   const std::uint64_t tx = reading.txOctets;
   // Without a baseline: all bits set (64-bit baselines), or anything in the high half (32-bit).
@@ -234,7 +239,7 @@ ConnectionRecord* UpdateHead(ConnectionRecord& h, const CounterReading& reading,
   h.txRate = WindowRate(h.txWindow, h.passMs);
   h.baseTick = now;
   h.baseTickKnown = true;
-  return &h;
+  return Credited{dRx, dTx};
 }
 
 // Whether the table has a row of this physical address for the interface `index`.
@@ -264,14 +269,6 @@ bool ReconcileAdapters(CounterState& state, bool reload) {
   return true;
 }
 
-ConnectionRecord* UpdateConnectionCounters(CounterState& state, std::string_view adapterKey,
-                                           const CounterReading& reading, bool rebaseline,
-                                           std::uint32_t now) {
-  const std::optional<std::size_t> index = FindOrReconcile(state, adapterKey, now);
-  if (!index) return nullptr;
-  return UpdateHead(state.table.Head(*index), reading, rebaseline, now);
-}
-
 bool SampleCounters(CounterState& state, bool rebaseline) {
   if (!state.net.ReadInterfaceTable(state.rows) || state.rows.rows.empty()) return false;
   const std::uint32_t now = state.clock.TickCount();
@@ -297,10 +294,14 @@ bool SampleCounters(CounterState& state, bool rebaseline) {
       continue;
     }
     entry.sampledInPass = pass;
-    ConnectionRecord& h =
-        *UpdateHead(*entry.chain.front(),
-                    CounterReading{row.inOctets, row.outOctets, state.rows.wideCounters, row.interfaceIndex},
-                    rebaseline, now);
+    ConnectionRecord& h = *entry.chain.front();
+    const Credited credited =
+        UpdateHead(h, CounterReading{row.inOctets, row.outOctets, state.rows.wideCounters, row.interfaceIndex},
+                   rebaseline, now);
+    // The same increase that went to the day's totals goes to the slot of this moment.
+    if ((credited.rx != 0 || credited.tx != 0) && state.creditSlots) {
+      state.table.SlotsOf(h).Credit(state.slot, credited.rx, credited.tx);
+    }
     // Every sixth pass a head without BSSID or SSID is asked again, as long as its adapter still has
     // the record's address.
     if (!refreshWireless || (!FieldEmpty(h.bssid) && !FieldEmpty(h.ssid))) continue;

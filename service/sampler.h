@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 #include "service/counter_state.h"
 
@@ -20,15 +19,10 @@ struct CounterReading {
 // the table is first rebuilt from today's day file. False when the adapters cannot be enumerated.
 bool ReconcileAdapters(CounterState& state, bool reload);
 
-// Credits the counter increase since the last sample to the head of the adapter's chain and moves
-// its rate window. Returns the head that was updated, or null when the adapter has no record even
-// after a reconciliation.
-ConnectionRecord* UpdateConnectionCounters(CounterState& state, std::string_view adapterKey,
-                                           const CounterReading& reading, bool rebaseline,
-                                           std::uint32_t now);
-
-// One sampling pass over the interface table. With `rebaseline` every head takes the current
-// counters as its baselines and nothing is credited. False when the table cannot be read.
+// One sampling pass over the interface table: each adapter's counter increase since the last pass
+// goes to its chain's head, to the day's totals and to the current slot (state.slot) alike. With
+// `rebaseline` every head takes the current counters as its baselines and nothing is credited.
+// False when the table cannot be read.
 bool SampleCounters(CounterState& state, bool rebaseline);
 
 }  // namespace tral

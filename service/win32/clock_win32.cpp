@@ -9,10 +9,11 @@ std::uint32_t Win32Clock::TickCount() { return ::GetTickCount(); }
 
 void Win32Clock::Pause(std::uint32_t ms) { ::Sleep(ms); }
 
-CivilDate Win32Clock::LocalDate() {
+LocalTime Win32Clock::LocalNow() {
   SYSTEMTIME now;
   ::GetLocalTime(&now);
-  return CivilDate{now.wYear, now.wMonth, now.wDay};
+  return LocalTime{CivilDate{now.wYear, now.wMonth, now.wDay}, static_cast<std::uint8_t>(now.wHour),
+                   static_cast<std::uint8_t>(now.wMinute), static_cast<std::uint8_t>(now.wSecond)};
 }
 
 }  // namespace tral::win32

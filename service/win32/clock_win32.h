@@ -1,4 +1,4 @@
-// The system's tick count and local date for the counting core.
+// The system's tick count and local date and time for the counting core.
 #pragma once
 
 #include "service/clock.h"
@@ -8,7 +8,7 @@ namespace tral::win32 {
 class Win32Clock final : public Clock {
  public:
   std::uint32_t TickCount() override;
-  CivilDate LocalDate() override;
+  LocalTime LocalNow() override;
   void Pause(std::uint32_t ms) override;
 };
 

@@ -317,9 +317,13 @@ bool RemoveCounterService(const char* name) {
 void RemoveCounterData(const std::string& directory, const std::string& iniPath) {
   ::DeleteFileA(iniPath.c_str());
   Win32DayFileStore store(directory, iniPath);
-  // Exactly the day files: a user's "notes.bin" or "20260230.bin" in the folder stays.
+  // Exactly the day files and their slot files: a user's "notes.bin", "notes.slots" or
+  // "20260230.bin" in the folder stays.
   for (const std::string& name : store.List("*.bin")) {
     if (IsDayFileName(name)) store.Remove(name);
+  }
+  for (const std::string& name : store.List("*.slots")) {
+    if (IsSlotFileName(name)) store.Remove(name);
   }
   RemoveInterruptedSaves(store);
 }

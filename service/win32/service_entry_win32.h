@@ -24,8 +24,9 @@ bool StopCounterService(const char* name);
 bool WaitForServiceStopped(const char* name, DWORD timeoutMs);
 // Sends a stop (result ignored), then deletes the service; the success of the deletion.
 bool RemoveCounterService(const char* name);
-// Deletes the service INI, every day file (a name the day-file rule accepts) of `directory` (ending
-// in a backslash) and the temporaries that interrupted saves left there; nothing else.
+// Deletes the service INI, every day file and slot file (a name the day-file or slot-file rule
+// accepts) of `directory` (ending in a backslash) and the temporaries that interrupted saves left
+// there; nothing else.
 void RemoveCounterData(const std::string& directory, const std::string& iniPath);
 
 // The service main routine handed to the dispatcher; the arguments are not used.

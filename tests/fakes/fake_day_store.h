@@ -1,4 +1,4 @@
-// An in-memory directory of day files and the service INI's keepdays value.
+// An in-memory directory of day files, slot files and the service INI's keepdays value.
 #pragma once
 
 #include <algorithm>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "service/day_file_store.h"
+#include "shared/civil_date.h"
 
 namespace tral::fakes {
 
@@ -19,7 +20,9 @@ class FakeDayStore final : public DayFileStore {
   int busyReplaces = 0;  // this many replaces from now on meet a file held by another program
   std::set<std::string> unreadable;  // files that exist but cannot be read
   std::set<std::string> unrenamable;  // files that cannot be renamed
-  int replaces = 0;
+  std::set<std::string> unwritable;  // names whose replace fails, as if the service died before it
+  int replaces = 0;  // of anything but slot files: one per save of a day file
+  int slotReplaces = 0;  // of slot files
   int reads = 0;
 
   ReadResult Read(const std::string& name, std::vector<std::uint8_t>& out) override {
@@ -33,12 +36,12 @@ class FakeDayStore final : public DayFileStore {
   }
 
   ReplaceResult Replace(const std::string& name, std::span<const std::uint8_t> bytes) override {
-    ++replaces;
+    ++(IsSlotFileName(name) ? slotReplaces : replaces);
     if (busyReplaces > 0) {
       --busyReplaces;
       return ReplaceResult::kBusy;
     }
-    if (replaceFails || unreadable.contains(name)) return ReplaceResult::kFailed;
+    if (replaceFails || unreadable.contains(name) || unwritable.contains(name)) return ReplaceResult::kFailed;
     files[name].assign(bytes.begin(), bytes.end());
     return ReplaceResult::kReplaced;
   }

@@ -10,6 +10,7 @@
 #include "service/day_files.h"
 #include "service_test_support.h"
 #include "shared/day_file_codec.h"
+#include "shared/slot_file_codec.h"
 
 namespace tral {
 namespace {
@@ -19,11 +20,7 @@ using testing::kKeyA;
 using testing::kKeyB;
 using testing::kMacA;
 using testing::kMacB;
-
-class NoAnswer final : public RequestAnswerer {
- public:
-  void AnswerRequest(const ConnectionTable&) override {}
-};
+using testing::NoAnswer;
 
 // Adapters A (10.0.0.5) and B (10.0.0.7) with 64-bit counters.
 struct TwoAdapters : CounterFixture {
@@ -307,12 +304,15 @@ TEST(Sleep, SavesBeforeAndReadsTheAdaptersAgainWithoutASpikeAfter) {
 //   of a day while the system has been up for more than ten periods;
 // - the wake-up that finds a new date adds nothing to either day and credits no traffic (the new
 //   day's records take their first baselines); the old day's file is final as it stood before it;
-// - a day whose file exists when its date comes (again) continues from the file's totals and time.
+// - a day whose file exists when its date comes (again) continues from the file's totals and time;
+// - a pass's bytes go to the five-minute slot (300,000 ms) of the wall clock's time of day at it, so
+//   every day's slot file adds up to its day file.
 TEST(LongRun, SixtyDaysOfPassesStayExact) {
   struct Day {
     std::uint64_t rx = 0;
     std::uint64_t tx = 0;
     std::uint32_t uptimeMs = 0;
+    std::map<std::uint16_t, std::pair<std::uint64_t, std::uint64_t>> slots;
   };
   constexpr std::uint64_t kDayMs = 86400000;
   constexpr std::uint32_t kStep = 9950;  // the longest gap that still counts in full
@@ -349,6 +349,10 @@ TEST(LongRun, SixtyDaysOfPassesStayExact) {
     if (now < f.clock.tick) ++wraps;
     f.clock.tick = now;
     f.clock.date = dateNow();
+    const std::uint64_t ofDay = wallMs % kDayMs;
+    f.clock.hour = static_cast<std::uint8_t>(ofDay / 3600000);
+    f.clock.minute = static_cast<std::uint8_t>(ofDay / 60000 % 60);
+    f.clock.second = static_cast<std::uint8_t>(ofDay / 1000 % 60);
     AfterWake(f.state, f.loop, WakeReason::kTimeout, true, f.answerer);
     ++passes;
 
@@ -364,6 +368,9 @@ TEST(LongRun, SixtyDaysOfPassesStayExact) {
     day.uptimeMs += added;
     day.rx += bytes;
     day.tx += bytes / 10;
+    auto& slot = day.slots[static_cast<std::uint16_t>(ofDay / 300000)];
+    slot.first += bytes;
+    slot.second += bytes / 10;
   };
   auto runUntil = [&](std::uint64_t day, std::uint64_t hour, std::uint32_t minute = 0) {
     const std::uint64_t until = day * kDayMs + hour * 3600000 + minute * 60000ull;
@@ -404,6 +411,12 @@ TEST(LongRun, SixtyDaysOfPassesStayExact) {
     EXPECT_EQ(file.groups[0].entries[0].rxBytes, day.rx);
     EXPECT_EQ(file.groups[0].entries[0].txBytes, day.tx);
     EXPECT_EQ(file.uptimeMs, day.uptimeMs);
+    const SlotFileContents slots = DecodeSlotFile(f.store.files[SlotFileName(date)]);
+    ASSERT_TRUE(slots.complete);
+    ASSERT_EQ(slots.connections.size(), 1u);
+    std::map<std::uint16_t, std::pair<std::uint64_t, std::uint64_t>> got;
+    for (const SlotBytes& s : slots.connections[0].slots) got[s.slot] = {s.rxBytes, s.txBytes};
+    EXPECT_EQ(got, day.slots);
   }
 }
 

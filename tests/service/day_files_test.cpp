@@ -1,11 +1,14 @@
-// Day files: the exact bytes of a save, loading, lookups of saved totals, pruning, temporaries.
+// Day files: the exact bytes of a save, loading, lookups of saved totals, pruning with their slot
+// files, temporaries.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "service/day_files.h"
 #include "service_test_support.h"
 #include "shared/day_file_codec.h"
+#include "support/history_names.h"
 
 namespace tral {
 namespace {
@@ -223,27 +226,60 @@ TEST(PruneDayFiles, DeletesNamesBelowTheCutoffOnly) {
   }
 }
 
-TEST(KeptAsideName, NoNameOfItIsADayFile) {
+// Pruning by keepdays 1 on 13 March 2009 (the cutoff is the 12th) over every name of the shared
+// table: exactly the day files and slot files dated before the cutoff go, by what the table says of
+// each; keepdays that keep everything delete nothing.
+TEST(PruneDayFiles, TakesTheSlotFilesWithTheirDaysAndNoOtherName) {
+  for (const char* keepDays : {"1", "0", "-1"}) {
+    SCOPED_TRACE(keepDays);
+    CounterFixture f;
+    f.store.keepDays = keepDays;
+    std::vector<std::string> expected;
+    for (const test::HistoryName& n : test::kHistoryNames) {
+      if (n.name[0] == '\0') continue;
+      f.store.files[n.name] = {0};
+      const bool old = (n.dayFile || n.slotFile) && n.date < CivilDate{2009, 3, 12};
+      if (!(old && std::string(keepDays) == "1")) expected.push_back(n.name);
+    }
+    PruneDayFiles(f.state);
+    std::vector<std::string> left;
+    for (const auto& [name, bytes] : f.store.files) left.push_back(name);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(left, expected);
+  }
+}
+
+TEST(KeptAsideName, NoNameOfItIsADayFileOrASlotFile) {
   EXPECT_EQ(KeptAsideName("20090313.bin", 1), "20090313.bin.unreadable");
   EXPECT_EQ(KeptAsideName("20090313.bin", 2), "20090313.bin.unreadable-2");
-  for (int ordinal = 1; ordinal <= 3; ++ordinal) EXPECT_FALSE(IsDayFileName(KeptAsideName("20090313.bin", ordinal)));
+  EXPECT_EQ(KeptAsideName("20090313.slots", 3), "20090313.slots.unreadable-3");
+  for (int ordinal = 1; ordinal <= 3; ++ordinal) {
+    for (const char* name : {"20090313.bin", "20090313.slots"}) {
+      EXPECT_FALSE(IsDayFileName(KeptAsideName(name, ordinal)));
+      EXPECT_FALSE(IsSlotFileName(KeptAsideName(name, ordinal)));
+    }
+  }
 }
 
 TEST(InterruptedSaves, TemporariesAreRecognisedAndRemoved) {
   EXPECT_EQ(SaveTemporaryName("20090313.bin"), "20090313.tmp");
+  EXPECT_EQ(SaveTemporaryName("20090313.slots"), "20090313.slots.tmp");
   struct Case {
     const char* name;
     bool temporary;
-  } cases[] = {{"20090313.tmp", true}, {"20090313.TMP", true}, {"20090313.bin", false},
-               {"2009031.tmp", false}, {"x0090313.tmp", false}, {"notes.tmp", false}};
+  } cases[] = {{"20090313.tmp", true},        {"20090313.TMP", true},       {"20090313.slots.tmp", true},
+               {"20090313.SLOTS.Tmp", true},  {"20090313.bin", false},      {"20090313.slots", false},
+               {"2009031.tmp", false},        {"x0090313.tmp", false},      {"notes.tmp", false},
+               {"20090313.bin.tmp", false},   {"notes.slots.tmp", false}};
   for (const Case& c : cases) EXPECT_EQ(IsSaveTemporaryName(c.name), c.temporary) << c.name;
 
   CounterFixture f;
-  f.store.files = {{"20090313.tmp", {1}}, {"20090313.bin", {2}}, {"notes.tmp", {3}}};
+  f.store.files = {{"20090313.tmp", {1}}, {"20090313.bin", {2}}, {"notes.tmp", {3}}, {"20090313.slots.tmp", {4}},
+                   {"20090313.slots", {5}}};
   RemoveInterruptedSaves(f.store);
-  EXPECT_EQ(f.store.files.count("20090313.tmp"), 0u);
-  EXPECT_EQ(f.store.files.count("20090313.bin"), 1u);
-  EXPECT_EQ(f.store.files.count("notes.tmp"), 1u);
+  std::vector<std::string> left;
+  for (const auto& [name, bytes] : f.store.files) left.push_back(name);
+  EXPECT_EQ(left, (std::vector<std::string>{"20090313.bin", "20090313.slots", "notes.tmp"}));
 }
 
 }  // namespace

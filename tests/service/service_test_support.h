@@ -8,6 +8,7 @@
 #include "fakes/fake_day_store.h"
 #include "fakes/fake_network.h"
 #include "service/counter_state.h"
+#include "service/counting_loop.h"
 #include "service/incidents.h"
 #include "shared/text_field.h"
 
@@ -49,6 +50,12 @@ inline ConnectionRecord& AddRecord(CounterState& state, const char* key, const c
   }
   return added;
 }
+
+// A block owner that answers nobody.
+class NoAnswer final : public RequestAnswerer {
+ public:
+  void AnswerRequest(const ConnectionTable&) override {}
+};
 
 struct CounterFixture {
   fakes::FakeNetwork net;

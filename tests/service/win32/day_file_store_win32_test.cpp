@@ -80,14 +80,22 @@ TEST_F(DayFileStoreTest, ReplaceWritesExactlyTheBytesAndLeavesNoTemporary) {
       {"shorter content over it", Bytes{0x00, 0x00, 0x00, 0x00}},
       {"empty content", Bytes{}},
   };
-  for (const Step& s : steps) {
-    SCOPED_TRACE(s.what);
-    ASSERT_EQ(store.Replace("20090313.bin", s.bytes), ReplaceResult::kReplaced);
-    Bytes read{0x55};
-    ASSERT_EQ(store.Read("20090313.bin", read), ReadResult::kRead);
-    EXPECT_EQ(read, s.bytes);
-    EXPECT_FALSE(Exists("20090313.tmp"));
-    EXPECT_EQ(store.List("*.bin"), std::vector<std::string>{"20090313.bin"});
+  // A day file and a slot file, each with the temporary of its saves and the search that lists it.
+  const struct {
+    const char* name;
+    const char* temporary;
+    const char* pattern;
+  } kinds[] = {{"20090313.bin", "20090313.tmp", "*.bin"}, {"20090313.slots", "20090313.slots.tmp", "*.slots"}};
+  for (const auto& kind : kinds) {
+    for (const Step& s : steps) {
+      SCOPED_TRACE(std::string(kind.name) + ": " + s.what);
+      ASSERT_EQ(store.Replace(kind.name, s.bytes), ReplaceResult::kReplaced);
+      Bytes read{0x55};
+      ASSERT_EQ(store.Read(kind.name, read), ReadResult::kRead);
+      EXPECT_EQ(read, s.bytes);
+      EXPECT_FALSE(Exists(kind.temporary));
+      EXPECT_EQ(store.List(kind.pattern), std::vector<std::string>{kind.name});
+    }
   }
 }
 
