@@ -1,6 +1,12 @@
-// Cost of one sampling pass over 8 adapters with 4 connections each, and of saving and loading them.
+// Cost of one sampling pass over 8 adapters with 4 connections each, with and without the slots, and
+// of saving and loading them; a save of 1, 10 and 1,000 connections with their slots, its bytes and
+// the memory the table takes.
 #include <benchmark/benchmark.h>
 
+#include <fstream>
+#include <string>
+
+#include "bench/slot_table.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_day_store.h"
 #include "fakes/fake_network.h"
@@ -42,15 +48,48 @@ struct Machine {
   }
 };
 
+// Argument: whether the pass credits the slots besides the totals.
 void BM_SamplingPass(benchmark::State& bench) {
   Machine m;
+  m.state.creditSlots = bench.range(0) != 0;
   for (auto _ : bench) {
     for (auto& row : m.net.table.rows) row.inOctets += 1500, row.outOctets += 700;
     m.clock.tick += 1000;
     benchmark::DoNotOptimize(SampleCounters(m.state, false));
   }
 }
-BENCHMARK(BM_SamplingPass);
+BENCHMARK(BM_SamplingPass)->ArgName("slots")->Arg(0)->Arg(1);
+
+// The process's private memory in KiB (Linux: its private dirty pages).
+double PrivateKib() {
+  std::ifstream rollup("/proc/self/smaps_rollup");
+  std::string key;
+  double kib = 0;
+  while (rollup >> key) {
+    if (key == "Private_Dirty:") {
+      rollup >> kib;
+      break;
+    }
+  }
+  return kib;
+}
+
+// A save (day file and slot file) of N connections on one adapter, each with 12 busy slots (an hour),
+// into memory. Counters: the bytes of both files, and the private memory the table took.
+void BM_SaveWithSlots(benchmark::State& bench) {
+  fakes::FakeNetwork net;
+  fakes::FakeDayStore store;
+  fakes::FakeClock clock;
+  const double before = PrivateKib();
+  CounterState state(net, store, clock);
+  bench::FillConnections(state, static_cast<int>(bench.range(0)), 12);
+  const double table = PrivateKib() - before;
+  for (auto _ : bench) benchmark::DoNotOptimize(SaveDayFile(state, clock.date, false));
+  bench.counters["day_file_bytes"] = static_cast<double>(store.files[DayFileName(clock.date)].size());
+  bench.counters["slot_file_bytes"] = static_cast<double>(store.files[SlotFileName(clock.date)].size());
+  bench.counters["table_KiB"] = table;
+}
+BENCHMARK(BM_SaveWithSlots)->ArgName("connections")->Arg(1)->Arg(10)->Arg(1000);
 
 void BM_SaveDayFile(benchmark::State& bench) {
   Machine m;

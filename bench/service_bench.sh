@@ -3,7 +3,9 @@
 #   1. CPU per sampling pass against one bare GetIfTable2 call in the same run (goal <= 1.2x);
 #   2. request round trip from setting "Global\QRateGet" to the snapshot copied, p50/p99, against a
 #      bare cross-process event ping-pong (goals <= 1.5x and p99 < 5 ms);
-#   3. the service's private memory and CPU at idle over IDLE_SECONDS (goals < 4 MB, < 0.1 % of a core).
+#   3. the service's private memory and CPU at idle over IDLE_SECONDS (goals < 4 MB, < 0.1 % of a core);
+#   4. a save of 1, 10 and 1,000 connections with 12 busy slots each: the bytes of the day file and
+#      the slot file, the time, and the private memory the connections take (against no connection).
 # Usage: bench/service_bench.sh [BUILD_DIR (windows preset, default build/windows)] [IDLE_SECONDS (60)]
 # The build must be done first, e.g.: cmake --preset windows && cmake --build --preset windows
 set -eu
@@ -34,8 +36,8 @@ cp -a "$build/wineprefix" "$WINEPREFIX"
 "$wineserver" -p </dev/null >/dev/null 2>&1
 "$wine64" cmd.exe /c exit </dev/null >/dev/null 2>&1
 
-echo "== 1. sampling pass against a bare GetIfTable2 (same run, alternating blocks of 100)"
-"$wine64" "$bench" sample 3000 </dev/null
+echo "== 1. sampling pass against a bare GetIfTable2, and with against without slots (same run, alternating blocks of 100)"
+"$wine64" "$bench" sample 6000 </dev/null
 
 echo "== 2. request round trip against a bare event ping-pong"
 cp "$meter" "$scratch/svc/"
@@ -78,5 +80,23 @@ print(f"private dirty memory: service {service / 1024:.2f} MiB, a Wine process t
 print(f"CPU over {idle:.0f} s: service {(m1 - m0) / hz / idle * 100:.3f} % of a core (goal < 0.1 %), "
       f"its Wine server {(s1 - s0) / hz / idle * 100:.3f} %")
 EOF2
-kill "$idle_pid" 2>/dev/null || true
 "$wine64" "$bench" stop </dev/null || true
+
+echo "== 4. saves with 1, 10 and 1,000 connections of 12 busy slots each"
+private_kib() { awk '/^Private_Dirty:/ {print $2}' "/proc/$1/smaps_rollup"; }
+held_kib() {  # the private memory of "service_bench save N" once it holds its table
+  local out="$scratch/save-$1.txt"
+  setsid "$wine64" "$bench" save "$1" 12 21 </dev/null >"$out" 2>/dev/null &
+  local pid=$!
+  for _ in $(seq 600); do grep -q holding "$out" 2>/dev/null && break; sleep 0.1; done
+  grep -v holding "$out" >&2
+  private_kib "$pid"
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null || true
+}
+none=$(held_kib 0)
+for n in 1 10 1000; do
+  kib=$(held_kib "$n")
+  echo "  private memory holding $n connections: $(awk -v k="$kib" -v z="$none" 'BEGIN {printf "%.2f MiB, %.0f KiB above none", k / 1024, k - z}')"
+done
+kill "$idle_pid" 2>/dev/null || true

@@ -259,7 +259,7 @@ bool LoadDayFile(CounterState& state) {
     return false;
   }
   if (read == ReadResult::kAbsent) {
-    // A slot file without its day file has nothing to pair with: it is replaced by an empty one.
+    // A slot file without its day file has nothing to pair with: it is removed.
     TakeUpSlotFile(state, today, {}, true);
     return false;
   }

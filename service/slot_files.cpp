@@ -152,6 +152,12 @@ bool SaveSlotFile(CounterState& state, const CivilDate& date, std::uint32_t retr
   for (const ConnectionTable::Entry& entry : state.table.Entries()) {
     for (const RecordPtr& r : entry.chain) count += busySlots(*r) != nullptr ? 1 : 0;
   }
+  // A day without a busy slot (counted before slot files, and idle since) has no slot file; one
+  // there is stale, as its slots would be in the table.
+  if (count == 0) {
+    state.files.Remove(name);
+    return true;
+  }
   // The day file's bytes are written by now: the buffer holds the slot file's.
   std::vector<std::uint8_t>& bytes = state.fileBytes;
   bytes.clear();

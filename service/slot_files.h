@@ -37,8 +37,9 @@ void TakeUpSlotFile(CounterState& state, const CivilDate& date, std::span<const 
                     bool replacePart);
 
 // Writes the slot file of `date` from the records with traffic, right after their day file: the same
-// records in the same order, each with its busy slots. A slot file the table could not take up is
-// taken up now or renamed aside first, never overwritten. A replace that another program's open
+// records in the same order, each with its busy slots; without any busy slot there is no slot file
+// (a stale one is removed). A slot file the table could not take up is taken up now or renamed aside
+// first, never overwritten or removed. A replace that another program's open
 // handle refuses is tried again for up to `retryMs`. False when it was not written (a "cannot save"
 // incident); the slots stay in memory for the next save.
 bool SaveSlotFile(CounterState& state, const CivilDate& date, std::uint32_t retryMs);

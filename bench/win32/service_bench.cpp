@@ -1,7 +1,10 @@
 // Benchmarks of the counting service under Wine (run by bench/service_bench.sh):
 //
 //   service_bench sample [passes]        CPU and wall time of one sampling pass against one bare
-//                                        GetIfTable2 call, alternating in the same run
+//                                        GetIfTable2 call, alternating in the same run; and of a
+//                                        pass that credits every adapter, with and without slots
+//   service_bench save N [slots] [saves] a save of N connections with that many busy slots each,
+//                                        timed; then holds its table (its memory read from outside)
 //   service_bench rtt [requests]         request round trip to a running TraldenMeter: from setting
 //                                        "Global\QRateGet" to the snapshot copied (p50, p99)
 //   service_bench pingpong [rounds]      a bare cross-process event ping-pong, the floor of the above
@@ -23,6 +26,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/slot_table.h"
+#include "service/day_files.h"
 #include "service/sampler.h"
 #include "service/win32/clock_win32.h"
 #include "service/win32/day_file_store_win32.h"
@@ -60,6 +65,24 @@ double Percentile(std::vector<double> v, double p) {
   return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
 }
 
+// CPU and wall time of a block of calls, summed over the blocks.
+struct Timed {
+  double cpu = 0;
+  double wall = 0;
+  template <typename Call>
+  void Add(int calls, Call call) {
+    const double c = ThreadCpu(), w = Now();
+    for (int i = 0; i < calls; ++i) call();
+    cpu += ThreadCpu() - c;
+    wall += Now() - w;
+  }
+};
+
+void BareTableRead() {
+  PMIB_IF_TABLE2 table = nullptr;
+  if (GetIfTable2(&table) == NO_ERROR) FreeMibTable(table);
+}
+
 int Sample(int passes) {
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
@@ -69,23 +92,25 @@ int Sample(int passes) {
   tral::CounterState state(net, store, clock);
   tral::ReconcileAdapters(state, false);
   tral::SampleCounters(state, true);
+  // The same adapters with counters that move at every pass, crediting every adapter every time:
+  // once with the slots and once without them.
+  tral::bench::MovingCounters moving(net);
+  tral::CounterState busy(moving, store, clock);
+  tral::CounterState busyWithoutSlots(moving, store, clock);
+  busyWithoutSlots.creditSlots = false;
+  for (tral::CounterState* s : {&busy, &busyWithoutSlots}) {
+    tral::ReconcileAdapters(*s, false);
+    tral::SampleCounters(*s, true);
+  }
 
-  // Alternating blocks, so that both sides see the same machine state.
+  // Alternating blocks, so that every side sees the same machine state.
   const int block = 100;
-  double passCpu = 0, passWall = 0, bareCpu = 0, bareWall = 0;
+  Timed pass, bare, withSlots, withoutSlots;
   for (int done = 0; done < passes; done += block) {
-    double c = ThreadCpu(), w = Now();
-    for (int i = 0; i < block; ++i) tral::SampleCounters(state, false);
-    passCpu += ThreadCpu() - c;
-    passWall += Now() - w;
-    c = ThreadCpu();
-    w = Now();
-    for (int i = 0; i < block; ++i) {
-      PMIB_IF_TABLE2 table = nullptr;
-      if (GetIfTable2(&table) == NO_ERROR) FreeMibTable(table);
-    }
-    bareCpu += ThreadCpu() - c;
-    bareWall += Now() - w;
+    pass.Add(block, [&] { tral::SampleCounters(state, false); });
+    bare.Add(block, BareTableRead);
+    withSlots.Add(block, [&] { tral::SampleCounters(busy, false); });
+    withoutSlots.Add(block, [&] { tral::SampleCounters(busyWithoutSlots, false); });
   }
   // Where a pass's time goes: each kind of pass timed alone, against a bare call timed beside it.
   // Every sixth pass asks heads without a BSSID or SSID for their identity (wired ones only every
@@ -117,9 +142,58 @@ int Sample(int passes) {
               Percentile(kinds[3], 0.5) * 1e6);
   std::printf("adapter lists: IPv4 (GetAdaptersInfo) %.1f us wall, whole %.1f us wall\n", ipv4Wall * 1e6,
               listWall * 1e6);
-  std::printf("sampling pass:    %8.1f us CPU  %8.1f us wall\n", passCpu / passes * 1e6, passWall / passes * 1e6);
-  std::printf("bare GetIfTable2: %8.1f us CPU  %8.1f us wall\n", bareCpu / passes * 1e6, bareWall / passes * 1e6);
-  std::printf("ratio (goal <= 1.2): %.2f CPU, %.2f wall\n", passCpu / bareCpu, passWall / bareWall);
+  const auto show = [&](const char* what, const Timed& t) {
+    std::printf("%-44s %8.1f us CPU  %8.1f us wall\n", what, t.cpu / passes * 1e6, t.wall / passes * 1e6);
+  };
+  show("sampling pass:", pass);
+  show("bare GetIfTable2:", bare);
+  std::printf("ratio (goal <= 1.2): %.2f CPU, %.2f wall\n", pass.cpu / bare.cpu, pass.wall / bare.wall);
+  show("pass crediting every adapter, with slots:", withSlots);
+  show("pass crediting every adapter, without slots:", withoutSlots);
+  std::printf("slots' ratio (goal <= 1.05): %.2f CPU, %.2f wall\n", withSlots.cpu / withoutSlots.cpu,
+              withSlots.wall / withoutSlots.wall);
+  return 0;
+}
+
+// A save of `connections` connections on one adapter, each with `busySlots` busy slots, into a folder
+// of its own: the day file and the slot file, timed over `saves` saves (median and slowest), with the
+// bytes of both files. Then the process holds its table until it is ended, so that its private
+// memory can be read from outside (bench/service_bench.sh).
+int Save(int connections, int busySlots, int saves) {
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  const std::string folder = std::string(temp) + "service_bench_save_" + std::to_string(GetCurrentProcessId()) + "\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  tral::win32::Win32NetworkSource net;
+  tral::win32::Win32DayFileStore store(folder, folder + "TraldenMeter.ini");
+  tral::win32::Win32Clock clock;
+  tral::CounterState state(net, store, clock);
+  tral::bench::FillConnections(state, connections, busySlots);
+  const tral::CivilDate day{2009, 3, 13};
+  std::vector<double> times;
+  for (int i = 0; i < saves && connections > 0; ++i) {
+    const double w = Now();
+    if (!tral::SaveDayFile(state, day, false)) {
+      std::printf("the save failed\n");
+      return 2;
+    }
+    times.push_back(Now() - w);
+  }
+  std::vector<std::uint8_t> dayBytes, slotBytes;
+  (void)store.Read(tral::DayFileName(day), dayBytes);
+  (void)store.Read(tral::SlotFileName(day), slotBytes);
+  store.Remove(tral::DayFileName(day));
+  store.Remove(tral::SlotFileName(day));
+  RemoveDirectoryA(folder.c_str());
+  if (!times.empty()) {
+    std::printf("save of %d connections x %d busy slots: day file %zu bytes, slot file %zu bytes, "
+                "p50 %.3f ms, slowest %.3f ms (%d saves)\n",
+                connections, busySlots, dayBytes.size(), slotBytes.size(), Percentile(times, 0.5) * 1e3,
+                Percentile(times, 1.0) * 1e3, saves);
+  }
+  std::printf("holding\n");
+  std::fflush(stdout);
+  Sleep(INFINITE);
   return 0;
 }
 
@@ -249,6 +323,7 @@ int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   const int n = argc > 2 ? std::atoi(argv[2]) : 0;
   if (mode == "sample") return Sample(n > 0 ? n : 2000);
+  if (mode == "save" && argc > 2) return Save(n, argc > 3 ? std::atoi(argv[3]) : 12, argc > 4 ? std::atoi(argv[4]) : 21);
   if (mode == "rtt") return RoundTrip(n > 0 ? n : 500);
   if (mode == "pingpong") return PingPong(n > 0 ? n : 500);
   if (mode == "pong") return Pong();

@@ -8,7 +8,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from wine_lab import (IP6_SERVICE, IP_SERVICE, Checks, Client, Lab, copy_service, day_file_bytes, day_file_name,
-                      decode_day_file, mac_key, saves_during, service_test_args)
+                      decode_day_file, mac_key, not_placed, saves_during, service_test_args, slot_file_name)
 
 DAY = 86400
 
@@ -133,6 +133,9 @@ def main():
         with open(today, "rb") as f:
             groups, uptime2 = decode_day_file(f.read())
         checks.eq("the day file holds the day's whole traffic", groups, [(key, [(IP_SERVICE, "", "", rx, tx)])])
+        with open(today, "rb") as f, open(os.path.join(svc, slot_file_name()), "rb") as g:
+            checks.eq("two clean stops: the slots add up to the day's totals, the restart's with them",
+                      not_placed(f.read(), g.read()), {(key, IP_SERVICE, "", ""): (0, 0)})
         checks.true("the running time grows across the restart", uptime2 is not None and uptime2 > uptime1,
                     f"{uptime1} then {uptime2}")
 

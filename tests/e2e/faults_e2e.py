@@ -18,8 +18,8 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from wine_lab import (IP_SERVICE, Checks, Client, Lab, day_file_bytes, day_file_name, decode_day_file, mac_key, run,
-                      saves_during)
+from wine_lab import (IP_SERVICE, Checks, Client, Lab, day_file_bytes, day_file_name, decode_day_file, mac_key,
+                      not_placed, run, saves_during, slot_file_name)
 
 SERVICE_RUNNING, SERVICE_STOPPED = 4, 1
 SCENARIOS = ("kills", "disk", "damaged", "squat", "flood", "clock", "scm")
@@ -203,13 +203,14 @@ def kill(lab, pid):
     lab.children = [c for c in lab.children if c[0] != pid]
 
 
-# ---- kills at random moments ----
+# ---- kills at random moments, and a moment after a Ctrl+C ----
 def kills(lab, args, checks, rng):
     svc, exe = service_copy(lab, args.exe, "kills")
     today = os.path.join(svc, day_file_name())
+    today_slots = os.path.join(svc, slot_file_name())
     traffic, poller = Traffic(lab), Poller(lab, args.client)
     k0, t0 = lab.counters(), time.time()
-    survived, largest_loss, largest_passes, saves_seen = 0, 0, 0, set()
+    survived, largest_loss, largest_passes, saves_seen, unplaced_kills = 0, 0, 0, set(), 0
     run_start = time.time()
     pid = start_debug(lab, exe, poller, checks, "first start")
     for i in range(args.kills if pid else 0):
@@ -217,6 +218,11 @@ def kills(lab, args, checks, rng):
         before = whole(read(today)) if os.path.exists(today) else []
         last = poller.last_answer()
         kill_time = time.time()
+        if i % 2 == 1:
+            # Every second kill falls a moment after a Ctrl+C, into the stop's saves of the day
+            # file and the slot file, or just before or after them.
+            os.write(next(fd for p, fd in lab.children if p == pid), b"\x03")
+            time.sleep(rng.uniform(0, 0.15))
         kill(lab, pid)
         data = read(today)
         groups = whole(data) if data is not None else []
@@ -227,6 +233,16 @@ def kills(lab, args, checks, rng):
         checks.true(what + ": no total below the last save before the kill",
                     before is None or received(groups) >= received(before),
                     f"{received(before or [])} then {received(groups)}")
+        if data is not None:
+            # The slot file is written after the day file: whenever the kill came, it is whole and
+            # no connection's slots add up to more than its day total.
+            try:
+                unplaced = not_placed(data, read(today_slots))
+            except ValueError as e:
+                unplaced = {"damaged slot file": str(e)}
+            checks.true(what + ": the slot file is whole and its slots stay within the day's totals",
+                        all(isinstance(v, tuple) and min(v) >= 0 for v in unplaced.values()), str(unplaced))
+            unplaced_kills += any(isinstance(v, tuple) and max(v) > 0 for v in unplaced.values())
         if data is not None:
             save_time = os.path.getmtime(today)
             saves_seen.add(save_time)
@@ -261,7 +277,7 @@ def kills(lab, args, checks, rng):
     checks.true("the day file is whole at the end", whole(read(today)) is not None)
     print(f"FIGURES kills={args.kills} survived={survived} saves_between_kills={len(saves_seen)} "
           f"largest_loss_bytes={largest_loss} ({largest_loss / per_second:.1f} s of the traffic) "
-          f"largest_loss_passes={largest_passes}")
+          f"largest_loss_passes={largest_passes} kills_leaving_bytes_unplaced={unplaced_kills}")
 
 
 # ---- full disk and read-only folder ----

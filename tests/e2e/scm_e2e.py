@@ -152,21 +152,25 @@ def main():
         else:
             checks.true("two connections after the move", False, str(after))
 
-        # Only day files go: a user's files that merely end in ".bin" stay, and so does a folder.
+        # Only day files and slot files go: a user's files that merely end in ".bin" or ".slots" stay,
+        # and so do folders.
         extra = ["20000101.bin", "19991231.BIN", "foo.bin", "backup.BIN", "20260230.bin", "TraldenMeter.ini",
-                 "20200101.tmp", "keep.txt", "x.binary"]
+                 "20200101.tmp", "keep.txt", "x.binary", "20000101.slots", "19991231.SLOTS", "notes.slots",
+                 "20260230.slots", "20200101.slots.tmp"]
         for name in extra:
             open(os.path.join(svc, name), "wb").close()
         os.makedirs(os.path.join(svc, "old.bin"))
+        os.makedirs(os.path.join(svc, "20000102.slots"))
         r = lab.wine(exe, "uninstallme")
         checks.eq("uninstallme exits with 0", r.returncode, 0)
         checks.true("marker tmeter_uin.txt", os.path.isfile(marker("tmeter_uin.txt")))
         rc, _ = client.call("svc-status")
         checks.eq("the service is deleted", rc, 2)
         time.sleep(2)  # a last save of a service still stopping would show up now
-        checks.eq("every day file, the INI and the temporaries are gone; other files stay",
+        checks.eq("every day file and slot file, the INI and the temporaries are gone; other files stay",
                   sorted(os.listdir(svc)), sorted(["TraldenMeter.exe", "keep.txt", "x.binary", "foo.bin",
-                                                   "backup.BIN", "20260230.bin", "old.bin"]))
+                                                   "backup.BIN", "20260230.bin", "old.bin", "notes.slots",
+                                                   "20260230.slots", "20000102.slots"]))
         checks.true("and the event source is gone", lab.wine("reg", "query", EVENT_SOURCE_KEY).returncode != 0)
 
     return checks.finish()

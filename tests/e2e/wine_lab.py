@@ -390,3 +390,64 @@ def decode_day_file(data):
 
 def mac_key(mac):
     return mac.upper().replace(":", "-")
+
+
+# ---- slot files, decoded and encoded by hand ----
+SLOT_FILE_MARK = b"TMSL"
+
+
+def slot_file_name(t=None):
+    lt = time.localtime(t)
+    return "%04u%02u%02u.slots" % (lt.tm_year, lt.tm_mon, lt.tm_mday)
+
+
+def slot_file_bytes(connections):
+    """connections: [(adapterKey, ip, bssid, ssid, [(slot, rx, tx), ...]), ...]"""
+    out = SLOT_FILE_MARK + struct.pack("<HHI", 1, 5, len(connections))
+    for key, ip, bssid, ssid, slots in connections:
+        out += field(key, 26) + field(ip, 16) + field(bssid, 26) + field(ssid, 33) + struct.pack("<H", len(slots))
+        for slot, rx, tx in slots:
+            out += struct.pack("<HQQ", slot, rx, tx)
+    return out
+
+
+def decode_slot_file(data):
+    """The connections as in slot_file_bytes; raises ValueError unless the file is whole: its mark,
+    version 1 of 5-minute slots, every connection and slot promised in order, nothing after them."""
+    def text(b):
+        return b.split(b"\0", 1)[0].decode("ascii")
+    if len(data) < 12 or data[:4] != SLOT_FILE_MARK or struct.unpack_from("<HH", data, 4) != (1, 5):
+        raise ValueError("not a slot file of version 1")
+    (count,) = struct.unpack_from("<I", data, 8)
+    pos, connections = 12, []
+    for _ in range(count):
+        if len(data) - pos < 103:
+            raise ValueError("connection cut short")
+        head = data[pos:pos + 103]
+        (n,) = struct.unpack_from("<H", head, 101)
+        pos += 103
+        if len(data) - pos < 18 * n:
+            raise ValueError("slots cut short")
+        slots = [struct.unpack_from("<HQQ", data, pos + 18 * i) for i in range(n)]
+        pos += 18 * n
+        if any(s[0] >= 288 for s in slots) or [s[0] for s in slots] != sorted({s[0] for s in slots}):
+            raise ValueError("slots out of the day or out of order")
+        connections.append((text(head[0:26]), text(head[26:42]), text(head[42:68]), text(head[68:101]), slots))
+    if pos != len(data):
+        raise ValueError("bytes after the last connection")
+    return connections
+
+
+def not_placed(day_data, slot_data):
+    """Per connection (adapterKey, ip, bssid, ssid) of the day file: its day totals less its slot
+    sums, received and sent, as a reader reports them (no slot file: the whole totals). A slot-file
+    connection with no day entry shows as negative."""
+    diff = {}
+    for key, entries in decode_day_file(day_data)[0]:
+        for ip, bssid, ssid, rx, tx in entries:
+            old = diff.get((key, ip, bssid, ssid), (0, 0))
+            diff[(key, ip, bssid, ssid)] = (old[0] + rx, old[1] + tx)
+    for key, ip, bssid, ssid, slots in decode_slot_file(slot_data) if slot_data is not None else []:
+        old = diff.get((key, ip, bssid, ssid), (0, 0))
+        diff[(key, ip, bssid, ssid)] = (old[0] - sum(s[1] for s in slots), old[1] - sum(s[2] for s in slots))
+    return diff

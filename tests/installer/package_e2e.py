@@ -3,8 +3,9 @@
 a fresh copy of the build's Wine prefix (the service registered as "installme" registers it, running,
 saving its day file, found by traldenreport through its registration, an event source of the
 Application log, keeping the Prometheus textfile that PROMETHEUSFILE named); an upgrade with a newer
-package, asked for REMOVEHISTORY=1 too, that keeps the history and the textfile's setting; removals without REMOVEHISTORY and with REMOVEHISTORY=0 that keep it; a removal with
-REMOVEHISTORY=1 that takes the day files and the INI, and nothing else of the folder."""
+package, asked for REMOVEHISTORY=1 too, that keeps the history and the textfile's setting; removals
+without REMOVEHISTORY and with REMOVEHISTORY=0 that keep it; a removal with REMOVEHISTORY=1 that
+takes the day files, their slot files and the INI, and nothing else of the folder."""
 import argparse
 import datetime
 import json
@@ -62,6 +63,13 @@ def day_file(entries, uptime_ms):
     for ip, rx, tx in entries:
         out += ip.ljust(16, b"\0") + b"\0" * 26 + b"\0" * 33 + struct.pack("<QQ", rx, tx)
     return out + struct.pack("<I", uptime_ms)
+
+
+def slot_file(slots):
+    """One connection of the day file above (10.1.2.3) with these (slot, rx, tx)."""
+    out = b"TMSL" + struct.pack("<HHI", 1, 5, 1) + b"02-00-00-00-00-01".ljust(26, b"\0") + b"10.1.2.3".ljust(16, b"\0")
+    out += b"\0" * 59 + struct.pack("<H", len(slots))
+    return out + b"".join(struct.pack("<HQQ", *s) for s in slots)
 
 
 def uptime_of(path):
@@ -231,6 +239,8 @@ def main():
         ini = os.path.join(wine.folder, "TraldenMeter.ini")
         with open(old_day, "wb") as f:
             f.write(day_file([(b"10.1.2.3", 5 * 1048576, 4096)], 3600000))
+        with open(os.path.join(wine.folder, "20200115.slots"), "wb") as f:
+            f.write(slot_file([(100, 5 * 1048576, 4096)]))
         with open(today_file, "wb") as f:
             f.write(day_file([(b"10.1.2.4", 1000, 2000)], 1000))
         with open(ini, "wb") as f:
@@ -283,7 +293,7 @@ def main():
         # Upgrade: the older version's service stops (and saves), the newer one's runs; the older
         # version's removal is no removal of the product, whatever REMOVEHISTORY says.
         # A user's files beside the day files, which no removal of the history may take.
-        keep = ["notes.bin", "20260230.bin", "backup.BIN"]
+        keep = ["notes.bin", "20260230.bin", "backup.BIN", "notes.slots", "20260230.slots"]
         for name in keep:
             with open(os.path.join(wine.folder, name), "wb") as f:
                 f.write(b"mine")
@@ -305,20 +315,26 @@ def main():
         check(wine.msiexec("/x", newer_path) == 0, "silent removal")
         rc, _ = wine.service("svc-config")
         check(rc == 2, "service deleted")
-        history = sorted(["20200115.bin", today + ".bin", "TraldenMeter.ini"] + keep)
-        left = sorted(os.listdir(wine.folder)) if os.path.isdir(wine.folder) else []
-        check(left == history, "programs removed, day files and INI kept", left)
+        history = sorted(["20200115.bin", "20200115.slots", today + ".bin", "TraldenMeter.ini"] + keep)
+
+        def history_left():
+            """The folder's names; today's slot file is there only if the host's own adapters carried
+            traffic while the service ran, and is left out."""
+            names = os.listdir(wine.folder) if os.path.isdir(wine.folder) else []
+            return sorted(n for n in names if n != today + ".slots")
+        left = history_left()
+        check(left == history, "programs removed, day files, slot files and INI kept", left)
         check(os.path.getmtime(today_file) > before, "the service saved today's file as it was stopped")
         check(wine.wine("reg", "query", EVENT_SOURCE).returncode != 0, "the event source goes with the service")
 
-        # REMOVEHISTORY=0 keeps the history; REMOVEHISTORY=1 takes the day files and the INI, and
+        # REMOVEHISTORY=0 keeps the history; REMOVEHISTORY=1 takes the day and slot files and the INI, and
         # only those.
         for value, left_after in (("0", history), ("1", sorted(keep))):
             check(wine.msiexec("/i", msi_path) == 0, f"install again before REMOVEHISTORY={value}")
             check(wine.wait_state(4), "service running after installing again")
             wine.stop_service_process()
             check(wine.msiexec("/x", msi_path, "REMOVEHISTORY=" + value) == 0, f"removal with REMOVEHISTORY={value}")
-            left = sorted(os.listdir(wine.folder)) if os.path.isdir(wine.folder) else []
+            left = history_left() if value == "0" else sorted(os.listdir(wine.folder) if os.path.isdir(wine.folder) else [])
             check(left == left_after, f"left by the removal with REMOVEHISTORY={value}", left)
             rc, _ = wine.service("svc-config")
             check(rc == 2, "service deleted")
