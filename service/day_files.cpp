@@ -181,10 +181,12 @@ bool KeepAside(CounterState& state, const std::string& name, std::string_view wh
 }
 
 ReplaceResult ReplacePatiently(CounterState& state, const std::string& name, std::span<const std::uint8_t> bytes,
-                               std::uint32_t retryMs) {
+                               std::uint32_t& retryMs) {
   ReplaceResult replaced = state.files.Replace(name, bytes);
-  for (std::uint32_t waited = 0; replaced == ReplaceResult::kBusy && waited < retryMs; waited += kSaveRetryStepMs) {
-    state.clock.Pause(kSaveRetryStepMs);
+  while (replaced == ReplaceResult::kBusy && retryMs > 0) {
+    const std::uint32_t step = retryMs < kSaveRetryStepMs ? retryMs : kSaveRetryStepMs;
+    state.clock.Pause(step);
+    retryMs -= step;
     replaced = state.files.Replace(name, bytes);
   }
   return replaced;
@@ -212,7 +214,8 @@ bool SaveDayFile(CounterState& state, const CivilDate& date, bool resetTotals, s
   }
   writer.PutUptime(state.dayUptimeMs);
 
-  if (ReplacePatiently(state, DayFileName(date), bytes, retryMs) != ReplaceResult::kReplaced) return false;
+  std::uint32_t retryLeftMs = retryMs;  // the two files share the time given
+  if (ReplacePatiently(state, DayFileName(date), bytes, retryLeftMs) != ReplaceResult::kReplaced) return false;
   PublishAfterSave(state, date);
   // The file now holds exactly the records written, each its own entry.
   StartOwners(state, date);
@@ -224,7 +227,7 @@ bool SaveDayFile(CounterState& state, const CivilDate& date, bool resetTotals, s
   // Second, so that whenever the two files disagree the slots hold less than the totals. Its failure
   // leaves the day file saved: the slots stay in memory for the next save, and a reader finds the
   // difference as bytes not placed in time.
-  (void)SaveSlotFile(state, date, retryMs);
+  (void)SaveSlotFile(state, date, retryLeftMs);
   if (resetTotals) {
     ForgetSavedEntryOwners(state);  // the totals it holds are no longer in any record
     for (ConnectionTable::Entry& entry : state.table.MutableEntries()) {

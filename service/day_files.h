@@ -24,7 +24,7 @@ inline constexpr std::uint32_t kUnreadableRetryMs = 200;
 // day's slot file (SaveSlotFile), whose failure does not fail the save. With nothing to save it
 // writes nothing and succeeds (an existing file stays). With `resetTotals`, every record of a chain
 // that was written gets its totals and slots emptied, after the files are in place. A replace that
-// another program's open handle refuses is tried again for up to `retryMs`.
+// another program's open handle refuses is tried again for up to `retryMs`, both files together.
 //
 // When that day's file could not be read as the table was built, it is read once more first: its
 // totals are added to what was counted since; if it still cannot be read, it is renamed aside
@@ -51,9 +51,10 @@ ReadResult ReadPatiently(CounterState& state, const std::string& name, std::vect
 // aside" incident that says `why`; false (a "cannot save" incident) when no name could be had.
 bool KeepAside(CounterState& state, const std::string& name, std::string_view why);
 
-// Replaces a file, trying again for up to `retryMs` while another program's open handle refuses it.
+// Replaces a file, trying again every kSaveRetryStepMs while another program's open handle refuses
+// it, for as long as `retryMs` has time left; the time waited is taken from it.
 ReplaceResult ReplacePatiently(CounterState& state, const std::string& name, std::span<const std::uint8_t> bytes,
-                               std::uint32_t retryMs);
+                               std::uint32_t& retryMs);
 
 // Stores the saved totals of the matching entry of today's file into rxOut/txOut, leaving them
 // untouched when there is none. With a `claimant`, also when another live record holds that entry

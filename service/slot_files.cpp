@@ -173,7 +173,8 @@ bool SaveSlotFile(CounterState& state, const CivilDate& date, std::uint32_t retr
       for (const SlotBytes& s : slots->Slots()) writer.PutSlot(s);
     }
   }
-  if (ReplacePatiently(state, name, bytes, retryMs) != ReplaceResult::kReplaced) {
+  std::uint32_t retryLeftMs = retryMs;
+  if (ReplacePatiently(state, name, bytes, retryLeftMs) != ReplaceResult::kReplaced) {
     ReportIncident(state, Incident::kCannotSave, name + " could not be saved");
     return false;
   }

@@ -18,6 +18,7 @@ class FakeDayStore final : public DayFileStore {
   std::string keepDays = "0";
   bool replaceFails = false;
   int busyReplaces = 0;  // this many replaces from now on meet a file held by another program
+  std::string busyName;  // when set, only replaces of this name do
   std::set<std::string> unreadable;  // files that exist but cannot be read
   std::set<std::string> unrenamable;  // files that cannot be renamed
   std::set<std::string> unwritable;  // names whose replace fails, as if the service died before it
@@ -37,7 +38,7 @@ class FakeDayStore final : public DayFileStore {
 
   ReplaceResult Replace(const std::string& name, std::span<const std::uint8_t> bytes) override {
     ++(IsSlotFileName(name) ? slotReplaces : replaces);
-    if (busyReplaces > 0) {
+    if (busyReplaces > 0 && (busyName.empty() || busyName == name)) {
       --busyReplaces;
       return ReplaceResult::kBusy;
     }

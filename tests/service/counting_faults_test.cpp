@@ -194,25 +194,35 @@ TEST(UnreadableDayFile, IsMergedOrKeptAsideButNeverOverwritten) {
   }
 }
 
-// The final save meets a reader that holds the day file: it tries again every 250 ms for up to
-// 10 s, and says whether the day got onto the disk.
+// The final save meets a reader that holds the day file (or its slot file): it tries again every
+// 250 ms for up to 10 s for both files together, and says whether the day got onto the disk. A slot
+// file that stays held costs the slots, never the day.
 TEST(FinalSave, RetriesWhileAReaderHoldsTheFileAndTellsTheOutcome) {
   struct Case {
+    const char* held;  // "" for both files
     int busyReplaces;
     bool saved;
+    bool slotsSaved;
     std::uint32_t waitedMs;
-  } cases[] = {{0, true, 0}, {3, true, 750}, {40, true, 10000}, {41, false, 10000}};
+  } cases[] = {{"", 0, true, true, 0},
+               {"", 3, true, true, 750},
+               {"", 40, true, true, 10000},
+               {"", 41, false, false, 10000},
+               {"20090313.slots", 30, true, true, 7500},
+               {"20090313.slots", 41, true, false, 10000}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.busyReplaces);
+    SCOPED_TRACE(::testing::Message() << c.held << " " << c.busyReplaces);
     TwoAdapters f;
     StartCounting(f.state, f.loop);
     f.Pass(10, 20);
     f.store.busyReplaces = c.busyReplaces;
+    f.store.busyName = c.held;
     const std::uint32_t before = f.clock.tick;
     EXPECT_EQ(FinishCounting(f.state, f.loop), c.saved);
     EXPECT_EQ(f.clock.tick - before, c.waitedMs);
     EXPECT_EQ(f.store.files.contains("20090313.bin"), c.saved);
-    EXPECT_EQ(f.incidents.Count(Incident::kCannotSave), c.saved ? 0 : 1);
+    EXPECT_EQ(f.store.files.contains("20090313.slots"), c.slotsSaved);
+    EXPECT_EQ(f.incidents.Count(Incident::kCannotSave), c.slotsSaved ? 0 : 1);
   }
 }
 
