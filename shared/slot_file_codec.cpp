@@ -2,9 +2,9 @@
 #include "shared/slot_file_codec.h"
 
 #include <cstring>
-#include <limits>
 
 #include "shared/byte_order.h"
+#include "shared/saturating_sum.h"
 #include "shared/text_field.h"
 
 namespace tral {
@@ -96,11 +96,10 @@ bool SameConnection(const SlotFileConnection& connection, std::string_view adapt
 }
 
 void SlotSums(std::span<const SlotBytes> slots, std::uint64_t& rxOut, std::uint64_t& txOut) {
-  constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
   rxOut = txOut = 0;
   for (const SlotBytes& s : slots) {
-    rxOut = s.rxBytes > kMost - rxOut ? kMost : rxOut + s.rxBytes;
-    txOut = s.txBytes > kMost - txOut ? kMost : txOut + s.txBytes;
+    rxOut = SaturatingSum(rxOut, s.rxBytes);
+    txOut = SaturatingSum(txOut, s.txBytes);
   }
 }
 
