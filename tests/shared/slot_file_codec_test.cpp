@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -101,36 +100,6 @@ TEST(SlotFileCodec, TextsWithoutTheirNulAreCutToFitTheirField) {
   EXPECT_EQ(FieldText(c.connections[0].ipText), std::string(15, 'x'));
   EXPECT_EQ(FieldText(c.connections[0].bssid), std::string(25, 'x'));
   EXPECT_EQ(FieldText(c.connections[0].ssid), std::string(32, 'x'));
-}
-
-TEST(SlotFileCodec, SlotOfATimeOfDay) {
-  struct Case {
-    unsigned hour, minute, second;
-    std::uint16_t slot;
-  } cases[] = {
-      {0, 0, 0, 0}, {0, 4, 59, 0}, {0, 5, 0, 1}, {1, 0, 0, 12}, {12, 0, 0, 144}, {23, 55, 0, 287}, {23, 59, 59, 287},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(SlotOfTimeOfDay(c.hour, c.minute), c.slot) << c.hour << ":" << c.minute << ":" << c.second;
-  }
-}
-
-TEST(SlotFileCodec, SlotSumsStopAtTheirLargestValue) {
-  constexpr std::uint64_t kHalf = std::uint64_t{1} << 63;
-  struct Case {
-    std::vector<SlotBytes> slots;
-    std::uint64_t rx, tx;
-  } cases[] = {
-      {{}, 0, 0},
-      {{{0, 1000, 20}, {287, 3, 4}}, 1003, 24},
-      {{{0, kHalf, 1}, {1, kHalf, 1}}, std::numeric_limits<std::uint64_t>::max(), 2},
-  };
-  for (const Case& c : cases) {
-    std::uint64_t rx = 7, tx = 7;
-    SlotSums(c.slots, rx, tx);
-    EXPECT_EQ(rx, c.rx);
-    EXPECT_EQ(tx, c.tx);
-  }
 }
 
 }  // namespace
