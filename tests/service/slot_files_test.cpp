@@ -134,8 +134,8 @@ TEST(SlotFiles, DaysOf23And25HoursAddUpToTheirTotals) {
       ++i;
     }
     EXPECT_EQ(i, slots.size());
-    const DayFileEntry& day = DecodeDayFile(f.store.files[kDay]).groups.at(0).entries.at(0);
-    EXPECT_EQ(day.rxBytes, 1000u * 60 * c.hours.size());
+    const DayFileContents day = DecodeDayFile(f.store.files[kDay]);
+    EXPECT_EQ(day.groups.at(0).entries.at(0).rxBytes, 1000u * 60 * c.hours.size());
     EXPECT_EQ(f.NotPlaced(), std::make_pair(std::uint64_t{0}, std::uint64_t{0}));
   }
 }
