@@ -53,15 +53,20 @@ int ColumnEdge(int left, int right, std::size_t days, std::size_t i) {
   return left + static_cast<int>(width * static_cast<std::int64_t>(i) / static_cast<std::int64_t>(days));
 }
 
-std::size_t DateLabelStep(double columnWidth, int labelWidth, int gap) {
+std::size_t LabelStep(double columnWidth, int labelWidth, int gap, const std::vector<std::size_t>& steps) {
   const double needed = labelWidth + gap;
   std::size_t step = 1;
-  for (const std::size_t candidate : {1, 2, 3, 7, 14, 28, 56, 91, 182, 364}) {
+  for (const std::size_t candidate : steps) {
     step = candidate;
-    if (candidate * columnWidth >= needed) return step;
+    if (static_cast<double>(candidate) * columnWidth >= needed) return step;
   }
-  while (step * columnWidth < needed && step < (std::size_t{1} << 40)) step *= 2;
+  while (static_cast<double>(step) * columnWidth < needed && step < (std::size_t{1} << 40)) step *= 2;
   return step;
+}
+
+std::size_t DateLabelStep(double columnWidth, int labelWidth, int gap) {
+  static const std::vector<std::size_t> kDaySteps{1, 2, 3, 7, 14, 28, 56, 91, 182, 364};
+  return LabelStep(columnWidth, labelWidth, gap, kDaySteps);
 }
 
 std::string DateLabelText(const CivilDate& date) {
@@ -69,6 +74,41 @@ std::string DateLabelText(const CivilDate& date) {
   std::snprintf(text, sizeof text, "%02u-%02u", static_cast<unsigned>(date.month) % 100,
                 static_cast<unsigned>(date.day) % 100);
   return text;
+}
+
+ColumnLabels TimeOfDayLabels(const CivilDate& first, std::uint32_t minutesPerColumn, std::size_t days) {
+  const std::uint32_t per = std::max<std::uint32_t>(1, minutesPerColumn);
+  ColumnLabels labels;
+  for (const std::uint32_t minutes : {5, 15, 30, 60, 120, 180, 360, 720, 1440, 2880, 4320, 10080, 20160, 40320}) {
+    if (minutes % per == 0) labels.steps.push_back(minutes / per);
+  }
+  labels.text = [first, per, days](std::size_t column) {
+    const std::uint64_t minute = static_cast<std::uint64_t>(column) * per;
+    const std::uint64_t ofDay = minute % 1440;
+    if (ofDay == 0 && days > 1) return DateLabelText(AddDays(first, static_cast<std::int64_t>(minute / 1440)));
+    char text[8];
+    std::snprintf(text, sizeof text, "%02u:%02u", static_cast<unsigned>(ofDay / 60), static_cast<unsigned>(ofDay % 60));
+    return std::string(text);
+  };
+  return labels;
+}
+
+ColumnLabels MonthLabels(const CivilDate& first) {
+  ColumnLabels labels{nullptr, {1, 2, 3, 6, 12}};
+  labels.text = [first](std::size_t column) {
+    const std::size_t month = static_cast<std::size_t>(first.month - 1) + column;
+    char text[16];
+    std::snprintf(text, sizeof text, "%04u-%02u", static_cast<unsigned>((first.year + month / 12) % 10000),
+                  static_cast<unsigned>(month % 12 + 1));
+    return std::string(text);
+  };
+  return labels;
+}
+
+ColumnLabels YearLabels(const CivilDate& first) {
+  ColumnLabels labels{nullptr, {1, 2, 5, 10, 20}};
+  labels.text = [first](std::size_t column) { return std::to_string(first.year + column); };
+  return labels;
 }
 
 ShownSpan ChartSpan(const CivilDate& first, const CivilDate& last, const std::optional<CivilDate>& firstFile,
@@ -110,12 +150,16 @@ DailyChartLayout LayOutDailyChart(const DailyChartInput& input, const TextMeasur
   if (days > 0) {
     const int spacing = ScaleForDpi(kLabelSpacing, dpi);
     const double columnWidth = static_cast<double>(plot.Width()) / static_cast<double>(days);
-    const std::size_t step = DateLabelStep(columnWidth, measure.width(DateLabelText(input.first)), spacing);
+    const auto text = [&](std::size_t i) {
+      return input.labels.text ? input.labels.text(i) : DateLabelText(AddDays(input.first, static_cast<std::int64_t>(i)));
+    };
+    const int labelWidth = measure.width(text(0));
+    const std::size_t step = input.labels.text ? LabelStep(columnWidth, labelWidth, spacing, input.labels.steps)
+                                               : DateLabelStep(columnWidth, labelWidth, spacing);
     std::vector<AxisLabel> offered;
     for (std::size_t i = 0; i < days; i += step) {
       const DayColumn& column = layout.columns[i];
-      offered.push_back(AxisLabel{(column.slot.left + column.slot.right) / 2,
-                                  DateLabelText(AddDays(input.first, static_cast<std::int64_t>(i))), i});
+      offered.push_back(AxisLabel{(column.slot.left + column.slot.right) / 2, text(i), i});
     }
     layout.dateLabels =
         KeepApart(offered, frame.labelTop, input.area.left + frame.margin, input.area.right - frame.margin, spacing,

@@ -1,10 +1,12 @@
-// The daily bars of a span laid out in pixels: one downloaded and one uploaded bar per day, the
-// value axis in the caller's unit, dates thinned so that no two labels touch, gaps for days without
-// a file, a mark under a damaged day, the legend, and which day a point is over.
+// The daily bars of a span laid out in pixels: one downloaded and one uploaded bar per day (or per
+// hour, slot, month: any column the caller labels), the value axis in the caller's unit, labels
+// thinned so that no two touch, gaps for days without a file, a mark under a damaged day, the
+// legend, and which column a point is over.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,12 +24,21 @@ struct DayBars {
   DayMark mark = DayMark::kNoFile;
 };
 
+// How columns are labelled when they are not days (hours, five-minute slots, months): the text
+// under column i, and the numbers of columns from one label to the next to choose from, smallest
+// first (past the last, it doubles).
+struct ColumnLabels {
+  std::function<std::string(std::size_t column)> text;
+  std::vector<std::size_t> steps;
+};
+
 struct DailyChartInput {
   PixelRect area;  // the whole picture
   CivilDate first;  // the date of days[0]; the others follow day by day
-  std::vector<DayBars> days;
+  std::vector<DayBars> days;  // one per column
   std::string unit;  // the value axis' unit ("MB")
   int dpi = 96;
+  ColumnLabels labels;  // none: each column is a day from `first`, labelled "MM-DD"
 };
 
 // One day's column. Wide columns hold the two bars side by side with a gap around them; columns
@@ -62,12 +73,23 @@ std::optional<std::size_t> DayAt(const DailyChartLayout& layout, int x, int y);
 // plot without gaps or overlaps.
 int ColumnEdge(int left, int right, std::size_t days, std::size_t i);
 
-// Every how many days a date is labelled: the smallest of 1, 2, 3, 7, 14, 28, 56, 91, 182, 364
-// and then doubling, whose labels are at least a label and a gap apart on columns this wide.
+// Every how many columns a label is placed: the smallest of `steps` and then doubling, whose labels
+// are at least a label and a gap apart on columns this wide.
+std::size_t LabelStep(double columnWidth, int labelWidth, int gap, const std::vector<std::size_t>& steps);
+// The same for dates: the steps 1, 2, 3, 7, 14, 28, 56, 91, 182, 364 days.
 std::size_t DateLabelStep(double columnWidth, int labelWidth, int gap);
 
 // A date as the x axis shows it: "MM-DD".
 std::string DateLabelText(const CivilDate& date);
+
+// Columns of `minutesPerColumn` minutes each (5, 60), the first at midnight of `first`, over
+// `days` days: "HH:MM", and on a chart of several days "MM-DD" at each midnight; labels every 5,
+// 15 or 30 minutes, 1, 2, 3, 6 or 12 hours, or whole days.
+ColumnLabels TimeOfDayLabels(const CivilDate& first, std::uint32_t minutesPerColumn, std::size_t days);
+// Columns of a month each from the month of `first`: "YYYY-MM", every 1, 2, 3, 6 or 12 months.
+ColumnLabels MonthLabels(const CivilDate& first);
+// Columns of a year each from the year of `first`: "YYYY", every 1, 2, 5, 10 or 20 years.
+ColumnLabels YearLabels(const CivilDate& first);
 
 // The span a chart shows of `first`..`last` when the files of it lie from `firstFile` to
 // `lastFile`: the whole span when it has at most `maxDays` days, else the days from the first to

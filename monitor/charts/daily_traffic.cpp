@@ -44,7 +44,7 @@ DailyTraffic DailyTrafficOf(const CStatisticData& data, const CivilDate& first, 
 
 chart::DailyChartInput DailyChartOf(const DailyTraffic& traffic, const MonitorSettings& settings,
                                     const PixelRect& area, int dpi) {
-  chart::DailyChartInput input{area, traffic.first, {}, QuantityLabel(settings), dpi};
+  chart::DailyChartInput input{area, traffic.first, {}, QuantityLabel(settings), dpi, {}};
   input.days.reserve(traffic.days.size());
   for (const DaySum& day : traffic.days) {
     const chart::DayMark mark = day.outcome == DayReadOutcome::kMissing    ? chart::DayMark::kNoFile

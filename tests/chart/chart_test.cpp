@@ -38,7 +38,7 @@ TEST(ChartTicks, TheStepIsOneTwoOrFiveTimesAPowerOfTenThatCoversTheMaximum) {
 }
 
 DailyChartInput Days(std::size_t n, double firstRx, double firstTx) {
-  DailyChartInput input{PixelRect{0, 0, 640, 300}, CivilDate{2026, 1, 1}, {}, "MB", 96};
+  DailyChartInput input{PixelRect{0, 0, 640, 300}, CivilDate{2026, 1, 1}, {}, "MB", 96, {}};
   input.days.assign(n, DayBars{1, 1, DayMark::kComplete});
   input.days[0] = DayBars{firstRx, firstTx, DayMark::kComplete};
   return input;
@@ -141,6 +141,36 @@ TEST(DailyChart, DatesAreLabelledEveryFewDaysSoThatLabelsKeepTheirDistance) {
       }
     }
   }
+}
+
+TEST(DailyChart, HoursSlotsMonthsAndYearsAreLabelledAtRoundTimes) {
+  // 606 pixels for the columns; "00:00" is 30 wide and wants 38 with its gap.
+  const struct {
+    const char* what;
+    std::size_t columns;
+    ColumnLabels labels;
+    std::vector<std::string> first;  // the first labels kept
+    std::size_t count;
+  } cases[] = {
+      // 25.25 pixels an hour: every second hour.
+      {"a day's hours", 24, TimeOfDayLabels(CivilDate{2026, 1, 30}, 60, 1), {"00:00", "02:00", "04:00"}, 12},
+      // 2.1 pixels a slot: 12 slots (an hour) are 25 pixels, 24 are 50: every second hour again.
+      {"a day's slots", 288, TimeOfDayLabels(CivilDate{2026, 1, 30}, 5, 1), {"00:00", "02:00"}, 12},
+      // 3.6 pixels an hour: every 12 hours, each midnight named by its date.
+      {"a week's hours", 168, TimeOfDayLabels(CivilDate{2026, 1, 30}, 60, 7), {"01-30", "12:00", "01-31", "12:00"}, 14},
+      // "2025-11" is 42 wide: 50 with its gap, 43.3 a month: every second month, across the year.
+      {"months", 14, MonthLabels(CivilDate{2025, 11, 1}), {"2025-11", "2026-01", "2026-03"}, 7},
+      {"years", 3, YearLabels(CivilDate{2024, 1, 1}), {"2024", "2025", "2026"}, 3},
+  };
+  for (const auto& c : cases) {
+    DailyChartInput input = Days(c.columns, 10, 1);
+    input.labels = c.labels;
+    const DailyChartLayout layout = LayOutDailyChart(input, kMeasure);
+    ASSERT_EQ(layout.dateLabels.size(), c.count) << c.what;
+    for (std::size_t i = 0; i < c.first.size(); ++i) EXPECT_EQ(layout.dateLabels[i].label.text, c.first[i]) << c.what;
+  }
+  EXPECT_EQ(TimeOfDayLabels(CivilDate{2026, 1, 30}, 5, 1).text(287), "23:55");
+  EXPECT_EQ(MonthLabels(CivilDate{2025, 11, 1}).text(13), "2026-12");
 }
 
 TEST(DailyChart, APointIsOverTheDayWhoseColumnHoldsIt) {
