@@ -117,9 +117,12 @@ TimedDay TimedDayReader::Finish(const DayReadResult& day, const EntryFilter& acc
   return std::move(day_);
 }
 
-TimedDay TimedDayReader::Read(const CivilDate& date, const EntryFilter& accept) {
+TimedDay TimedDayReader::Read(const CivilDate& date, const EntryFilter& accept, const DayEntryVisitor& onEntry) {
   Start(date);
-  const DayReadResult day = days_.ReadOne(date, [&](const DayEntryView& entry) { AddEntry(entry); });
+  const DayReadResult day = days_.ReadOne(date, [&](const DayEntryView& entry) {
+    AddEntry(entry);
+    if (onEntry) onEntry(entry);
+  });
   return Finish(day, accept);
 }
 

@@ -61,8 +61,10 @@ class TimedDayReader {
   explicit TimedDayReader(DayFileSource& files) : files_(files), days_(files) {}
 
   // One date; `accept` picks the connections (all when null). A date without a day file gives a
-  // day with no connections and both outcomes kMissing.
-  TimedDay Read(const CivilDate& date, const EntryFilter& accept = nullptr);
+  // day with no connections and both outcomes kMissing. `onEntry`, when given, sees every complete
+  // entry of the day file as it is read, accepted or not, so a caller that counts the entries needs
+  // no second read.
+  TimedDay Read(const CivilDate& date, const EntryFilter& accept = nullptr, const DayEntryVisitor& onEntry = nullptr);
   // The dates from `first` to `last` that have a day file (listed once, as SpanReader does),
   // ascending, each handed to `onDay`.
   void ReadSpan(const CivilDate& first, const CivilDate& last, const EntryFilter& accept,
