@@ -96,7 +96,8 @@ void TimedDayReader::AddEntry(const DayEntryView& entry) {
 
 TimedDay TimedDayReader::Finish(const DayReadResult& day, const EntryFilter& accept) {
   day_.day = day;
-  if (day.outcome == DayReadOutcome::kMissing) return std::move(day_);
+  // A day file that could not be read counts nothing, so neither do its slots.
+  if (day.outcome == DayReadOutcome::kMissing || day.outcome == DayReadOutcome::kUnreadable) return std::move(day_);
   day_.slots = ReadSlots(files_, day_.date, slotBuffer_, slotConnections_);
   for (const SlotFileConnection& s : slotConnections_) {
     MergeSlots(Connection(FieldText(s.adapterKey), FieldText(s.ipText), FieldText(s.bssid), FieldText(s.ssid)).slots,

@@ -54,8 +54,9 @@ struct TimedDay {
   bool HasNotPlaced() const;
 };
 
-// Reads days with their slot files. A slot file is read only with a day file there: a day counted
-// by a service that kept no slots has its bytes all unplaced, and a slot file alone has no totals.
+// Reads days with their slot files. A slot file is read only with a day file that could be read: a
+// day counted by a service that kept no slots has its bytes all unplaced, and a slot file alone has
+// no totals.
 class TimedDayReader {
  public:
   explicit TimedDayReader(DayFileSource& files) : files_(files), days_(files) {}
