@@ -48,10 +48,15 @@ std::vector<std::pair<CivilDate, std::size_t>> FilesToRead(const std::vector<Day
   return reads;
 }
 
-void NoteProblem(ReportFigures& figures, const DayFolder& folder, const CivilDate& date, const DayReadResult& result) {
+// A file that ended early or could not be read, into the list of its kind.
+void NoteFileProblem(std::vector<FileProblem>& damaged, std::vector<FileProblem>& unreadable, const std::string& file,
+                     const CivilDate& date, const DayReadResult& result) {
   if (result.outcome != DayReadOutcome::kDamaged && result.outcome != DayReadOutcome::kUnreadable) return;
-  (result.outcome == DayReadOutcome::kDamaged ? figures.damaged : figures.unreadable)
-      .push_back(FileProblem{date, folder.prefix + DayFileName(date), result.problem});
+  (result.outcome == DayReadOutcome::kDamaged ? damaged : unreadable).push_back(FileProblem{date, file, result.problem});
+}
+
+void NoteProblem(ReportFigures& figures, const DayFolder& folder, const CivilDate& date, const DayReadResult& result) {
+  NoteFileProblem(figures.damaged, figures.unreadable, folder.prefix + DayFileName(date), date, result);
 }
 
 std::string ConnectionText(const StatisticRow& row) {
@@ -95,7 +100,7 @@ Totals SumRows(const std::vector<StatisticRow>& rows) {
 }
 
 ReportFigures CountReport(const std::vector<DayFolder>& folders, TextEqualIgnoringCase equal, const DateSpan& span,
-                          bool daily, const CivilDate* today, const EntryFilter& accept) {
+                          bool daily, const CivilDate* today, const EntryFilter& accept, std::optional<Grouping> by) {
   ReportFigures figures;
   figures.span = span;
   for (const DayFolder& folder : folders) figures.folders.push_back(folder.name);
@@ -105,6 +110,13 @@ ReportFigures CountReport(const std::vector<DayFolder>& folders, TextEqualIgnori
   CStatisticData day(*folders.front().files, equal);
   std::vector<SpanReader> readers;
   for (const DayFolder& folder : folders) readers.emplace_back(*folder.files);
+  std::optional<GroupCounter> groups;
+  if (by) groups.emplace(*by, *folders.front().files, equal);
+  // Hours and slots read each day file together with the slot file beside it.
+  std::vector<TimedDayReader> timed;
+  if (groups && groups->FromSlots()) {
+    for (const DayFolder& folder : folders) timed.emplace_back(*folder.files);
+  }
   // One pass over the span's files, date by date and within a date folder by folder: each entry
   // goes into the span's rows, the day's sum and, when daily, its day's rows.
   DaySum sum;
@@ -114,6 +126,7 @@ ReportFigures CountReport(const std::vector<DayFolder>& folders, TextEqualIgnori
     const bool capped = AddSaturating(sum.rxBytes, entry.rxBytes) | AddSaturating(sum.txBytes, entry.txBytes);
     sum.saturated = sum.saturated || capped;
     if (daily) AddTo(day, entry);
+    if (groups) groups->AddEntry(sum.date, entry);
   };
   const std::vector<std::pair<CivilDate, std::size_t>> reads = FilesToRead(folders, span);
   for (std::size_t k = 0; k < reads.size();) {
@@ -122,7 +135,16 @@ ReportFigures CountReport(const std::vector<DayFolder>& folders, TextEqualIgnori
     day.Clear();
     for (; k < reads.size() && reads[k].first == date; ++k) {
       const std::size_t folder = reads[k].second;
-      const DayReadResult result = readers[folder].ReadOne(date, onEntry);
+      DayReadResult result;
+      if (timed.empty()) {
+        result = readers[folder].ReadOne(date, onEntry);
+      } else {
+        const TimedDay timedDay = timed[folder].Read(date, accept, onEntry);
+        result = timedDay.day;
+        groups->AddTimedDay(timedDay);
+        NoteFileProblem(figures.damagedSlots, figures.unreadableSlots, folders[folder].prefix + SlotFileName(date), date,
+                        timedDay.slots);
+      }
       data.NoteDay(date, result);
       if (daily) day.NoteDay(date, result);
       sum.outcome = WorseOutcome(sum.outcome, result.outcome);
@@ -131,7 +153,9 @@ ReportFigures CountReport(const std::vector<DayFolder>& folders, TextEqualIgnori
     if (sum.outcome == DayReadOutcome::kMissing) continue;  // listed, but gone by the time it was read
     figures.daySums.push_back(sum);
     if (daily) figures.days.push_back(DayFigures{date, RowsOf(day), day.UptimeMs()});
+    if (groups) groups->EndDate(date);
   }
+  if (groups) figures.grouped = groups->Finish();
   figures.rows = RowsOf(data);
   figures.uptimeMs = data.UptimeMs();
   if (today) {
@@ -165,6 +189,11 @@ std::vector<SaturatedSum> SaturatedSums(const ReportFigures& figures) {
   std::vector<SaturatedSum> sums;
   if (figures.daily) {
     for (const DayFigures& day : figures.days) AddSaturated(sums, day.rows, "on " + DateText(day.date));
+  }
+  if (figures.grouped) {
+    for (const GroupFigures& group : figures.grouped->groups) {
+      AddSaturated(sums, group.rows, "in " + GroupStartText(figures.grouped->by, group.ordinal));
+    }
   }
   AddSaturated(sums, figures.rows, "from " + DateText(figures.span.first) + " to " + DateText(figures.span.last));
   if (figures.hasToday) AddSaturated(sums, figures.todayRows, "today (" + DateText(figures.today) + ")");

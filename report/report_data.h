@@ -3,11 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "history/day_sums.h"
 #include "history/statistic_data.h"
+#include "report/report_by.h"
 #include "report/report_options.h"
 
 namespace tral::report {
@@ -51,6 +53,11 @@ struct ReportFigures {
   std::uint64_t todayUptimeMs = 0;
   std::vector<FileProblem> damaged;  // day files that ended early, in date order, then folder order
   std::vector<FileProblem> unreadable;  // day files that are there but could not be read
+  std::optional<GroupedFigures> grouped;  // the rows by day, month, year, hour or slot, when asked for
+  // Slot files read for hours and slots that ended early or could not be read: the bytes they do
+  // not hold are not placed in time.
+  std::vector<FileProblem> damagedSlots;
+  std::vector<FileProblem> unreadableSlots;
 };
 
 // The sums of rows; each stops at the largest 64-bit number instead of wrapping.
@@ -63,11 +70,13 @@ struct Totals {
 };
 Totals SumRows(const std::vector<StatisticRow>& rows);
 
-// Counts the span (and each day with `daily`, and `today` when given) from the folders, the entries
-// `accept` takes (all when null); the running time counts whatever the connections. The days of
-// every folder are summed per connection, date by date.
+// Counts the span (and each day with `daily`, the groups of `by`, and `today` when given) from the
+// folders, the entries `accept` takes (all when null); the running time counts whatever the
+// connections. The days of every folder are summed per connection, date by date; hours and slots
+// read each day's slot file with its day file.
 ReportFigures CountReport(const std::vector<DayFolder>& folders, TextEqualIgnoringCase equal, const DateSpan& span,
-                          bool daily, const CivilDate* today, const EntryFilter& accept = nullptr);
+                          bool daily, const CivilDate* today, const EntryFilter& accept = nullptr,
+                          std::optional<Grouping> by = std::nullopt);
 // The same over one folder.
 ReportFigures CountReport(DayFileSource& files, TextEqualIgnoringCase equal, const DateSpan& span, bool daily,
                           const CivilDate* today, const EntryFilter& accept = nullptr);

@@ -35,7 +35,12 @@ bool WriteSvgFile(const tral::report::ReportOptions& options, const tral::report
           ? "connections " + tral::ConnectionMatchText(*options.connection)
           : std::string("all connections");
   std::string error;
-  if (!WriteAtomically(*options.svg, WriteSvg(options.span, figures.daySums, connections, TextToUtf8), error)) {
+  // Days are drawn as they always were; months, years, hours and slots by their groups.
+  const std::string svg =
+      figures.grouped && figures.grouped->by != Grouping::kDay
+          ? WriteGroupSvg(options.span, *figures.grouped, figures.daySums, connections, TextToUtf8)
+          : WriteSvg(options.span, figures.daySums, connections, TextToUtf8);
+  if (!WriteAtomically(*options.svg, svg, error)) {
     Complain("cannot write \"" + *options.svg + "\": " + error);
     return false;
   }
@@ -50,6 +55,20 @@ void NameIncompleteDays(const std::vector<tral::report::FileProblem>& damaged,
     Complain("the day file " + file.file + " is damaged" + why(file) + "; counted as far as it could be read");
   }
   for (const auto& file : unreadable) Complain("the day file " + file.file + " could not be read" + why(file) + "; not counted");
+}
+
+// Names the slot files read for hours and slots that could not be read whole; their days' bytes
+// they do not hold are reported as not placed in time.
+void NameIncompleteSlots(const std::vector<tral::report::FileProblem>& damaged,
+                         const std::vector<tral::report::FileProblem>& unreadable) {
+  auto why = [](const tral::report::FileProblem& file) { return file.why.empty() ? std::string() : " (" + file.why + ")"; };
+  for (const auto& file : damaged) {
+    Complain("the slot file " + file.file + " is damaged" + why(file) +
+             "; the bytes after the damage are not placed in time");
+  }
+  for (const auto& file : unreadable) {
+    Complain("the slot file " + file.file + " could not be read" + why(file) + "; its day is not placed in time");
+  }
 }
 
 // Names a sum that stopped at the largest number instead of wrapping around.
@@ -171,11 +190,14 @@ int main(int argc, char** argv) {
   }
   const tral::EntryFilter accept =
       options.connection ? tral::MatchFilter(*options.connection, TextComparison()) : tral::EntryFilter();
-  const ReportFigures figures = CountReport(folders, TextComparison(), options.span, options.daily,
-                                            options.form == OutputForm::kPrometheus ? &today : nullptr, accept);
+  ReportFigures figures = CountReport(folders, TextComparison(), options.span, options.daily,
+                                      options.form == OutputForm::kPrometheus ? &today : nullptr, accept, options.by);
+  if (figures.grouped && options.top) KeepTop(*figures.grouped, *options.top);
   NameIncompleteDays(figures.damaged, figures.unreadable);
+  NameIncompleteSlots(figures.damagedSlots, figures.unreadableSlots);
   const bool saturated = NameSaturatedSums(figures);
-  const bool incomplete = !figures.damaged.empty() || !figures.unreadable.empty() || saturated;
+  const bool incomplete = !figures.damaged.empty() || !figures.unreadable.empty() || !figures.damagedSlots.empty() ||
+                          !figures.unreadableSlots.empty() || saturated;
   int done = options.strict && incomplete ? kIncompleteHistory : 0;
 
   if (options.svg && !WriteSvgFile(options, figures)) return kCannotRun;

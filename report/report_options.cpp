@@ -10,10 +10,17 @@ namespace tral::report {
 namespace {
 
 constexpr int kMaxDays = 100'000;  // a few centuries: far more than any history kept
+constexpr int kMaxTop = 1'000'000;  // more than the hours of a century
+
+constexpr std::pair<Grouping, const char*> kGroupingWords[] = {{Grouping::kDay, "day"},
+                                                               {Grouping::kMonth, "month"},
+                                                               {Grouping::kYear, "year"},
+                                                               {Grouping::kHour, "hour"},
+                                                               {Grouping::kFiveMinutes, "5min"}};
 
 // What the command line gave, before it is checked and turned into options.
 struct Given {
-  std::string from, to, month, output, svg, connection, plans, days;
+  std::string from, to, month, output, svg, connection, plans, days, by, top;
   std::vector<std::string> folders;
   bool csv = false, csvRaw = false, json = false, prometheus = false, daily = false, strict = false, alert = false;
   CLI::Option* fromOpt = nullptr;
@@ -25,6 +32,8 @@ struct Given {
   CLI::Option* svgOpt = nullptr;
   CLI::Option* connectionOpt = nullptr;
   CLI::Option* plansOpt = nullptr;
+  CLI::Option* byOpt = nullptr;
+  CLI::Option* topOpt = nullptr;
 };
 
 void DeclareOptions(CLI::App& app, Given& g) {
@@ -59,6 +68,13 @@ void DeclareOptions(CLI::App& app, Given& g) {
   CLI::Option* jsonOpt = app.add_flag("--json", g.json, "One JSON document");
   CLI::Option* promOpt = app.add_flag("--prometheus", g.prometheus, "Prometheus text exposition format");
   CLI::Option* dailyOpt = app.add_flag("--daily", g.daily, "One line per connection and day as well");
+  g.byOpt = app.add_option("--by", g.by,
+                           "One line per connection and day, month or year (from the day files), or hour or five "
+                           "minutes (from the slot files beside them), as well as the span's totals")
+                ->type_name("day|month|year|hour|5min");
+  g.topOpt = app.add_option("--top", g.top,
+                            "Only the N days (or whatever --by groups by) with the most traffic, the most first")
+                 ->type_name("N");
   g.plansOpt = app.add_option("--plans", g.plans,
                               "The data plans of this INI file as of --to (default today) instead of the "
                               "connections")
@@ -76,6 +92,8 @@ void DeclareOptions(CLI::App& app, Given& g) {
   jsonOpt->excludes(promOpt);
   alertOpt->needs(g.plansOpt);
   dailyOpt->excludes(promOpt);
+  // The Prometheus text holds the totals only; --daily is the day's grouping in its first form.
+  for (CLI::Option* grouping : {g.byOpt, g.topOpt}) grouping->excludes(promOpt)->excludes(dailyOpt)->excludes(g.plansOpt);
   // A plan brings its own period (only the day it is seen on can be given) and its own connections;
   // the pictures are of the connections' days.
   g.plansOpt->excludes(g.fromOpt)->excludes(g.daysOpt)->excludes(g.monthOpt)->excludes(dailyOpt);
@@ -93,6 +111,30 @@ std::optional<int> ReadDecimal(std::string_view text, int least, int most) {
   }
   if (value < least || value > most) return std::nullopt;
   return value;
+}
+
+// The grouping --by names and the count --top gives (which alone groups by day), or the reason
+// they name none.
+bool ReadGrouping(const Given& g, std::optional<Grouping>& by, std::optional<std::size_t>& top, std::string& error) {
+  if (*g.byOpt) {
+    for (const auto& [grouping, word] : kGroupingWords) {
+      if (g.by == word) by = grouping;
+    }
+    if (!by) {
+      error = "--by: \"" + g.by + "\" is not day, month, year, hour or 5min";
+      return false;
+    }
+  }
+  if (*g.topOpt) {
+    const std::optional<int> count = ReadDecimal(g.top, 1, kMaxTop);
+    if (!count) {
+      error = "--top: \"" + g.top + "\" is not a number from 1 to " + std::to_string(kMaxTop) + " in decimal digits";
+      return false;
+    }
+    top = static_cast<std::size_t>(*count);
+    if (!by) by = Grouping::kDay;
+  }
+  return true;
 }
 
 // The date an option gave, kept in `date`; false with the reason when it names no date that exists.
@@ -167,6 +209,13 @@ bool ReadConnection(const Given& g, std::optional<ConnectionMatch>& into, std::s
 
 }  // namespace
 
+const char* GroupingWord(Grouping by) {
+  for (const auto& [grouping, word] : kGroupingWords) {
+    if (grouping == by) return word;
+  }
+  return "day";
+}
+
 ParseResult ParseReportOptions(const std::vector<std::string>& arguments, const CivilDate& today) {
   ParseResult result;
   CLI::App app{
@@ -214,7 +263,8 @@ ParseResult ParseReportOptions(const std::vector<std::string>& arguments, const 
   if (!ReadName(given.outputOpt, given.output, "file", o.output, result.message) ||
       !ReadName(given.svgOpt, given.svg, "file", o.svg, result.message) ||
       !ReadName(given.plansOpt, given.plans, "file", o.plans, result.message) ||
-      !ReadConnection(given, o.connection, result.message)) {
+      !ReadConnection(given, o.connection, result.message) ||
+      !ReadGrouping(given, o.by, o.top, result.message)) {
     return result;
   }
   result.outcome = ParseOutcome::kRun;

@@ -13,6 +13,13 @@ namespace tral::report {
 
 enum class OutputForm { kTable, kCsv, kJson, kPrometheus };
 
+// What --by groups the rows into: days, months and years come from the day files, hours and
+// five-minute slots from the slot files beside them.
+enum class Grouping { kDay, kMonth, kYear, kHour, kFiveMinutes };
+
+// The word of a grouping as --by takes it and the JSON names it: "day", "month", "year", "hour", "5min".
+const char* GroupingWord(Grouping by);
+
 struct DateSpan {
   CivilDate first;
   CivilDate last;  // included; never before `first`
@@ -25,6 +32,8 @@ struct ReportOptions {
   // a formula.
   bool csvRaw = false;
   bool daily = false;  // one line (or object) per day as well as the span's totals
+  std::optional<Grouping> by;  // rows per group as well as the span's totals
+  std::optional<std::size_t> top;  // only this many groups, those with the most traffic, most first
   // A day file that could not be read whole, or a sum that reached the largest number, makes the
   // run fail.
   bool strict = false;

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "chart/daily_chart.h"
+#include "shared/saturating_sum.h"
 #include "shared/utf8_text.h"
 
 namespace tral::report {
@@ -91,50 +92,49 @@ std::string Figure(std::uint64_t bytes, const Unit& unit) {
   return text;
 }
 
-std::string Bar(const PixelRect& r, const Rgb& fill, const std::string& day, const char* direction,
-                std::uint64_t bytes, const std::string& title) {
-  return Rect(r, fill, " data-day=\"" + day + "\" data-direction=\"" + direction + "\" data-bytes=\"" +
+std::string Bar(const PixelRect& r, const Rgb& fill, const std::string& attribute, const std::string& start,
+                const char* direction, std::uint64_t bytes, const std::string& title) {
+  return Rect(r, fill, " " + attribute + "=\"" + start + "\" data-direction=\"" + direction + "\" data-bytes=\"" +
                            std::to_string(bytes) + "\"") +
          "><title>" + Escaped(title) + "</title></rect>\n";
 }
 
-}  // namespace
+// One column of the picture: a day, month, year, hour or slot.
+struct Column {
+  bool present = false;  // false: no day file, a gap
+  DayReadOutcome outcome = DayReadOutcome::kComplete;  // the worst of its day files
+  std::string start;  // the data attribute's value and the start of the bars' titles
+  std::string file;  // the day file's name in the mark's title: "The day file of 2026-01-30"
+  std::uint64_t rxBytes = 0;
+  std::uint64_t txBytes = 0;
+};
 
-std::string WriteSvg(const DateSpan& span, const std::vector<DaySum>& days, const std::string& connections,
-                     TextConversion toUtf8) {
-  std::optional<CivilDate> firstFile;
-  std::optional<CivilDate> lastFile;
-  if (!days.empty()) {
-    firstFile = days.front().date;
-    lastFile = days.back().date;
-  }
-  const chart::ShownSpan shown = chart::ChartSpan(span.first, span.last, firstFile, lastFile);
-  const std::size_t count = static_cast<std::size_t>(DaysFromCivil(shown.last) - DaysFromCivil(shown.first) + 1);
+// The picture of the columns: `attribute` names each bar's column ("data-day", "data-start").
+std::string Draw(const std::vector<Column>& columns, const char* attribute, const CivilDate& first,
+                 const chart::ColumnLabels& labels, const std::string& heading) {
   std::uint64_t maxBytes = 0;
-  for (const DaySum& day : days) maxBytes = std::max({maxBytes, day.rxBytes, day.txBytes});
+  for (const Column& c : columns) maxBytes = std::max({maxBytes, c.rxBytes, c.txBytes});
   const Unit unit = UnitFor(maxBytes);
+  const std::size_t count = columns.size();
 
   chart::DailyChartInput input;
-  input.first = shown.first;
+  input.first = first;
   input.unit = unit.label;
+  input.labels = labels;
   input.days.resize(count);
-  std::vector<const DaySum*> byColumn(count, nullptr);
-  for (const DaySum& day : days) {
-    if (day.date < shown.first || shown.last < day.date) continue;
-    const auto i = static_cast<std::size_t>(DaysFromCivil(day.date) - DaysFromCivil(shown.first));
-    byColumn[i] = &day;
-    input.days[i] = chart::DayBars{static_cast<double>(day.rxBytes) / unit.bytes,
-                                   static_cast<double>(day.txBytes) / unit.bytes,
-                                   day.outcome == DayReadOutcome::kComplete ? chart::DayMark::kComplete
-                                                                            : chart::DayMark::kDamaged};
+  for (std::size_t i = 0; i < count; ++i) {
+    const Column& c = columns[i];
+    if (!c.present) continue;
+    input.days[i] = chart::DayBars{static_cast<double>(c.rxBytes) / unit.bytes,
+                                   static_cast<double>(c.txBytes) / unit.bytes,
+                                   c.outcome == DayReadOutcome::kComplete ? chart::DayMark::kComplete
+                                                                          : chart::DayMark::kDamaged};
   }
   const int width = static_cast<int>(std::clamp<std::size_t>(160 + count * 10, 480, 2400));
   input.area = PixelRect{0, kHeading, width, kHeight};
   const chart::TextMeasure measure{kLineHeight, TextWidth};
   const chart::DailyChartLayout layout = chart::LayOutDailyChart(input, measure);
 
-  const std::string heading = "Daily traffic from " + DateText(shown.first) + " to " + DateText(shown.last) + ", " +
-                              toUtf8(connections);
   std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Number(width) + "\" height=\"" + Number(kHeight) +
          "\" viewBox=\"0 0 " + Number(width) + " " + Number(kHeight) + "\" font-family=\"sans-serif\" font-size=\"" +
@@ -153,22 +153,20 @@ std::string WriteSvg(const DateSpan& span, const std::vector<DaySum>& days, cons
   out += Text(layout.unit);
 
   for (std::size_t i = 0; i < count; ++i) {
-    const DaySum* day = byColumn[i];
-    if (day == nullptr) continue;  // no file: a gap
+    const Column& c = columns[i];
+    if (!c.present) continue;  // no file: a gap
     const chart::DayColumn& column = layout.columns[i];
-    const std::string date = DateText(day->date);
-    const std::string rx = Bar(column.rx, chart::kDownloadColor, date, "rx", day->rxBytes,
-                               date + " downloaded " + std::to_string(day->rxBytes) + " bytes (" +
-                                   Figure(day->rxBytes, unit) + ")");
-    const std::string tx = Bar(column.tx, chart::kUploadColor, date, "tx", day->txBytes,
-                               date + " uploaded " + std::to_string(day->txBytes) + " bytes (" +
-                                   Figure(day->txBytes, unit) + ")");
+    const std::string rx = Bar(column.rx, chart::kDownloadColor, attribute, c.start, "rx", c.rxBytes,
+                               c.start + " downloaded " + std::to_string(c.rxBytes) + " bytes (" +
+                                   Figure(c.rxBytes, unit) + ")");
+    const std::string tx = Bar(column.tx, chart::kUploadColor, attribute, c.start, "tx", c.txBytes,
+                               c.start + " uploaded " + std::to_string(c.txBytes) + " bytes (" +
+                                   Figure(c.txBytes, unit) + ")");
     out += column.txInFront ? rx + tx : tx + rx;
     if (column.mark == chart::DayMark::kDamaged) {
-      const char* why = day->outcome == DayReadOutcome::kUnreadable ? " could not be read; not counted"
-                                                                    : " is damaged; counted as far as it could be read";
-      out += Rect(column.markBox, chart::kDamagedColor, "><title>" + Escaped("The day file of " + date + why) +
-                                                            "</title></rect>\n");
+      const char* why = c.outcome == DayReadOutcome::kUnreadable ? " could not be read; not counted"
+                                                                 : " is damaged; counted as far as it could be read";
+      out += Rect(column.markBox, chart::kDamagedColor, "><title>" + Escaped(c.file + why) + "</title></rect>\n");
     }
   }
   for (const chart::PlacedLabel& label : layout.dateLabels) out += Text(label.label, "middle");
@@ -178,6 +176,108 @@ std::string WriteSvg(const DateSpan& span, const std::vector<DaySum>& days, cons
   }
   out += "</svg>\n";
   return out;
+}
+
+}  // namespace
+
+std::string WriteSvg(const DateSpan& span, const std::vector<DaySum>& days, const std::string& connections,
+                     TextConversion toUtf8) {
+  std::optional<CivilDate> firstFile;
+  std::optional<CivilDate> lastFile;
+  if (!days.empty()) {
+    firstFile = days.front().date;
+    lastFile = days.back().date;
+  }
+  const chart::ShownSpan shown = chart::ChartSpan(span.first, span.last, firstFile, lastFile);
+  const std::size_t count = static_cast<std::size_t>(DaysFromCivil(shown.last) - DaysFromCivil(shown.first) + 1);
+  std::vector<Column> columns(count);
+  for (const DaySum& day : days) {
+    if (day.date < shown.first || shown.last < day.date) continue;
+    const std::string date = DateText(day.date);
+    columns[static_cast<std::size_t>(DaysFromCivil(day.date) - DaysFromCivil(shown.first))] =
+        Column{true, day.outcome, date, "The day file of " + date, day.rxBytes, day.txBytes};
+  }
+  const std::string heading = "Daily traffic from " + DateText(shown.first) + " to " + DateText(shown.last) + ", " +
+                              toUtf8(connections);
+  return Draw(columns, "data-day", shown.first, {}, heading);
+}
+
+namespace {
+
+const char* GroupsHeading(Grouping by) {
+  switch (by) {
+    case Grouping::kDay: return "Daily";
+    case Grouping::kMonth: return "Monthly";
+    case Grouping::kYear: return "Yearly";
+    case Grouping::kHour: return "Hourly";
+    case Grouping::kFiveMinutes: return "Five-minute";
+  }
+  return "Daily";
+}
+
+chart::ColumnLabels GroupLabels(Grouping by, std::int64_t first, std::int64_t last) {
+  const CivilDate date = GroupFirstDate(by, first);
+  const auto days = static_cast<std::size_t>(DaysFromCivil(GroupFirstDate(by, last)) - DaysFromCivil(date) + 1);
+  switch (by) {
+    case Grouping::kDay: return {};
+    case Grouping::kMonth: return chart::MonthLabels(date);
+    case Grouping::kYear: return chart::YearLabels(date);
+    case Grouping::kHour: return chart::TimeOfDayLabels(date, 60, days);
+    case Grouping::kFiveMinutes: return chart::TimeOfDayLabels(date, kSlotMinutes, days);
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string WriteGroupSvg(const DateSpan& span, const GroupedFigures& grouped, const std::vector<DaySum>& days,
+                          const std::string& connections, TextConversion toUtf8) {
+  const Grouping by = grouped.by;
+  constexpr std::uint32_t kLastMinute = 24 * 60 - 1;
+  std::int64_t first = GroupOrdinal(by, span.first);
+  std::int64_t last = GroupOrdinal(by, span.last, kLastMinute);
+  // As many columns as the daily picture has days at most: the groups from the first to the last
+  // day file, and of those the last ones.
+  if (last - first >= chart::kMaxChartDays) {
+    if (!days.empty()) {
+      last = GroupOrdinal(by, days.back().date, kLastMinute);
+      first = std::max(GroupOrdinal(by, days.front().date), last - (chart::kMaxChartDays - 1));
+    } else {
+      first = last - (chart::kMaxChartDays - 1);
+    }
+  }
+  std::vector<Column> columns(static_cast<std::size_t>(last - first + 1));
+  for (std::size_t i = 0; i < columns.size(); ++i) columns[i].start = GroupStartText(by, first + static_cast<std::int64_t>(i));
+  // A column is there when a day file of its days is; a damaged or unreadable one marks it.
+  for (const DaySum& day : days) {
+    const std::int64_t from = std::max(first, GroupOrdinal(by, day.date));
+    const std::int64_t to = std::min(last, GroupOrdinal(by, day.date, kLastMinute));
+    for (std::int64_t g = from; g <= to; ++g) {
+      Column& c = columns[static_cast<std::size_t>(g - first)];
+      const DayReadOutcome worse = c.present ? WorseOutcome(c.outcome, day.outcome) : day.outcome;
+      if (!c.present || worse != c.outcome) c.file = "The day file of " + DateText(day.date);
+      c.present = true;
+      c.outcome = worse;
+    }
+  }
+  for (const GroupFigures& group : grouped.groups) {
+    if (group.ordinal < first || group.ordinal > last) continue;
+    Column& c = columns[static_cast<std::size_t>(group.ordinal - first)];
+    for (const StatisticRow& row : group.rows) {
+      AddSaturating(c.rxBytes, row.downloadedBytes);
+      AddSaturating(c.txBytes, row.uploadedBytes);
+    }
+  }
+  std::uint64_t notPlaced = 0;
+  for (const NotPlacedFigures& day : grouped.notPlaced) {
+    for (const StatisticRow& row : day.rows) {
+      notPlaced = SaturatingSum(notPlaced, SaturatingSum(row.downloadedBytes, row.uploadedBytes));
+    }
+  }
+  std::string heading = std::string(GroupsHeading(by)) + " traffic from " + GroupStartText(by, first, false) +
+                        " to " + GroupStartText(by, last, false) + ", " + toUtf8(connections);
+  if (notPlaced > 0) heading += "; " + std::to_string(notPlaced) + " bytes not placed in time";
+  return Draw(columns, "data-start", GroupFirstDate(by, first), GroupLabels(by, first, last), heading);
 }
 
 }  // namespace tral::report

@@ -18,4 +18,12 @@ namespace tral::report {
 std::string WriteSvg(const DateSpan& span, const std::vector<DaySum>& days, const std::string& connections,
                      TextConversion toUtf8);
 
+// The groups (months, years, hours or five-minute slots) as bars: a column for every group of the
+// span, with or without traffic, a gap where no day file is, a mark where one is damaged or could
+// not be read; each bar's group in data-start="<start>" as the JSON names it ("2026-01",
+// "2026-01-30T13:05"). At most as many columns as the daily picture's days. `days` are the
+// span's days with a file, ascending.
+std::string WriteGroupSvg(const DateSpan& span, const GroupedFigures& grouped, const std::vector<DaySum>& days,
+                          const std::string& connections, TextConversion toUtf8);
+
 }  // namespace tral::report

@@ -55,6 +55,67 @@ std::vector<std::string> RowCells(const StatisticRow& row, TextConversion toCons
           SizeText(row.downloadedKb), SizeText(row.uploadedKb)};
 }
 
+// The first column of a grouped table, and the groups' name in the plural.
+const char* GroupColumn(Grouping by) {
+  switch (by) {
+    case Grouping::kDay: return "Date";
+    case Grouping::kMonth: return "Month";
+    case Grouping::kYear: return "Year";
+    case Grouping::kHour: return "Hour";
+    case Grouping::kFiveMinutes: return "Time";
+  }
+  return "Date";
+}
+
+const char* GroupsName(Grouping by) {
+  switch (by) {
+    case Grouping::kDay: return "days";
+    case Grouping::kMonth: return "months";
+    case Grouping::kYear: return "years";
+    case Grouping::kHour: return "hours";
+    case Grouping::kFiveMinutes: return "five minutes";
+  }
+  return "days";
+}
+
+std::vector<std::string> DatedHeader(const char* first, const std::vector<std::string>& header) {
+  std::vector<std::string> dated = {first};
+  dated.insert(dated.end(), header.begin(), header.end());
+  return dated;
+}
+
+// Lines of rows with a first column before each row's cells.
+void AppendDatedRows(std::vector<std::vector<std::string>>& lines, const std::string& first,
+                     const std::vector<StatisticRow>& rows, TextConversion toConsole) {
+  for (const StatisticRow& row : rows) {
+    std::vector<std::string> cells = {first};
+    const std::vector<std::string> rest = RowCells(row, toConsole);
+    cells.insert(cells.end(), rest.begin(), rest.end());
+    lines.push_back(std::move(cells));
+  }
+}
+
+// The groups' table (with --top its heading), then the bytes not placed in time per day.
+void AppendGroupTables(std::string& out, const GroupedFigures& grouped, const std::vector<std::string>& header,
+                       TextConversion toConsole) {
+  if (grouped.top) {
+    out += "The " + std::to_string(*grouped.top) + " " + GroupsName(grouped.by) + " with the most traffic:\n";
+  }
+  std::vector<std::vector<std::string>> lines = {DatedHeader(GroupColumn(grouped.by), header)};
+  for (const std::size_t i : grouped.listed) {
+    const GroupFigures& group = grouped.groups[i];
+    AppendDatedRows(lines, GroupStartText(grouped.by, group.ordinal, false), group.rows, toConsole);
+  }
+  AppendColumns(out, lines, 2);
+  out += "\n";
+  if (grouped.notPlaced.empty()) return;
+  out += "Not placed in time (in the day files, in no slot):\n";
+  lines = {DatedHeader("Date", header)};
+  for (const NotPlacedFigures& day : grouped.notPlaced) AppendDatedRows(lines, DateText(day.date), day.rows, toConsole);
+  AppendColumns(out, lines, 2);
+  out += "\n";
+}
+
 std::int64_t SpanDays(const DateSpan& span) { return DaysFromCivil(span.last) - DaysFromCivil(span.first) + 1; }
 
 std::string CsvField(std::string_view text) {
@@ -85,19 +146,41 @@ void AppendCsvRow(std::string& out, const std::string* date, const StatisticRow&
 
 using Json = nlohmann::ordered_json;
 
-Json ConnectionsJson(const std::vector<StatisticRow>& rows, TextConversion toUtf8) {
+// The connections' texts and exact bytes, and with `withKb` their kilobytes.
+Json ConnectionsJson(const std::vector<StatisticRow>& rows, TextConversion toUtf8, bool withKb = true) {
   Json list = Json::array();
   for (const StatisticRow& row : rows) {
-    list.push_back(Json{{"adapter", toUtf8(row.adapterKey)},
-                        {"ip", toUtf8(row.ipText)},
-                        {"bssid", toUtf8(row.bssid)},
-                        {"ssid", toUtf8(row.ssid)},
-                        {"downloaded_bytes", row.downloadedBytes},
-                        {"uploaded_bytes", row.uploadedBytes},
-                        {"downloaded_kb", row.downloadedKb},
-                        {"uploaded_kb", row.uploadedKb}});
+    Json connection{{"adapter", toUtf8(row.adapterKey)},
+                    {"ip", toUtf8(row.ipText)},
+                    {"bssid", toUtf8(row.bssid)},
+                    {"ssid", toUtf8(row.ssid)},
+                    {"downloaded_bytes", row.downloadedBytes},
+                    {"uploaded_bytes", row.uploadedBytes}};
+    if (withKb) {
+      connection["downloaded_kb"] = row.downloadedKb;
+      connection["uploaded_kb"] = row.uploadedKb;
+    }
+    list.push_back(std::move(connection));
   }
   return list;
+}
+
+// "by", "top" when given, "rows" [{"start", "connections"}] and "not_placed" [{"date", "connections"}].
+void AddGroupsJson(Json& doc, const GroupedFigures& grouped, TextConversion toUtf8) {
+  doc["by"] = GroupingWord(grouped.by);
+  if (grouped.top) doc["top"] = *grouped.top;
+  Json rows = Json::array();
+  for (const std::size_t i : grouped.listed) {
+    const GroupFigures& group = grouped.groups[i];
+    rows.push_back(Json{{"start", GroupStartText(grouped.by, group.ordinal)},
+                        {"connections", ConnectionsJson(group.rows, toUtf8, false)}});
+  }
+  doc["rows"] = std::move(rows);
+  Json notPlaced = Json::array();
+  for (const NotPlacedFigures& day : grouped.notPlaced) {
+    notPlaced.push_back(Json{{"date", DateText(day.date)}, {"connections", ConnectionsJson(day.rows, toUtf8, false)}});
+  }
+  doc["not_placed"] = std::move(notPlaced);
 }
 
 }  // namespace
@@ -136,21 +219,12 @@ std::string WriteTable(const ReportFigures& figures, TextConversion toConsole) {
   } else {
     const std::vector<std::string> header = {"Adapter", "IP address", "SSID", "Downloaded", "Uploaded"};
     if (figures.daily) {
-      std::vector<std::vector<std::string>> lines;
-      std::vector<std::string> dated = {"Date"};
-      dated.insert(dated.end(), header.begin(), header.end());
-      lines.push_back(dated);
-      for (const DayFigures& day : figures.days) {
-        for (const StatisticRow& row : day.rows) {
-          std::vector<std::string> cells = {DateText(day.date)};
-          const std::vector<std::string> rest = RowCells(row, toConsole);
-          cells.insert(cells.end(), rest.begin(), rest.end());
-          lines.push_back(cells);
-        }
-      }
+      std::vector<std::vector<std::string>> lines = {DatedHeader("Date", header)};
+      for (const DayFigures& day : figures.days) AppendDatedRows(lines, DateText(day.date), day.rows, toConsole);
       AppendColumns(out, lines, 2);
       out += "\n";
     }
+    if (figures.grouped) AppendGroupTables(out, *figures.grouped, header, toConsole);
     std::vector<std::vector<std::string>> lines = {header};
     for (const StatisticRow& row : figures.rows) lines.push_back(RowCells(row, toConsole));
     const Totals totals = SumRows(figures.rows);
@@ -162,6 +236,22 @@ std::string WriteTable(const ReportFigures& figures, TextConversion toConsole) {
 }
 
 std::string WriteCsv(const ReportFigures& figures, TextConversion toUtf8, CsvTexts texts) {
+  if (figures.grouped) {
+    const GroupedFigures& grouped = *figures.grouped;
+    std::string out = "start,adapter,ip,bssid,ssid,downloaded_bytes,uploaded_bytes,downloaded_kb,uploaded_kb\r\n";
+    for (const std::size_t i : grouped.listed) {
+      const std::string start = GroupStartText(grouped.by, grouped.groups[i].ordinal);
+      for (const StatisticRow& row : grouped.groups[i].rows) AppendCsvRow(out, &start, row, toUtf8, texts);
+    }
+    // The bytes of a day in no slot: a start of the date alone, no time of day.
+    if (!grouped.top) {
+      for (const NotPlacedFigures& day : grouped.notPlaced) {
+        const std::string date = DateText(day.date);
+        for (const StatisticRow& row : day.rows) AppendCsvRow(out, &date, row, toUtf8, texts);
+      }
+    }
+    return out;
+  }
   const bool daily = figures.daily;
   std::string out = daily ? "date," : "";
   out += "adapter,ip,bssid,ssid,downloaded_bytes,uploaded_bytes,downloaded_kb,uploaded_kb\r\n";
@@ -196,17 +286,23 @@ std::string WriteJson(const ReportFigures& figures, TextConversion toUtf8) {
     }
     doc["days"] = std::move(days);
   }
+  if (figures.grouped) AddGroupsJson(doc, *figures.grouped, toUtf8);
   // Several folders are named, as their day files are named with them.
   if (figures.folders.size() > 1) {
     Json folders = Json::array();
     for (const std::string& folder : figures.folders) folders.push_back(toUtf8(folder));
     doc["folders"] = std::move(folders);
   }
+  // The slot files read for hours and slots are named after the day files.
   Json damaged = Json::array();
-  for (const FileProblem& file : figures.damaged) damaged.push_back(toUtf8(file.file));
+  for (const auto* list : {&figures.damaged, &figures.damagedSlots}) {
+    for (const FileProblem& file : *list) damaged.push_back(toUtf8(file.file));
+  }
   doc["damaged_files"] = std::move(damaged);
   Json unreadable = Json::array();
-  for (const FileProblem& file : figures.unreadable) unreadable.push_back(toUtf8(file.file));
+  for (const auto* list : {&figures.unreadable, &figures.unreadableSlots}) {
+    for (const FileProblem& file : *list) unreadable.push_back(toUtf8(file.file));
+  }
   doc["unreadable_files"] = std::move(unreadable);
   // The texts are UTF-8 already; a fault there must not end the program.
   return doc.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
