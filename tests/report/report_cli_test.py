@@ -38,6 +38,31 @@ DAYS = {
 }
 TODAY = ([(KEY1, [(b"192.168.1.10", b"", b"", 777, 888)])], 1234, None)
 
+# Slot files beside three of the days, as (key, ip, bssid, ssid, [(slot, rx, tx)]): 2026-01-30 places
+# all but 192.168.1.11 (5000 / 1023 not placed), 2026-01-31 all but 23 bytes received on
+# 192.168.1.10; 2026-02-01 places its whole first entry; 2026-02-03 has none (2047 / 4096 not placed).
+SLOTS = {
+    "20260130": [(KEY1, b"192.168.1.10", b"", b"", [(156, 1048576, 1024), (157, 1023, 1024)]),
+                 (KEY2, b"10.0.0.7", b"00-11-22-33-44-55", b'Cafe "net", \\ok', [(0, 3 * 1048576, 512)])],
+    "20260131": [(KEY1, b"192.168.1.10", b"", b"", [(287, 1000, 1025)]),
+                 (KEY2.lower(), b"10.0.0.7", b"00-11-22-33-44-55", b'CAFE "NET", \\OK', [(12, 524288, 0), (23, 524288, 0)])],
+    "20260201": [(KEY1, b"192.168.1.10", b"", b"", [(100, 10240, 10240)])],
+}
+# By hour, worked out from the slots: 00:00 and 13:00 (slots 156 and 157) of 30 Jan, 01:00 (slots
+# 12 and 23) and 23:00 of 31 Jan, 08:00 (slot 100) of 1 Feb.
+EXPECTED_HOURS = [
+    ("2026-01-30T00:00", "10.0.0.7", 3145728, 512),
+    ("2026-01-30T13:00", "192.168.1.10", 1049599, 2048),
+    ("2026-01-31T01:00", "10.0.0.7", 1048576, 0),
+    ("2026-01-31T23:00", "192.168.1.10", 1000, 1025),
+    ("2026-02-01T08:00", "192.168.1.10", 10240, 10240),
+]
+EXPECTED_NOT_PLACED = [
+    ("2026-01-30", "192.168.1.11", 5000, 1023),
+    ("2026-01-31", "192.168.1.10", 23, 0),
+    ("2026-02-03", "10.0.0.8", 2047, 4096),
+]
+
 # The span's rows worked out by hand: exact bytes, and kilobytes truncated per entry.
 #   192.168.1.10: rx 1049599 + 1023 + 10240 = 1060862 B, 1024 + 0 + 10 = 1034 KB;
 #                 tx 2048 + 1025 + 10240 = 13313 B, 2 + 1 + 10 = 13 KB
@@ -91,6 +116,15 @@ def day_file(groups, uptime, cut_into_second_entry):
     out += struct.pack("<I", uptime)
     if cut_into_second_entry is not None:
         out = out[:4 + 30 + 91 + cut_into_second_entry]
+    return out
+
+
+def slot_file(connections):
+    out = b"TMSL" + struct.pack("<HHI", 1, 5, len(connections))
+    for key, ip, bssid, ssid, slots in connections:
+        out += field(key, 26) + field(ip, 16) + field(bssid, 26) + field(ssid, 33) + struct.pack("<H", len(slots))
+        for slot, rx, tx in slots:
+            out += struct.pack("<HQQ", slot, rx, tx)
     return out
 
 
@@ -185,6 +219,63 @@ def check_svg(r, scratch, folder, daily):
     print("rendered:", png)
 
 
+def group_rows(doc, key):
+    """(start or date, ip, downloaded, uploaded) of the JSON's rows or not_placed, in their order."""
+    return [(g[key], c["ip"], c["downloaded_bytes"], c["uploaded_bytes"])
+            for g in doc["rows" if key == "start" else "not_placed"] for c in g["connections"]]
+
+
+def check_groups(r, scratch, folder, outputs):
+    """--by and --top read back: every byte of the span is in one hour or one day's unplaced bytes."""
+    hours = json.loads(outputs["report-hour.json"])
+    check(hours["by"] == "hour" and group_rows(hours, "start") == EXPECTED_HOURS, f"json hours {group_rows(hours, 'start')}")
+    check(group_rows(hours, "date") == EXPECTED_NOT_PLACED, f"json not placed {group_rows(hours, 'date')}")
+    header, rows = rows_of_csv(outputs["report-hour.csv"].decode("utf-8"))
+    check(header[0] == "start" and [(row[0], row[2], int(row[5]), int(row[6])) for row in rows] ==
+          EXPECTED_HOURS + EXPECTED_NOT_PLACED, f"csv hours {rows}")
+    for by in ["hour", "5min"]:
+        res = r.run(*(SPAN + folder + ["--json", "--by", by]))
+        doc = json.loads(res.stdout)
+        per_ip = {}
+        for _, ip, rx, tx in group_rows(doc, "start") + group_rows(doc, "date"):
+            per_ip[ip] = (per_ip.get(ip, (0, 0))[0] + rx, per_ip.get(ip, (0, 0))[1] + tx)
+        check(per_ip == {e[1]: (e[4], e[5]) for e in EXPECTED}, f"--by {by}: rows and unplaced bytes add up: {per_ip}")
+    slots = [g["start"] for g in doc["rows"]]
+    check(slots[:2] == ["2026-01-30T00:00", "2026-01-30T13:00"] and "2026-01-30T13:05" in slots, f"--by 5min {slots}")
+    # Days grouped by --by are the days of --daily; months cross the month end.
+    res = r.run(*(SPAN + folder + ["--json", "--by", "day"]))
+    by_day = json.loads(res.stdout)
+    daily = json.loads(outputs["report-daily.json"])
+    check([(g["start"], [(c["ip"], c["downloaded_bytes"]) for c in g["connections"]]) for g in by_day["rows"]] ==
+          [(d["date"], [(c["ip"], c["downloaded_bytes"]) for c in d["connections"]]) for d in daily["days"]] and
+          by_day["not_placed"] == [], "--by day: the days of --daily")
+    months = json.loads(outputs["report-month.json"])
+    check([g["start"] for g in months["rows"]] == ["2026-01", "2026-02"], f"--by month {months['rows']}")
+    # --top: the busiest days, most first (30 Jan: 4203910 + 3583 bytes, 31 Jan: 1049599 + 1025).
+    res = r.run(*(SPAN + folder + ["--json", "--top", "2"]))
+    check([g["start"] for g in json.loads(res.stdout)["rows"]] == ["2026-01-30", "2026-01-31"], "--top 2")
+    res = r.run(*(SPAN + folder + ["--json", "--top", "1", "--by", "hour"]))
+    check([g["start"] for g in json.loads(res.stdout)["rows"]] == ["2026-01-30T00:00"], "--top 1 --by hour")
+
+    # The hours drawn: a column per hour of the span, the day without a file a gap.
+    path = os.path.join(scratch, "report-hours.svg")
+    res = r.run(*(SPAN + folder + ["--by", "hour", "--svg", r.path(path)]))
+    root = ElementTree.parse(path).getroot()
+    bars = {(e.get("data-start"), e.get("data-direction")): int(e.get("data-bytes"))
+            for e in root.iter(SVG + "rect") if e.get("data-start")}
+    titles = [t.text for t in root.iter(SVG + "title")]
+    check(res.returncode == 0 and len(bars) == 4 * 24 * 2, f"--svg --by hour: {len(bars)} bars")
+    check(all(bars[(start, "rx")] == rx and bars[(start, "tx")] == tx for start, _, rx, tx in EXPECTED_HOURS) and
+          sum(bars.values()) == sum(rx + tx for _, _, rx, tx in EXPECTED_HOURS), "--svg --by hour: the hours' bytes")
+    check(not any(start.startswith("2026-02-02") for start, _ in bars), "--svg --by hour: the day without a file")
+    # 5000 + 1023 + 23 + 2047 + 4096 bytes are in no slot.
+    check(any("12189 bytes not placed in time" in t for t in titles), f"--svg --by hour: its heading {titles[:1]}")
+    if shutil.which("rsvg-convert") is not None:
+        done = subprocess.run(["rsvg-convert", "-o", os.path.join(scratch, "report-hours.png"), path],
+                              capture_output=True, timeout=60)
+        check(done.returncode == 0, f"rsvg-convert of the hours: {done.stderr!r}")
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--program", required=True)
@@ -200,6 +291,9 @@ def main():
     for name, (groups, uptime, cut) in DAYS.items():
         with open(os.path.join(days, name + ".bin"), "wb") as f:
             f.write(day_file(groups, uptime, cut))
+    for name, connections in SLOTS.items():
+        with open(os.path.join(days, name + ".slots"), "wb") as f:
+            f.write(slot_file(connections))
     today = datetime.date.today().strftime("%Y%m%d")
     with open(os.path.join(days, today + ".bin"), "wb") as f:
         f.write(day_file(*TODAY))
@@ -213,6 +307,9 @@ def main():
         "table.txt": [], "table-daily.txt": ["--daily"], "report.csv": ["--csv"],
         "report-daily.csv": ["--csv", "--daily"], "report.json": ["--json"],
         "report-daily.json": ["--json", "--daily"], "report.prom": ["--prometheus"],
+        "table-hour.txt": ["--by", "hour"], "report-hour.csv": ["--csv", "--by", "hour"],
+        "report-hour.json": ["--json", "--by", "hour"], "report-month.json": ["--json", "--by", "month"],
+        "table-top.txt": ["--top", "2"],
     }
     outputs = {}
     for name, extra in goldens.items():
@@ -273,6 +370,7 @@ def main():
     check(samples.get(("traldenmeter_unreadable_day_files", ())) == 0, "prometheus unreadable files")
 
     check_svg(r, a.scratch, folder, json.loads(outputs["report-daily.json"]))
+    check_groups(r, a.scratch, folder, outputs)
     # Data plans: golden outputs, the figures read back, the bad section named on standard error.
     plans_ini = os.path.join(a.scratch, "plans.ini")
     with open(plans_ini, "wb") as f:
@@ -351,6 +449,8 @@ def main():
         (["--from", "2026-02-30"], 2, b"2026-02-30"),
         (["--from", "2026-02-03", "--to", "2026-01-30"], 2, b"before it begins"),
         (["--month", "2026-13"], 2, b"2026-13"),
+        (["--by", "week"], 2, b"week"),
+        (["--top", "0"], 2, b"--top"),
         (["--folder", r.path(os.path.join(a.scratch, "no-such-folder"))], 1, b"cannot read the folder"),
         (["--folder", r.path(os.path.join(days, today + ".bin"))], 1, b"cannot read the folder"),
     ]:
