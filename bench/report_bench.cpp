@@ -1,6 +1,7 @@
 // traldenreport over a year of day files against the statistics' CountSpan alone over the same
 // files, both through the report's own folder reading (ReadFile on Windows, stdio elsewhere).
 // Goal: the whole report (count, bytes beside kilobytes, the text written) at most 1.2 x CountSpan.
+// The hours and slots (--by hour, --by 5min) read a slot file beside each day file as well.
 // Run natively:    cmake --build --preset native --target report_bench && build/native/bench/report_bench
 // Run under Wine:  cmake --build build/windows --target report_bench &&
 //                  build/windows/wine-run.sh build/windows/bench/report_bench.exe
@@ -37,12 +38,15 @@ int main(int argc, char** argv) {
     const std::vector<std::uint8_t> bytes = tral::bench::DayFileBytesOfDay(d);
     std::ofstream(dir / tral::DayFileName(tral::AddDays(kFirst, d)), std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    const std::vector<std::uint8_t> slots = tral::bench::SlotFileBytesOfDay(d);
+    std::ofstream(dir / tral::SlotFileName(tral::AddDays(kFirst, d)), std::ios::binary)
+        .write(reinterpret_cast<const char*>(slots.data()), static_cast<std::streamsize>(slots.size()));
   }
   const tral::report::DateSpan span{kFirst, tral::AddDays(kFirst, kDays - 1)};
   const auto files = tral::report::OpenDayFiles(dir.string());
   const auto equal = tral::report::TextComparison();
 
-  std::vector<double> countMs, tableMs, csvMs, dailyMs;
+  std::vector<double> countMs, tableMs, csvMs, dailyMs, hoursMs, slotsMs;
   std::size_t sink = 0;
   for (int r = 0; r <= repetitions; ++r) {  // the first round warms the caches and is not counted
     const double count = TimeMs([&] {
@@ -62,7 +66,17 @@ int main(int argc, char** argv) {
       const auto figures = tral::report::CountReport(*files, equal, span, true, nullptr);
       sink += tral::report::WriteCsv(figures, tral::report::TextToUtf8).size();
     });
+    const auto grouped = [&](tral::report::Grouping by) {
+      return TimeMs([&] {
+        const auto figures = tral::report::CountReport(*files, equal, span, false, nullptr, nullptr, by);
+        sink += tral::report::WriteCsv(figures, tral::report::TextToUtf8).size();
+      });
+    };
+    const double hours = grouped(tral::report::Grouping::kHour);
+    const double slots = grouped(tral::report::Grouping::kFiveMinutes);
     if (r > 0) {
+      hoursMs.push_back(hours);
+      slotsMs.push_back(slots);
       countMs.push_back(count);
       tableMs.push_back(table);
       csvMs.push_back(csv);
@@ -81,5 +95,7 @@ int main(int argc, char** argv) {
   line("report, table:", tableMs);
   line("report, CSV:", csvMs);
   line("report, CSV with --daily (3660 lines):", dailyMs);
+  line("report, CSV --by hour (58,560 lines):", hoursMs);
+  line("report, CSV --by 5min (702,720 lines):", slotsMs);
   return sink > 0 ? 0 : 1;
 }

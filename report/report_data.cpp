@@ -181,8 +181,8 @@ ReportFigures CountReport(const std::vector<DayFolder>& folders, TextEqualIgnori
 }
 
 ReportFigures CountReport(DayFileSource& files, TextEqualIgnoringCase equal, const DateSpan& span, bool daily,
-                          const CivilDate* today, const EntryFilter& accept) {
-  return CountReport(std::vector<DayFolder>{DayFolder{&files, {}, {}}}, equal, span, daily, today, accept);
+                          const CivilDate* today, const EntryFilter& accept, std::optional<Grouping> by) {
+  return CountReport(std::vector<DayFolder>{DayFolder{&files, {}, {}}}, equal, span, daily, today, accept, by);
 }
 
 std::vector<SaturatedSum> SaturatedSums(const ReportFigures& figures) {

@@ -79,7 +79,8 @@ ReportFigures CountReport(const std::vector<DayFolder>& folders, TextEqualIgnori
                           std::optional<Grouping> by = std::nullopt);
 // The same over one folder.
 ReportFigures CountReport(DayFileSource& files, TextEqualIgnoringCase equal, const DateSpan& span, bool daily,
-                          const CivilDate* today, const EntryFilter& accept = nullptr);
+                          const CivilDate* today, const EntryFilter& accept = nullptr,
+                          std::optional<Grouping> by = std::nullopt);
 
 // A sum that reached the largest number: what it is the sum of, and over which days.
 struct SaturatedSum {
