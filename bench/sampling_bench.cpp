@@ -1,16 +1,20 @@
 // Cost of one sampling pass over 8 adapters with 4 connections each, with and without the slots, and
 // of saving and loading them; a save of 1, 10 and 1,000 connections with their slots, its bytes and
-// the memory the table takes.
+// the memory the table takes; and the CPU side of the Prometheus textfile: the save of 10 and 1,000
+// connections into memory alone and with the rows the counting thread hands over, and the text
+// made from them.
 #include <benchmark/benchmark.h>
 
 #include <fstream>
 #include <string>
 
+#include "bench/many_connections.h"
 #include "bench/slot_table.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_day_store.h"
 #include "fakes/fake_network.h"
 #include "service/day_files.h"
+#include "service/metrics_file.h"
 #include "service/sampler.h"
 #include "shared/text_field.h"
 
@@ -103,6 +107,44 @@ void BM_LoadDayFile(benchmark::State& bench) {
   for (auto _ : bench) benchmark::DoNotOptimize(LoadDayFile(m.state));
 }
 BENCHMARK(BM_LoadDayFile);
+
+// The fakes around a table of as many connections as the benchmark's first argument says.
+struct ManyConnections {
+  fakes::FakeNetwork net;
+  fakes::FakeDayStore store;
+  fakes::FakeClock clock;
+  CounterState state{net, store, clock};
+
+  explicit ManyConnections(const benchmark::State& bench) {
+    bench::FillWirelessConnections(state, static_cast<int>(bench.range(0)));
+  }
+};
+
+// The save into memory, with (1) or without (0) the textfile's snapshot handed to a target that
+// keeps only the newest.
+void BM_SaveConnections(benchmark::State& bench) {
+  ManyConnections m(bench);
+  struct Target final : MetricsFileTarget {
+    MetricsSnapshot last;
+    std::string ReadPathSetting() override { return "C:\\t\\fleet.prom"; }
+    bool IsFolder(const std::string&) override { return false; }
+    std::uint64_t UnixTimeMs() override { return 0; }
+    void Write(const std::string&, MetricsSnapshot snapshot) override { last = std::move(snapshot); }
+  } target;
+  MetricsPublisher publisher(target, 0);
+  if (bench.range(1) != 0) m.state.metrics = &publisher;
+  for (auto _ : bench) benchmark::DoNotOptimize(SaveDayFile(m.state, m.clock.date, false));
+}
+BENCHMARK(BM_SaveConnections)->Args({10, 0})->Args({10, 1})->Args({1000, 0})->Args({1000, 1});
+
+// The textfile's text of 10 and 1,000 connections, as the writer thread makes it.
+void BM_MetricsFileText(benchmark::State& bench) {
+  ManyConnections m(bench);
+  const MetricsSnapshot snapshot = TakeMetricsSnapshot(m.state.table, m.state.dayUptimeMs, 0, 0);
+  const TextToUtf8 ascii = [](std::string_view text) { return std::string(text); };
+  for (auto _ : bench) benchmark::DoNotOptimize(MetricsFileText(snapshot, ascii));
+}
+BENCHMARK(BM_MetricsFileText)->Arg(10)->Arg(1000);
 
 }  // namespace
 }  // namespace tral

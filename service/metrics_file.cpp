@@ -1,6 +1,7 @@
 // The Prometheus textfile of the service: the INI value's check, the file's text, the publishing after saves.
 #include "service/metrics_file.h"
 
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -74,30 +75,47 @@ MetricsPathCheck CheckMetricsPath(std::string_view value) {
   return check;
 }
 
-std::string MetricsFileText(const ConnectionTable& table, std::uint32_t dayUptimeMs, std::uint64_t saveUnixMs,
-                            std::uint64_t startUnixMs, TextToUtf8 toUtf8) {
-  // The connections in the day file's order: the entries with traffic, their records with traffic.
-  std::vector<prometheus::ConnectionSample> samples;
-  samples.reserve(table.CountRecordsWithTraffic());
+MetricsSnapshot TakeMetricsSnapshot(const ConnectionTable& table, std::uint32_t dayUptimeMs, std::uint64_t saveUnixMs,
+                                    std::uint64_t startUnixMs) {
+  MetricsSnapshot snapshot;
+  snapshot.dayUptimeMs = dayUptimeMs;
+  snapshot.saveUnixMs = saveUnixMs;
+  snapshot.startUnixMs = startUnixMs;
+  snapshot.rows.reserve(table.CountRecordsWithTraffic());
+  // The entries with traffic, their records with traffic, under the key of the entry's head.
   for (const ConnectionTable::Entry& entry : table.Entries()) {
     if (ConnectionTable::CountWithTraffic(entry) == 0) continue;
-    const std::string adapter = toUtf8(FieldText(entry.chain.front()->adapterKey));
     for (const RecordPtr& r : entry.chain) {
       if (!r->HasTraffic()) continue;
-      samples.push_back(prometheus::ConnectionSample{"today", adapter, toUtf8(FieldText(r->ipText)),
-                                                     toUtf8(FieldText(r->bssid)), toUtf8(FieldText(r->ssid)),
-                                                     r->rxTotal, r->txTotal});
+      MetricsRow& row = snapshot.rows.emplace_back();
+      std::memcpy(row.adapterKey, entry.chain.front()->adapterKey, sizeof row.adapterKey);
+      std::memcpy(row.ipText, r->ipText, sizeof row.ipText);
+      std::memcpy(row.bssid, r->bssid, sizeof row.bssid);
+      std::memcpy(row.ssid, r->ssid, sizeof row.ssid);
+      row.rxBytes = r->rxTotal;
+      row.txBytes = r->txTotal;
     }
+  }
+  return snapshot;
+}
+
+std::string MetricsFileText(const MetricsSnapshot& snapshot, TextToUtf8 toUtf8) {
+  std::vector<prometheus::ConnectionSample> samples;
+  samples.reserve(snapshot.rows.size());
+  for (const MetricsRow& row : snapshot.rows) {
+    samples.push_back(prometheus::ConnectionSample{"today", toUtf8(FieldText(row.adapterKey)),
+                                                   toUtf8(FieldText(row.ipText)), toUtf8(FieldText(row.bssid)),
+                                                   toUtf8(FieldText(row.ssid)), row.rxBytes, row.txBytes});
   }
   std::string out;
   prometheus::AppendConnectionGauges(out, prometheus::MergeSamples(std::move(samples)).samples);
-  prometheus::AppendUptimeGauge(out, {{"today", dayUptimeMs}});
+  prometheus::AppendUptimeGauge(out, {{"today", snapshot.dayUptimeMs}});
   prometheus::AppendGauge(out, "traldenmeter_last_save_timestamp_seconds",
                           "When the counting service last saved today's day file, in seconds since 1970-01-01 UTC.",
-                          prometheus::SecondsText(saveUnixMs));
+                          prometheus::SecondsText(snapshot.saveUnixMs));
   prometheus::AppendGauge(out, "traldenmeter_service_start_timestamp_seconds",
                           "When the counting service started, in seconds since 1970-01-01 UTC.",
-                          prometheus::SecondsText(startUnixMs));
+                          prometheus::SecondsText(snapshot.startUnixMs));
   return out;
 }
 
@@ -122,7 +140,7 @@ void MetricsPublisher::AfterSave(const ConnectionTable& table, std::uint32_t day
                                  IncidentSink* incidents) {
   if (!settingRead_ || settingDate_ != today) ReadSetting(today, incidents);
   if (path_.empty()) return;
-  target_.Write(path_, MetricsFileText(table, dayUptimeMs, target_.UnixTimeMs(), startUnixMs_, toUtf8_));
+  target_.Write(path_, TakeMetricsSnapshot(table, dayUptimeMs, target_.UnixTimeMs(), startUnixMs_));
 }
 
 void PublishAfterSave(CounterState& state, const CivilDate& date) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "service/connection_table.h"
 #include "service/counter_state.h"
@@ -31,14 +32,36 @@ MetricsPathCheck CheckMetricsPath(std::string_view value);
 
 using TextToUtf8 = std::string (*)(std::string_view);
 
-// What the file holds after a save: the connections with traffic as the day file holds them, as
-// the gauges traldenmeter_downloaded_bytes and traldenmeter_uploaded_bytes with period="today"
-// (texts converted with `toUtf8`; connections whose texts come out the same are one series), the
-// day's running time as traldenmeter_uptime_seconds{period="today"}, and the times of the save and
-// of the service's start (ms since 1970-01-01 UTC) as traldenmeter_last_save_timestamp_seconds and
-// traldenmeter_service_start_timestamp_seconds. No sample timestamps; it ends with a line feed.
-std::string MetricsFileText(const ConnectionTable& table, std::uint32_t dayUptimeMs, std::uint64_t saveUnixMs,
-                            std::uint64_t startUnixMs, TextToUtf8 toUtf8);
+// One connection with traffic as the day file holds it: its texts in the machine's code page.
+struct MetricsRow {
+  char adapterKey[kAdapterKeyWidth];
+  char ipText[kIpTextWidth];
+  char bssid[kBssidWidth];
+  char ssid[kSsidWidth];
+  std::uint64_t rxBytes;
+  std::uint64_t txBytes;
+};
+
+// What a save hands over: the table's connections with traffic in the day file's order, the day's
+// running time, and the times of the save and of the service's start (ms since 1970-01-01 UTC).
+// Plain bytes in one block, cheap to take on the counting thread; the text is made from it later.
+struct MetricsSnapshot {
+  std::vector<MetricsRow> rows;
+  std::uint32_t dayUptimeMs = 0;
+  std::uint64_t saveUnixMs = 0;
+  std::uint64_t startUnixMs = 0;
+};
+
+MetricsSnapshot TakeMetricsSnapshot(const ConnectionTable& table, std::uint32_t dayUptimeMs, std::uint64_t saveUnixMs,
+                                    std::uint64_t startUnixMs);
+
+// What the file holds: the rows as the gauges traldenmeter_downloaded_bytes and
+// traldenmeter_uploaded_bytes with period="today" (texts converted with `toUtf8`; connections whose
+// texts come out the same are one series), the running time as
+// traldenmeter_uptime_seconds{period="today"}, and the two times as
+// traldenmeter_last_save_timestamp_seconds and traldenmeter_service_start_timestamp_seconds. No
+// sample timestamps; it ends with a line feed.
+std::string MetricsFileText(const MetricsSnapshot& snapshot, TextToUtf8 toUtf8);
 
 // Where the file goes, through the system.
 class MetricsFileTarget {
@@ -50,16 +73,17 @@ class MetricsFileTarget {
   virtual bool IsFolder(const std::string& path) = 0;
   // The wall clock, in ms since 1970-01-01 UTC.
   virtual std::uint64_t UnixTimeMs() = 0;
-  // Replaces the file at `path` by `text` in one step. It may finish later, on another thread: a
-  // failure is the target's to report ("cannot publish metrics"), never the caller's to wait for.
-  virtual void Write(const std::string& path, std::string text) = 0;
+  // Replaces the file at `path` by the text of `snapshot` (MetricsFileText, with the conversion of
+  // the machine's code page) in one step. It may finish later, on another thread: a failure is the
+  // target's to report ("cannot publish metrics"), never the caller's to wait for.
+  virtual void Write(const std::string& path, MetricsSnapshot snapshot) = 0;
 };
 
 // Keeps the textfile in step with today's day file.
 class MetricsPublisher {
  public:
-  MetricsPublisher(MetricsFileTarget& target, TextToUtf8 toUtf8, std::uint64_t startUnixMs)
-      : target_(target), toUtf8_(toUtf8), startUnixMs_(startUnixMs) {}
+  MetricsPublisher(MetricsFileTarget& target, std::uint64_t startUnixMs)
+      : target_(target), startUnixMs_(startUnixMs) {}
 
   // Reads the setting for `date`; a bad value is one incident and means no textfile that day.
   void ReadSetting(const CivilDate& date, IncidentSink* incidents);
@@ -73,7 +97,6 @@ class MetricsPublisher {
 
  private:
   MetricsFileTarget& target_;
-  TextToUtf8 toUtf8_;
   std::uint64_t startUnixMs_;
   std::string path_;
   CivilDate settingDate_;

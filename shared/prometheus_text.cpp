@@ -1,8 +1,9 @@
 // The shared Prometheus text lines: label escaping, merging samples of one identity, the gauges.
 #include "shared/prometheus_text.h"
 
+#include <charconv>
 #include <cstdio>
-#include <unordered_map>
+#include <functional>
 
 #include "shared/saturating_sum.h"
 
@@ -10,27 +11,58 @@ namespace tral::prometheus {
 
 namespace {
 
-// The identity as one string: each text with its length in front, so that no choice of texts can
-// make two different identities spell the same key.
-std::string IdentityKey(const ConnectionSample& s) {
-  std::string key;
-  key.reserve(s.period.size() + s.adapter.size() + s.ip.size() + s.bssid.size() + s.ssid.size() + 40);
+constexpr std::size_t kNoSample = ~std::size_t{0};
+
+std::size_t IdentityHash(const ConnectionSample& s) {
+  std::size_t hash = 0;
   for (const std::string* text : {&s.period, &s.adapter, &s.ip, &s.bssid, &s.ssid}) {
-    key += std::to_string(text->size());
-    key += ':';
-    key += *text;
+    hash = hash * 1000003u ^ std::hash<std::string>{}(*text);
   }
-  return key;
+  return hash;
 }
 
-void AppendSampleLines(std::string& out, const char* metric, const std::vector<ConnectionSample>& samples,
+bool SameIdentity(const ConnectionSample& a, const ConnectionSample& b) {
+  return a.period == b.period && a.adapter == b.adapter && a.ip == b.ip && a.bssid == b.bssid && a.ssid == b.ssid;
+}
+
+// Appends the text escaped for a label value straight into `out`, the runs between the characters
+// to escape in one piece each: the lines of a large file are many.
+void AppendEscaped(std::string& out, std::string_view utf8) {
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const char c = utf8[i];
+    if (c != '\\' && c != '"' && c != '\n') continue;
+    out.append(utf8.data() + run, i - run);
+    out += c == '\n' ? "\\n" : c == '"' ? "\\\"" : "\\\\";
+    run = i + 1;
+  }
+  out.append(utf8.data() + run, utf8.size() - run);
+}
+
+void AppendLabel(std::string& out, std::string_view name, std::string_view value) {
+  out += name;
+  out += "=\"";
+  AppendEscaped(out, value);
+  out += '"';
+}
+
+void AppendDecimal(std::string& out, std::uint64_t value) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  out.append(digits, end);
+}
+
+void AppendSampleLines(std::string& out, std::string_view metric, const std::vector<ConnectionSample>& samples,
                        bool downloaded) {
   for (const ConnectionSample& s : samples) {
     out += metric;
-    out += "{period=\"" + EscapeLabelValue(s.period) + "\",adapter=\"" + EscapeLabelValue(s.adapter) + "\",ip=\"" +
-           EscapeLabelValue(s.ip) + "\",bssid=\"" + EscapeLabelValue(s.bssid) + "\",ssid=\"" +
-           EscapeLabelValue(s.ssid) + "\"} ";
-    out += std::to_string(downloaded ? s.downloadedBytes : s.uploadedBytes);
+    AppendLabel(out, "{period", s.period);
+    AppendLabel(out, ",adapter", s.adapter);
+    AppendLabel(out, ",ip", s.ip);
+    AppendLabel(out, ",bssid", s.bssid);
+    AppendLabel(out, ",ssid", s.ssid);
+    out += "} ";
+    AppendDecimal(out, downloaded ? s.downloadedBytes : s.uploadedBytes);
     out += '\n';
   }
 }
@@ -50,37 +82,34 @@ void AppendHeader(std::string& out, std::string_view metric, std::string_view he
 std::string EscapeLabelValue(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
-  for (char c : utf8) {
-    if (c == '\\') {
-      out += "\\\\";
-    } else if (c == '"') {
-      out += "\\\"";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else {
-      out += c;
-    }
-  }
+  AppendEscaped(out, utf8);
   return out;
 }
 
 MergedSamples MergeSamples(std::vector<ConnectionSample> samples) {
   MergedSamples merged;
   merged.samples.reserve(samples.size());
-  std::unordered_map<std::string, std::size_t> index;
-  index.reserve(samples.size());
+  // An open-addressing table of indexes into merged.samples, at most half full: no allocation per
+  // sample, and a sample is compared only with those of its hash's run.
+  std::size_t capacity = 16;
+  while (capacity < 2 * samples.size()) capacity *= 2;
+  std::vector<std::size_t> slots(capacity, kNoSample);
   std::vector<bool> saturated;
   for (ConnectionSample& s : samples) {
-    const auto [it, fresh] = index.try_emplace(IdentityKey(s), merged.samples.size());
-    if (fresh) {
+    std::size_t slot = IdentityHash(s) & (capacity - 1);
+    while (slots[slot] != kNoSample && !SameIdentity(merged.samples[slots[slot]], s)) {
+      slot = (slot + 1) & (capacity - 1);
+    }
+    if (slots[slot] == kNoSample) {
+      slots[slot] = merged.samples.size();
       merged.samples.push_back(std::move(s));
       saturated.push_back(false);
       continue;
     }
-    ConnectionSample& into = merged.samples[it->second];
+    ConnectionSample& into = merged.samples[slots[slot]];
     const bool down = AddSaturating(into.downloadedBytes, s.downloadedBytes);
     const bool up = AddSaturating(into.uploadedBytes, s.uploadedBytes);
-    if (down || up) saturated[it->second] = true;
+    if (down || up) saturated[slots[slot]] = true;
   }
   for (std::size_t i = 0; i < saturated.size(); ++i) {
     if (saturated[i]) merged.saturated.push_back(i);
@@ -89,6 +118,11 @@ MergedSamples MergeSamples(std::vector<ConnectionSample> samples) {
 }
 
 void AppendConnectionGauges(std::string& out, const std::vector<ConnectionSample>& samples) {
+  std::size_t size = 0;
+  for (const ConnectionSample& s : samples) {
+    size += s.period.size() + s.adapter.size() + s.ip.size() + s.bssid.size() + s.ssid.size() + 100;
+  }
+  out.reserve(out.size() + 2 * size + 300);
   AppendHeader(out, "traldenmeter_downloaded_bytes",
                "Bytes received on a connection, today and over the report's span.");
   AppendSampleLines(out, "traldenmeter_downloaded_bytes", samples, true);

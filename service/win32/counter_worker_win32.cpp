@@ -14,7 +14,6 @@
 #include "service/win32/network_source_win32.h"
 #include "service/win32/rate_block_win32.h"
 #include "shared/names.h"
-#include "shared/win32/system_text_win32.h"
 #include "shared/win32/unique_handle.h"
 
 namespace tral::win32 {
@@ -119,7 +118,7 @@ DWORD RunCounter(HANDLE stopEvent, const WorkerPause* pause, const WorkerPower* 
   state.incidents = &ServiceIncidents();
   // The Prometheus textfile follows every save of today's file when the INI names one.
   Win32MetricsFile metricsFile(ServiceIniPath(), state.incidents);
-  MetricsPublisher metrics(metricsFile, AnsiToUtf8, metricsFile.UnixTimeMs());
+  MetricsPublisher metrics(metricsFile, metricsFile.UnixTimeMs());
   metrics.ReadSetting(clock.LocalDate(), state.incidents);
   state.metrics = &metrics;
   CountingLoop loop;

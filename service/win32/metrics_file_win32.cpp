@@ -11,6 +11,7 @@
 
 #include "shared/names.h"
 #include "shared/win32/file_replace_win32.h"
+#include "shared/win32/system_text_win32.h"
 
 namespace tral::win32 {
 
@@ -29,26 +30,26 @@ struct Win32MetricsFile::Queue {
   std::mutex lock;
   std::condition_variable changed;
   IncidentSink* incidents = nullptr;
-  std::string path;  // the newest text handed over and its file, while `waiting`
-  std::string text;
+  std::string path;  // the newest snapshot handed over and its file, while `waiting`
+  MetricsSnapshot snapshot;
   bool waiting = false;
   bool busy = false;  // the thread is writing
   bool running = false;  // the thread exists
   bool quit = false;  // the owner is gone: the thread ends once nothing waits
 
-  // The thread: writes what waits, newest first, until the owner is gone.
+  // The thread: makes the text of what waits and writes it, until the owner is gone.
   static void Run(std::shared_ptr<Queue> q) {
     std::unique_lock<std::mutex> guard(q->lock);
     for (;;) {
       q->changed.wait(guard, [&] { return q->waiting || q->quit; });
       if (!q->waiting) break;
       const std::string path = std::move(q->path);
-      const std::string text = std::move(q->text);
+      const MetricsSnapshot snapshot = std::move(q->snapshot);
       q->waiting = false;
       q->busy = true;
       guard.unlock();
       std::string error;
-      if (!WriteMetricsFile(path, text, error) && q->incidents != nullptr) {
+      if (!WriteMetricsFile(path, MetricsFileText(snapshot, AnsiToUtf8), error) && q->incidents != nullptr) {
         q->incidents->Report(Incident::kCannotPublishMetrics, "cannot publish metrics: " + path + ": " + error);
       }
       guard.lock();
@@ -94,24 +95,30 @@ std::uint64_t Win32MetricsFile::UnixTimeMs() {
   return ticks < kUnixEpochFileTime ? 0 : (ticks - kUnixEpochFileTime) / 10000;
 }
 
-void Win32MetricsFile::Write(const std::string& path, std::string text) {
-  std::lock_guard<std::mutex> guard(queue_->lock);
-  queue_->path = path;
-  queue_->text = std::move(text);
-  queue_->waiting = true;
-  if (!queue_->running) {
-    // A thread that cannot be had leaves the text waiting for the next write's try.
-    try {
-      std::thread(Queue::Run, queue_).detach();
-      queue_->running = true;
-    } catch (const std::system_error&) {
-      if (queue_->incidents != nullptr) {
-        queue_->incidents->Report(Incident::kCannotPublishMetrics, "cannot publish metrics: no thread to write " + path);
+void Win32MetricsFile::Write(const std::string& path, MetricsSnapshot snapshot) {
+  bool started = false;
+  {
+    std::lock_guard<std::mutex> guard(queue_->lock);
+    queue_->path = path;
+    queue_->snapshot = std::move(snapshot);
+    queue_->waiting = true;
+    started = queue_->running;
+    if (!started) {
+      // A thread that cannot be had leaves the snapshot waiting for the next write's try.
+      try {
+        std::thread(Queue::Run, queue_).detach();
+        queue_->running = true;
+        return;  // it finds the snapshot waiting
+      } catch (const std::system_error&) {
       }
-      return;
     }
   }
-  queue_->changed.notify_all();
+  if (started) {
+    // Told once the lock is let go, so that the thread does not wake only to wait for it.
+    queue_->changed.notify_all();
+  } else if (queue_->incidents != nullptr) {
+    queue_->incidents->Report(Incident::kCannotPublishMetrics, "cannot publish metrics: no thread to write " + path);
+  }
 }
 
 bool Win32MetricsFile::Finish(std::uint32_t ms) {

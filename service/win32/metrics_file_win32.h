@@ -19,10 +19,11 @@ inline constexpr std::uint32_t kMetricsFinishMs = 5000;
 // save, and a collector that meets a damaged one after a power cut only misses that scrape.
 bool WriteMetricsFile(const std::string& path, std::string_view text, std::string& error);
 
-// Writes hand the text to a thread that replaces the file, so that a slow or hung folder (a share
-// that does not answer) never holds up counting or the day file. Only the newest text is kept:
-// one handed over while another is written replaces any that still waits. A failure is one
-// "cannot publish metrics" incident, which the sink lets through once an hour.
+// Writes hand the snapshot to a thread that makes the text (texts from the ANSI code page to UTF-8)
+// and replaces the file, so that neither a large table nor a slow or hung folder (a share that
+// does not answer) holds up counting or the day file. Only the newest snapshot is kept: one handed
+// over while another is written replaces any that still waits. A failure is one "cannot publish
+// metrics" incident, which the sink lets through once an hour.
 class Win32MetricsFile final : public MetricsFileTarget {
  public:
   // `iniPath` is the service INI; `incidents` may be null and must outlive the writes.
@@ -34,9 +35,9 @@ class Win32MetricsFile final : public MetricsFileTarget {
   std::string ReadPathSetting() override;
   bool IsFolder(const std::string& path) override;
   std::uint64_t UnixTimeMs() override;
-  void Write(const std::string& path, std::string text) override;
+  void Write(const std::string& path, MetricsSnapshot snapshot) override;
 
-  // Waits until every text handed over has been written or has failed, at most `ms`; true when it
+  // Waits until every snapshot handed over has been written or has failed, at most `ms`; true when it
   // has. A write that hangs longer is left to its thread, which ends once it returns.
   bool Finish(std::uint32_t ms);
 

@@ -96,7 +96,8 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content, bo
       if (!ok) error = SystemErrorText(::GetLastError());
       if (ok && target == Target::kFile) TakeSecurityOf(path, file.Get());
     }
-    if (ok && !::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD move = MOVEFILE_REPLACE_EXISTING | (flush ? MOVEFILE_WRITE_THROUGH : 0);
+    if (ok && !::MoveFileExA(temp.c_str(), path.c_str(), move)) {
       ok = false;
       error = SystemErrorText(::GetLastError());
     }

@@ -10,7 +10,10 @@ namespace {
 // Text from one code page into another through UTF-16; a character the target lacks becomes its
 // default character ("?"). A text the system cannot read at all comes back as it was.
 std::string Recode(std::string_view text, UINT from, UINT to) {
-  if (text.empty()) return {};
+  // Every ANSI code page agrees with ASCII on its bytes below 0x80, and so does UTF-8.
+  bool ascii = true;
+  for (char c : text) ascii &= static_cast<unsigned char>(c) < 0x80;
+  if (ascii) return std::string(text);
   const int wide = ::MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   if (wide <= 0) return std::string(text);
   std::wstring w(static_cast<std::size_t>(wide), L'\0');

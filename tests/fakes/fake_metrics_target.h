@@ -1,4 +1,5 @@
-// The textfile's target in memory: the INI value, folders that exist, a set clock, every write kept.
+// The textfile's target in memory: the INI value, folders that exist, a set clock, every write kept
+// as its text.
 #pragma once
 
 #include <set>
@@ -16,6 +17,7 @@ class FakeMetricsTarget final : public MetricsFileTarget {
   std::set<std::string> folders;
   std::uint64_t nowMs = 1767225600000;  // 2026-01-01 00:00:00 UTC
   std::vector<std::pair<std::string, std::string>> writes;  // (path, text), in order
+  TextToUtf8 toUtf8 = [](std::string_view text) { return std::string(text); };
   int settingReads = 0;
 
   std::string ReadPathSetting() override {
@@ -24,7 +26,9 @@ class FakeMetricsTarget final : public MetricsFileTarget {
   }
   bool IsFolder(const std::string& path) override { return folders.contains(path); }
   std::uint64_t UnixTimeMs() override { return nowMs; }
-  void Write(const std::string& path, std::string text) override { writes.emplace_back(path, std::move(text)); }
+  void Write(const std::string& path, MetricsSnapshot snapshot) override {
+    writes.emplace_back(path, MetricsFileText(snapshot, toUtf8));
+  }
 };
 
 }  // namespace tral::fakes

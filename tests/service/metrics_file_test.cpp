@@ -83,7 +83,7 @@ TEST(MetricsFile, TodaysLinesAsTheReportWritesThemAndTheTwoTimes) {
   AddRecord(f.state, kKeyA, "192.168.1.10", "", "", 1060862, 13313);
   AddRecord(f.state, kKeyA, "192.168.1.11", "", "", 0, 0);  // no traffic: not in the day file either
   AddRecord(f.state, kKeyB, "10.0.0.7", "00-11-22-33-44-55", "Caf\xE9", 4194304, 512);
-  const std::string text = MetricsFileText(f.state.table, 3723004, 1767225600123, 1767222000000, CodePageToUtf8);
+  const std::string text = MetricsFileText(TakeMetricsSnapshot(f.state.table, 3723004, 1767225600123, 1767222000000), CodePageToUtf8);
   EXPECT_EQ(text,
             "# HELP traldenmeter_downloaded_bytes Bytes received on a connection, today and over the report's span.\n"
             "# TYPE traldenmeter_downloaded_bytes gauge\n"
@@ -114,7 +114,7 @@ TEST(MetricsFile, HostileNetworkNamesStayInsideTheirLabel) {
   for (const test::HostileText& h : test::kHostileLabelTexts) {
     CounterFixture f;
     AddRecord(f.state, kKeyA, "10.0.0.5", "", h.text, 5, 1);
-    const std::string text = MetricsFileText(f.state.table, 0, 0, 0, CodePageToUtf8);
+    const std::string text = MetricsFileText(TakeMetricsSnapshot(f.state.table, 0, 0, 0), CodePageToUtf8);
     const std::string line = std::string("traldenmeter_downloaded_bytes{period=\"today\",adapter=\"") + kKeyA +
                              "\",ip=\"10.0.0.5\",bssid=\"\",ssid=\"" + h.label + "\"} 5\n";
     EXPECT_NE(text.find(line), std::string::npos) << h.what << "\n" << text;
@@ -129,7 +129,7 @@ TEST(MetricsFile, TextsThatComeOutTheSameAreOneSeries) {
   AddRecord(f.state, kKeyA, "10.0.0.5", "", "Caf\x81", 100, 1);
   AddRecord(f.state, kKeyA, "10.0.0.6", "", "", 7, 7);
   AddRecord(f.state, kKeyA, "10.0.0.5", "", "Caf\x8D", 20, 2);
-  const std::string text = MetricsFileText(f.state.table, 0, 0, 0, CodePageToUtf8);
+  const std::string text = MetricsFileText(TakeMetricsSnapshot(f.state.table, 0, 0, 0), CodePageToUtf8);
   const std::string labels = std::string("{period=\"today\",adapter=\"") + kKeyA + "\",ip=\"10.0.0.5\",bssid=\"\",ssid=\"Caf?\"}";
   EXPECT_NE(text.find("traldenmeter_downloaded_bytes" + labels + " 120\n"), std::string::npos) << text;
   EXPECT_NE(text.find("traldenmeter_uploaded_bytes" + labels + " 3\n"), std::string::npos) << text;
@@ -138,9 +138,10 @@ TEST(MetricsFile, TextsThatComeOutTheSameAreOneSeries) {
 
 struct PublisherFixture : CounterFixture {
   fakes::FakeMetricsTarget target;
-  MetricsPublisher publisher{target, CodePageToUtf8, 1767222000000};
+  MetricsPublisher publisher{target, 1767222000000};
 
   PublisherFixture() {
+    target.toUtf8 = CodePageToUtf8;
     state.metrics = &publisher;
     clock.date = kToday;
     AddRecord(state, kKeyA, "10.0.0.5", "", "", 500, 7);

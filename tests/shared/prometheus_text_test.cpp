@@ -1,4 +1,5 @@
-// The shared Prometheus lines: samples of one identity merged with saturating sums, the exact text.
+// The shared Prometheus lines: samples of one identity merged into one with saturating sums (the
+// lines themselves are checked byte for byte by the report's golden files and the service's textfile).
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -68,30 +69,6 @@ TEST(PrometheusMerge, OneSamplePerIdentityWithSaturatingSums) {
     }
     EXPECT_EQ(m.saturated, c.saturated) << c.what;
   }
-}
-
-TEST(PrometheusText, GaugesAsTheTextFormatWantsThem) {
-  std::string out;
-  AppendConnectionGauges(out, {ConnectionSample{"today", "00-1A", "10.0.0.7", "00-11", "Cafe \"net\", \\ok\nx",
-                                                18446744073709551615u, 0}});
-  AppendUptimeGauge(out, {{"today", 1234}, {"span", 90061005}});
-  AppendGauge(out, "traldenmeter_span_days", "Days in the report's span.", "3");
-  EXPECT_EQ(out,
-            "# HELP traldenmeter_downloaded_bytes Bytes received on a connection, today and over the report's span.\n"
-            "# TYPE traldenmeter_downloaded_bytes gauge\n"
-            "traldenmeter_downloaded_bytes{period=\"today\",adapter=\"00-1A\",ip=\"10.0.0.7\",bssid=\"00-11\","
-            "ssid=\"Cafe \\\"net\\\", \\\\ok\\nx\"} 18446744073709551615\n"
-            "# HELP traldenmeter_uploaded_bytes Bytes sent on a connection, today and over the report's span.\n"
-            "# TYPE traldenmeter_uploaded_bytes gauge\n"
-            "traldenmeter_uploaded_bytes{period=\"today\",adapter=\"00-1A\",ip=\"10.0.0.7\",bssid=\"00-11\","
-            "ssid=\"Cafe \\\"net\\\", \\\\ok\\nx\"} 0\n"
-            "# HELP traldenmeter_uptime_seconds Running time of the counting service, today and over the span.\n"
-            "# TYPE traldenmeter_uptime_seconds gauge\n"
-            "traldenmeter_uptime_seconds{period=\"today\"} 1.234\n"
-            "traldenmeter_uptime_seconds{period=\"span\"} 90061.005\n"
-            "# HELP traldenmeter_span_days Days in the report's span.\n"
-            "# TYPE traldenmeter_span_days gauge\n"
-            "traldenmeter_span_days 3\n");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "service/service_test_support.h"
 #include "service/win32/metrics_file_win32.h"
+#include "shared/win32/system_text_win32.h"
 #include "support/scratch_dir_win32.h"
 
 namespace tral::win32 {
@@ -62,12 +63,12 @@ TEST(MetricsFileWin32, ReplacesTheFileWholeOrReportsWhyNot) {
     testing::RecordingIncidents incidents;
     {
       Win32MetricsFile file(dir.File("none.ini"), &incidents);
-      // Only the newest of texts handed over in a row matters.
-      for (int i = 0; i < 20; ++i) file.Write(path, "sample " + std::to_string(i) + "\n");
+      // Only the newest of the snapshots handed over in a row matters.
+      for (std::uint32_t i = 1; i <= 20; ++i) file.Write(path, MetricsSnapshot{{}, i, 0, 0});
       EXPECT_TRUE(file.Finish(kMetricsFinishMs)) << c.what;
     }
     if (c.written) {
-      EXPECT_EQ(ReadAll(path), "sample 19\n") << c.what;
+      EXPECT_EQ(ReadAll(path), MetricsFileText(MetricsSnapshot{{}, 20, 0, 0}, AnsiToUtf8)) << c.what;
       EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"fleet.prom"}) << c.what << ": a temporary was left";
       EXPECT_EQ(incidents.reported.size(), 0u) << c.what;
     } else {
