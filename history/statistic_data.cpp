@@ -73,6 +73,12 @@ void CStatisticData::Clear() {
   days_.clear();
 }
 
+std::vector<StatisticRow> CStatisticData::TakeRows() {
+  std::vector<StatisticRow> rows = std::move(rows_);
+  Clear();
+  return rows;
+}
+
 bool CStatisticData::Matches(const StatisticRow& row, std::string_view adapterKey, std::string_view ipText,
                              std::string_view bssid, std::string_view ssid) const {
   // The address tells most rows apart; the adapter key is usually shared by several.
@@ -93,17 +99,30 @@ std::size_t CStatisticData::AddEntry(std::string_view adapterKey, std::string_vi
 
 std::uint64_t CStatisticData::RowHash(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
                                       std::string_view ssid) const {
-  // FNV-1a over the byte classes, each text closed by its length so that no two splits of the
-  // same bytes into four texts meet.
-  std::uint64_t hash = 14695981039346656037ULL;
-  const auto mix = [&hash](std::uint64_t value) {
-    hash ^= value;
-    hash *= 1099511628211ULL;
+  // The byte classes eight at a time, each word multiplied in; each text closed by its length so
+  // that no two splits of the same bytes into four texts meet; the result stirred so that its low
+  // bits, which pick the slot, depend on every byte.
+  std::uint64_t hash = 0;
+  const auto mix = [&hash](std::uint64_t word) {
+    hash = (hash ^ word) * 0x9E3779B97F4A7C15ULL;
+    hash ^= hash >> 29;
   };
   for (const std::string_view text : {adapterKey, ipText, bssid, ssid}) {
-    for (const char c : text) mix(byteClasses_[static_cast<unsigned char>(c)]);
-    mix(0x100 + text.size());
+    std::uint64_t word = 0;
+    std::size_t i = 0;
+    for (; i < text.size(); ++i) {
+      word = (word << 8) | byteClasses_[static_cast<unsigned char>(text[i])];
+      if (i % 8 == 7) {
+        mix(word);
+        word = 0;
+      }
+    }
+    mix(word);
+    mix(text.size());
   }
+  hash ^= hash >> 33;
+  hash *= 0xFF51AFD7ED558CCDULL;
+  hash ^= hash >> 33;
   return hash;
 }
 
@@ -116,9 +135,11 @@ std::size_t CStatisticData::FindRow(std::string_view adapterKey, std::string_vie
   }
   if (slots_.empty()) return rows_.size();
   const std::size_t mask = slots_.size() - 1;
-  for (std::size_t at = static_cast<std::size_t>(hash) & mask; slots_[at] != 0; at = (at + 1) & mask) {
-    const std::size_t row = slots_[at] - 1;
-    if (rowHashes_[row] == hash && Matches(rows_[row], adapterKey, ipText, bssid, ssid)) return row;
+  const auto tag = static_cast<std::uint32_t>(hash >> 32);
+  for (std::size_t at = static_cast<std::size_t>(hash) & mask; slots_[at].row != 0; at = (at + 1) & mask) {
+    if (slots_[at].tag == tag && Matches(rows_[slots_[at].row - 1], adapterKey, ipText, bssid, ssid)) {
+      return slots_[at].row - 1;
+    }
   }
   return rows_.size();
 }
@@ -126,13 +147,13 @@ std::size_t CStatisticData::FindRow(std::string_view adapterKey, std::string_vie
 void CStatisticData::IndexRow(std::size_t row) {
   // At most half the slots in use keeps the probes short; the table doubles and is filled again.
   if (slots_.size() < 2 * (row + 1)) {
-    slots_.assign(std::max<std::size_t>(64, slots_.size() * 2), 0);
+    slots_.assign(std::max<std::size_t>(64, slots_.size() * 2), Slot{});
     for (std::size_t r = 0; r < row; ++r) IndexRow(r);
   }
   const std::size_t mask = slots_.size() - 1;
   std::size_t at = static_cast<std::size_t>(rowHashes_[row]) & mask;
-  while (slots_[at] != 0) at = (at + 1) & mask;
-  slots_[at] = row + 1;
+  while (slots_[at].row != 0) at = (at + 1) & mask;
+  slots_[at] = Slot{static_cast<std::uint32_t>(rowHashes_[row] >> 32), static_cast<std::uint32_t>(row + 1)};
 }
 
 std::size_t CStatisticData::Merge(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,

@@ -95,6 +95,8 @@ class CStatisticData {
   const std::vector<CountedDay>& Days() const { return days_; }
 
   std::size_t RowCount() const { return rows_.size(); }
+  // Hands the rows over without copying them, and clears as Clear does.
+  std::vector<StatisticRow> TakeRows();
   const StatisticRow& Row(std::size_t index) const { return rows_[index]; }
   bool IsChecked(std::size_t index) const { return rows_[index].checked; }
   void SetChecked(std::size_t index, bool checked) { rows_[index].checked = checked; }
@@ -126,7 +128,13 @@ class CStatisticData {
   const std::uint8_t* byteClasses_;  // per byte, the smallest byte the comparison takes as equal to it
   std::vector<StatisticRow> rows_;
   std::vector<std::uint64_t> rowHashes_;  // RowHash of each row
-  std::vector<std::size_t> slots_;  // open addressing over rowHashes_: row + 1, 0 for a free slot
+  // Open addressing over the rows: the high half of a row's hash beside it, so that a probe
+  // reads one place (eight bytes) and looks at a row only when that half matches.
+  struct Slot {
+    std::uint32_t tag = 0;
+    std::uint32_t row = 0;  // row + 1; 0 for a free slot
+  };
+  std::vector<Slot> slots_;
   // Where each row's bytes are in the current day's list: valid while rowDay_ is daySerial_.
   std::vector<std::uint64_t> rowDay_;
   std::vector<std::size_t> rowDayAt_;

@@ -156,8 +156,8 @@ ReportFigures CountReport(const std::vector<DayFolder>& folders, TextEqualIgnori
     if (groups) groups->EndDate(date);
   }
   if (groups) figures.grouped = groups->Finish();
-  figures.rows = RowsOf(data);
   figures.uptimeMs = data.UptimeMs();
+  figures.rows = data.TakeRows();
   if (today) {
     CStatisticData todayData(*folders.front().files, equal);
     const bool inSpan = !(*today < span.first) && !(span.last < *today);
