@@ -1,5 +1,6 @@
 // traldenreport: sums the counting service's day files over a span of days, per connection, as a
 // table, CSV, JSON or Prometheus text, and draws the span's daily bars as SVG.
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "report/report_platform.h"
 #include "report/report_svg.h"
 #include "report/report_writers.h"
+#include "shared/saturating_sum.h"
 
 namespace {
 
@@ -116,7 +118,16 @@ std::optional<int> WritePlans(const tral::report::ReportOptions& options,
   const PlanReport report = CountPlans(folders, TextComparison(), *ini, options.span.last);
   for (const tral::PlanReading& reading : report.unused) Complain(UnusedPlanText(reading));
   NameIncompleteDays(report.damaged, report.unreadable);
-  incomplete = !report.damaged.empty() || !report.unreadable.empty();
+  bool saturated = false;
+  for (const PlanReportRow& row : report.plans) {
+    // A plan's sum stops at the largest number rather than wrap; only a sum that stopped gets there.
+    if (row.figures.usedBytes != tral::kLargestSum) continue;
+    NameSaturated("the data plan " + row.section + " (\"" + row.name + "\") from " +
+                  tral::DateText(row.figures.period.first) + " to " +
+                  tral::DateText(std::min(row.figures.period.last, report.day)));
+    saturated = true;
+  }
+  incomplete = !report.damaged.empty() || !report.unreadable.empty() || saturated;
   alert = AlertOf(report);
   const CsvTexts csvTexts = options.csvRaw ? CsvTexts::kRaw : CsvTexts::kGuarded;
   switch (options.form) {

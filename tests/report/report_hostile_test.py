@@ -112,6 +112,14 @@ def hostile_rows(r, scratch, c):
     check(b"the connection 00-1A-2B-3C-4D-5E 10.0.0.1 \"Home\" from 2026-01-30 to 2026-02-03" in runs["csv"][0].stderr
           and b"18446744073709551615" in runs["csv"][0].stderr, f"sums: named: {runs['csv'][0].stderr!r}")
     check(r.run(*(SPAN + arg(f) + ["--strict"])).returncode == 3, "sums: status 3 with --strict")
+    path = os.path.join(scratch, "sums.ini")
+    with open(path, "w", newline="") as out:
+        out.write(plans_ini([("All", "once", 5)]))
+    runs = c.forms("sums-plans", ["--plans", r.path(path), "--to", "2026-02-03"] + arg(f), plans=True)
+    check(runs["json"][1]["plans"][0]["used_bytes"] == MAX and b"the data plan PLAN1 (\"All\") from 2026-01-30 to "
+          b"2026-02-03 pass" in runs["json"][0].stderr, f"sums: a plan's sum: {runs['json'][0].stderr!r}")
+    res = r.run("--plans", r.path(path), "--to", "2026-02-03", "--strict", *arg(f))
+    check(res.returncode == 3, f"sums: a plan's sum, status 3 with --strict: {res.returncode}")
 
     # One network stored as Latin-1 on one machine and as UTF-8 on another gives one series (natively,
     # where both read as the same UTF-8; under Wine the code page tells them apart).
