@@ -289,21 +289,6 @@ TEST(PlansFile, UnicodeAndCodePageTextIsReadAnythingElseIsNamed) {
     EXPECT_EQ(decoded->text, c.text) << c.what;
     EXPECT_EQ(decoded->unicode, c.unicode) << c.what;
   }
-  // The plans of a UTF-16 file read as those of its text.
-  std::string why;
-  const std::string section = "[PLAN1]\r\nname=Caf\xC3\xA9\r\nmatch=all\r\nperiod=day\r\nstart=2026-01-01\r\nlimit=5\r\n";
-  std::string bytes = "\xFF\xFE";
-  for (const char c : std::string("[PLAN1]\r\nname=Caf")) bytes += std::string{c, '\0'};
-  bytes += std::string("\xE9\0", 2);
-  for (const char c : std::string("\r\nmatch=all\r\nperiod=day\r\nstart=2026-01-01\r\nlimit=5\r\n")) bytes += std::string{c, '\0'};
-  const std::optional<ProfileFileText> decoded = DecodeProfileFile(bytes, why);
-  ASSERT_TRUE(decoded) << why;
-  EXPECT_EQ(decoded->text, section);
-  ProfileText file(decoded->text);
-  const std::vector<PlanReading> plans = ReadPlans(file);
-  ASSERT_EQ(plans.size(), 1u);
-  ASSERT_TRUE(plans[0].plan);
-  EXPECT_EQ(plans[0].plan->name, "Caf\xC3\xA9");
 }
 
 // ---- the cached sums of the past days ----

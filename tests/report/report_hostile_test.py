@@ -186,7 +186,7 @@ def hostile_rows(r, scratch, c):
 
     # Plans files saved as UTF-16 or UTF-8 with a mark, two plans of one name, escapes in names.
     f = Folder(scratch, "plans").put("20260130", day)
-    plans = plans_ini([("Phone", "once", 100), ("Phone", "once", 5000), ("Caf\u00e9", "once", 5000),
+    plans = plans_ini([("Phone", "once", 100), ("Phone", "once", 5000), ("=Caf\u00e9", "once", 5000),
                        ("Home\x1b]0;owned\x07", "fortnight", 5)])
     for name, data in [("utf16.ini", b"\xff\xfe" + plans.encode("utf-16-le")),
                        ("utf8.ini", b"\xef\xbb\xbf" + plans.encode("utf-8"))]:
@@ -195,7 +195,9 @@ def hostile_rows(r, scratch, c):
             out.write(data)
         runs = c.forms(name, ["--plans", r.path(path), "--to", "2026-02-03"] + arg(f), plans=True)
         got = [(p["name"], p["used_bytes"]) for p in runs["json"][1]["plans"]]
-        check(got == [("Phone", 2048), ("Phone", 2048), ("Caf\u00e9", 2048)], f"{name}: plans read: {got}")
+        check(got == [("Phone", 2048), ("Phone", 2048), ("=Caf\u00e9", 2048)], f"{name}: plans read: {got}")
+        names = [row[0] for row in runs["csv"][1][1]]
+        check(names == ["Phone", "Phone", "'=Caf\u00e9"], f"{name}: a plan's name guarded in CSV: {names}")
         check(b"the data plan PLAN4 (\"Home?]0;owned?\") is not used" in runs["table"][0].stderr,
               f"{name}: the bad plan named, escapes as ?: {runs['table'][0].stderr!r}")
     for name, data in [("binary.ini", random.Random(7).randbytes(4096)),

@@ -7,7 +7,6 @@
 #include "support/day_file_bytes.h"
 #include "report/report_data.h"
 #include "report/report_options.h"
-#include "report/report_plans.h"
 #include "report/report_svg.h"
 #include "report/report_writers.h"
 
@@ -297,37 +296,6 @@ MemoryDayFiles TwoDays(const std::string& ssid, std::uint64_t rx1, std::uint64_t
   return files;
 }
 
-TEST(ReportTexts, SpreadsheetFormulasAreGuardedUnlessRaw) {
-  const struct {
-    const char* ssid;
-    const char* guarded;  // the CSV field
-    const char* raw;
-  } cases[] = {
-      {"=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\"", "\"=HYPERLINK(\"\"x\"\")\""},
-      {"+1", "'+1", "+1"},
-      {"-2+3", "'-2+3", "-2+3"},
-      {"@SUM(A1)", "'@SUM(A1)", "@SUM(A1)"},
-      {"\tcmd", "'\tcmd", "\tcmd"},
-      {"\rcmd", "\"'\rcmd\"", "\"\rcmd\""},
-      {"a=b", "a=b", "a=b"},
-      {"'quoted", "'quoted", "'quoted"},
-  };
-  for (const auto& c : cases) {
-    MemoryDayFiles files = TwoDays(c.ssid, 1, 2);
-    const ReportFigures f = CountReport(files, AsciiEqualIgnoringCase, DateSpan{D(2026, 1, 30), D(2026, 1, 31)}, false,
-                                        nullptr);
-    const std::string row = std::string("00-1A-2B-3C-4D-5E,10.0.0.1,,");
-    EXPECT_NE(WriteCsv(f, Utf8OrLatin1).find("\r\n" + row + c.guarded + ",3,3,0,0\r\n"), std::string::npos) << c.ssid;
-    EXPECT_NE(WriteCsv(f, Utf8OrLatin1, CsvTexts::kRaw).find("\r\n" + row + c.raw + ",3,3,0,0\r\n"),
-              std::string::npos)
-        << c.ssid;
-  }
-  PlanReport plans;
-  plans.plans.push_back(PlanReportRow{"PLAN1", "=cmd|' /C calc'!A0", {}});
-  EXPECT_EQ(WritePlansCsv(plans, Utf8OrLatin1).substr(WritePlansCsv(plans, Utf8OrLatin1).find("\r\n") + 2, 19),
-            "'=cmd|' /C calc'!A0");
-}
-
 TEST(ReportFigures, SumsPastTheLargestNumberStayThereInEveryForm) {
   constexpr std::uint64_t kHalf = 1ULL << 63;
   MemoryDayFiles files = TwoDays("Home", kHalf, kHalf);
@@ -395,54 +363,6 @@ TEST(ReportFigures, TheDaysOfSeveralFoldersAreSummedDateByDate) {
   const std::string json = WriteJson(f, Utf8OrLatin1);
   EXPECT_NE(json.find("\"folders\": [\n    \"A\",\n    \"B\"\n  ],"), std::string::npos) << json;
   EXPECT_NE(json.find("\"damaged_files\": [\n    \"B/20260201.bin\"\n  ]"), std::string::npos) << json;
-}
-
-TEST(ReportPrometheus, OneSeriesPerLabelSetAndPlansBySection) {
-  // One network stored as Latin-1 on one machine and as UTF-8 on another: one series, summed.
-  MemoryDayFiles files;
-  files.files[D(2026, 1, 30)] =
-      DayFileBytes({{"K", {{"10.0.0.1", "", "Caf\xE9", 100, 1}, {"10.0.0.1", "", "Caf\xC3\xA9", 20, 2}}}}, 1);
-  const ReportFigures f = CountReport(files, AsciiEqualIgnoringCase, DateSpan{D(2026, 1, 30), D(2026, 1, 30)}, false,
-                                      nullptr);
-  ASSERT_EQ(f.rows.size(), 2u);
-  const std::string prom = WritePrometheus(f, Utf8OrLatin1);
-  EXPECT_NE(prom.find("traldenmeter_downloaded_bytes{period=\"span\",adapter=\"K\",ip=\"10.0.0.1\",bssid=\"\","
-                      "ssid=\"Caf\xC3\xA9\"} 120\n"),
-            std::string::npos)
-      << prom;
-  EXPECT_EQ(prom.find("} 100\n"), std::string::npos) << prom;
-
-  PlanReport plans;
-  plans.plans.push_back(PlanReportRow{"PLAN1", "Phone", {}});
-  plans.plans.push_back(PlanReportRow{"PLAN3", "Phone", {}});
-  const std::string planText = WritePlansPrometheus(plans, Utf8OrLatin1);
-  EXPECT_NE(planText.find("traldenmeter_plan_used_bytes{plan=\"Phone\",section=\"PLAN1\"} 0\n"), std::string::npos);
-  EXPECT_NE(planText.find("traldenmeter_plan_used_bytes{plan=\"Phone\",section=\"PLAN3\"} 0\n"), std::string::npos);
-}
-
-TEST(ReportPlans, TheAlertSaysWhetherALimitIsReachedOrProjected) {
-  // A week from Friday 30 January; 2026-02-01 is its third day, with 300 bytes used over the days.
-  MemoryDayFiles files = TwoDays("", 100, 100);
-  files.files[D(2026, 2, 1)] = DayFileBytes({{"00-1A-2B-3C-4D-5E", {{"10.0.0.1", "", "", 100, 0}}}}, 1);
-  const auto ini = [](const char* limit, const char* period) {
-    return std::string("[PLAN1]\nname=P\nmatch=all\nstart=2026-01-30\nend=2026-01-30\ncount=rx\nperiod=") + period +
-           "\nlimit=" + limit + "\n";
-  };
-  const struct {
-    std::string ini;
-    PlanAlert alert;
-  } cases[] = {
-      {ini("300", "week"), PlanAlert::kLimitReached},  // used 300 of 300
-      {ini("301", "week"), PlanAlert::kLimitProjected},  // 300 in 3 days: 700 by the week's end
-      {ini("700", "week"), PlanAlert::kNone},  // exactly the projection
-      {ini("100", "once"), PlanAlert::kNone},  // over, but its one day has passed
-      {ini("100", "once") + ini("5000", "week").replace(1, 5, "PLAN2"), PlanAlert::kNone},
-      {ini("5000", "week") + ini("100", "week").replace(1, 5, "PLAN2"), PlanAlert::kLimitReached},
-  };
-  for (const auto& c : cases) {
-    const PlanReport report = CountPlans({{&files, "", ""}}, AsciiEqualIgnoringCase, c.ini, D(2026, 2, 1));
-    EXPECT_EQ(AlertOf(report), c.alert) << c.ini;
-  }
 }
 
 }  // namespace
