@@ -13,6 +13,8 @@
 #include "monitor/mainwindow/service_client.h"
 #include "monitor/mainwindow/win32/poll_worker_win32.h"
 #include "monitor/resources/resource.h"
+#include "shared/names.h"
+#include "shared/win32/unique_handle.h"
 
 namespace tral::ui {
 namespace {
@@ -174,12 +176,19 @@ TEST(PollWorker, AtMostOnePollIsOutstandingAndItsOutcomeArrivesAsAMessage) {
   HWND window = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                   ::GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(window, nullptr);
+  // A service that takes requests and never answers: the poll waits its 1.8 s for the answer, so
+  // the second request surely meets the first still outstanding (without these names the poll ends
+  // at once, and on a loaded machine it could end before the second request).
+  win32::UniqueKernelHandle request(::CreateEventA(nullptr, FALSE, FALSE, kRequestEventName));
+  win32::UniqueKernelHandle answer(::CreateEventA(nullptr, FALSE, FALSE, kAnswerEventName));
+  ASSERT_TRUE(request && answer);
   std::optional<win32::PollOutcome> outcome;
   std::vector<bool> requests;
   {
     win32::PollWorker worker;
     worker.Start(window, kDone);
     requests.push_back(worker.Request());
+    ASSERT_EQ(::WaitForSingleObject(request.Get(), 10000), WAIT_OBJECT_0);  // the poll has asked
     requests.push_back(worker.Request());  // refused: the first is still outstanding
     for (int i = 0; i < 1000 && !outcome; ++i) {
       MSG message;
@@ -191,7 +200,7 @@ TEST(PollWorker, AtMostOnePollIsOutstandingAndItsOutcomeArrivesAsAMessage) {
   ::DestroyWindow(window);
   ASSERT_TRUE(outcome.has_value());
   EXPECT_EQ(requests, (std::vector<bool>{true, false, true}));
-  // No service in this prefix: the poll stops before the block, and the list is not replaced.
+  // No answer came: the poll gives up before the block, and the list is not replaced.
   EXPECT_EQ(outcome->statusText, kUnreachableText);
   EXPECT_FALSE(outcome->listReplaced);
   EXPECT_FALSE(outcome->rebuild);
