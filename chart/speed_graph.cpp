@@ -39,7 +39,9 @@ std::vector<SpeedSample> SpeedRing::Since(std::uint64_t fromMs) const {
 }
 
 std::string MinutesAgoText(std::size_t minutes) {
-  return minutes == 0 ? std::string("now") : "-" + std::to_string(minutes) + " min";
+  if (minutes == 0) return "now";
+  if (minutes >= 60 && minutes % 60 == 0) return "-" + std::to_string(minutes / 60) + " h";
+  return "-" + std::to_string(minutes) + " min";
 }
 
 SpeedGraphLayout LayOutSpeedGraph(const SpeedGraphInput& input, const TextMeasure& measure) {
@@ -78,11 +80,13 @@ SpeedGraphLayout LayOutSpeedGraph(const SpeedGraphInput& input, const TextMeasur
     layout.txLines.back().push_back(LinePoint{x, plot.bottom - ValueHeight(p.tx, top, plot.Height())});
   }
 
-  // One label a minute, "now" first so that it stays when there is room for few.
+  // A label a step (a minute unless asked otherwise), "now" first so that it stays when there is
+  // room for few.
   std::vector<AxisLabel> offered;
-  const std::size_t minutes = static_cast<std::size_t>(spanMs / 60000);
-  for (std::size_t m = 0; m <= minutes; ++m) {
-    offered.push_back(AxisLabel{xOf(input.nowMs > m * 60000 ? input.nowMs - m * 60000 : 0), MinutesAgoText(m), m});
+  const std::uint64_t stepMs = std::max<std::uint64_t>(60'000, input.labelStepMs / 60'000 * 60'000);
+  for (std::uint64_t back = 0; back <= spanMs; back += stepMs) {
+    const auto minutes = static_cast<std::size_t>(back / 60'000);
+    offered.push_back(AxisLabel{xOf(input.nowMs > back ? input.nowMs - back : 0), MinutesAgoText(minutes), minutes});
   }
   layout.timeLabels = KeepApart(offered, frame.labelTop, input.area.left + frame.margin,
                                 input.area.right - frame.margin, ScaleForDpi(kLabelSpacing, dpi), measure);

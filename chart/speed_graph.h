@@ -1,5 +1,6 @@
-// The live speed graph: a ring of the speed samples the monitor took, and the last minutes of them
-// laid out in pixels as a download and an upload line over a time axis.
+// The speed graph: a ring of the speed samples the monitor took, and the last minutes of them (or
+// of any points over a span of time) laid out in pixels as a download and an upload line over a
+// time axis.
 #pragma once
 
 #include <cstddef>
@@ -54,6 +55,7 @@ struct SpeedGraphInput {
   std::uint64_t maxGapMs = 5000;  // a longer time without samples breaks the lines
   std::string unit;  // "KB/s"
   int dpi = 96;
+  std::uint64_t labelStepMs = 60'000;  // a time label every this long back from now
 };
 
 struct SpeedGraphLayout {
@@ -68,7 +70,7 @@ struct SpeedGraphLayout {
 
 SpeedGraphLayout LayOutSpeedGraph(const SpeedGraphInput& input, const TextMeasure& measure);
 
-// "now", "-1 min", "-2 min", ...
+// "now", "-1 min", "-2 min", ..., "-90 min"; whole hours from one hour on: "-1 h", "-3 h".
 std::string MinutesAgoText(std::size_t minutes);
 
 }  // namespace tral::chart

@@ -126,6 +126,14 @@ std::uint64_t CStatisticData::RowHash(std::string_view adapterKey, std::string_v
   return hash;
 }
 
+std::optional<std::size_t> CStatisticData::RowOf(std::string_view adapterKey, std::string_view ipText,
+                                                 std::string_view bssid, std::string_view ssid) const {
+  ClipToRowWidths(adapterKey, ipText, bssid, ssid);
+  const std::size_t row = FindRow(adapterKey, ipText, bssid, ssid, RowHash(adapterKey, ipText, bssid, ssid), 0);
+  if (row >= rows_.size()) return std::nullopt;
+  return row;
+}
+
 std::size_t CStatisticData::FindRow(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
                                     std::string_view ssid, std::uint64_t hash, std::size_t from) const {
   // No two rows are equal (a row is added only when none matches), so the one matching row may be

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,6 +76,9 @@ class CStatisticData {
   // into the kilobyte sums. Returns the index of its row. Every sum saturates (the row says so).
   std::size_t AddEntry(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
                 std::string_view ssid, std::uint64_t rxBytes, std::uint64_t txBytes);
+  // The row an entry of these texts merges into (compared as AddEntry compares them), if there is one.
+  std::optional<std::size_t> RowOf(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
+                                   std::string_view ssid) const;
   // Merges every complete entry of one day file. The day's running time is added only when the
   // file was read through to its last field; a missing or unreadable file adds nothing.
   DayReadResult ReadDay(std::uint16_t year, std::uint16_t month, std::uint16_t day);

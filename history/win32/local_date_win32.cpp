@@ -1,4 +1,4 @@
-// Today's local date, and the date pickers' SYSTEMTIME as the core's calendar date and back.
+// Today's local date and time, and the date pickers' SYSTEMTIME as the core's calendar date and back.
 #include "history/win32/local_date_win32.h"
 
 namespace tral::win32 {
@@ -6,6 +6,13 @@ namespace tral::win32 {
 CivilDate TodayLocalDate() {
   SYSTEMTIME now{};
   ::GetLocalTime(&now);
+  return CivilFromSystemTime(now);
+}
+
+CivilDate LocalDateAndTime(std::uint32_t& secondOfDay) {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  secondOfDay = now.wHour * 3600u + now.wMinute * 60u + now.wSecond;
   return CivilFromSystemTime(now);
 }
 

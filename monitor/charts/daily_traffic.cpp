@@ -11,11 +11,14 @@ namespace tral {
 namespace {
 
 std::string Figure(const char* what, std::uint64_t bytes, const MonitorSettings& settings) {
-  return std::string(what) + ": " + std::to_string(bytes) + " bytes (" + FormatQuantity(bytes, settings) + " " +
-         QuantityLabel(settings) + ")";
+  return std::string(what) + ": " + BytesText(bytes, settings);
 }
 
 }  // namespace
+
+std::string BytesText(std::uint64_t bytes, const MonitorSettings& settings) {
+  return std::to_string(bytes) + " bytes (" + FormatQuantity(bytes, settings) + " " + QuantityLabel(settings) + ")";
+}
 
 DailyTraffic DailyTrafficOf(const CStatisticData& data, const CivilDate& first, const CivilDate& last) {
   const std::vector<CountedDay>& counted = data.Days();

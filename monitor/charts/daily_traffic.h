@@ -29,6 +29,9 @@ DailyTraffic DailyTrafficOf(const CStatisticData& data, const CivilDate& first, 
 chart::DailyChartInput DailyChartOf(const DailyTraffic& traffic, const MonitorSettings& settings,
                                     const PixelRect& area, int dpi);
 
+// "<bytes> bytes (<figure> <unit>)": exact bytes and the same in the settings' unit.
+std::string BytesText(std::uint64_t bytes, const MonitorSettings& settings);
+
 // A day's figures, one part per line for the tooltip: the date, the downloaded and uploaded bytes
 // exactly and in the settings' unit, and what was wrong with its file.
 std::vector<std::string> DayFigureLines(const DaySum& day, const MonitorSettings& settings);

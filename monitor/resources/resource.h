@@ -110,6 +110,8 @@
 #define IDC_CHART_STATUS 1102
 #define IDC_SPEED_CANVAS 1103
 #define IDC_SPEED_FIGURES 1104
+#define IDC_CHART_SLOTS 1105
+#define IDC_SPEED_RANGE 1106
 
 // ---- Data plans (dialogs 140 and 141) ----
 #define IDC_PLANS_LIST 1082

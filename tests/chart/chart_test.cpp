@@ -233,7 +233,7 @@ TEST(SpeedRing, KeepsTheNewestSamplesOldestFirst) {
 // 392, 366 pixels for the five minutes.
 TEST(SpeedGraph, SamplesBecomeLinesBrokenWhereSamplesAreMissing) {
   const std::uint64_t now = 1'000'000;
-  SpeedGraphInput input{PixelRect{0, 0, 400, 200}, {}, now, kSpeedGraphSpanMs, 5000, "KB/s", 96};
+  SpeedGraphInput input{PixelRect{0, 0, 400, 200}, {}, now, kSpeedGraphSpanMs, 5000, "KB/s", 96, 60'000};
   input.points = {{600'000, 50, 50},  // before the five minutes: left out
                   {700'000, 0, 1},
                   {701'000, 5, 2},
@@ -250,6 +250,28 @@ TEST(SpeedGraph, SamplesBecomeLinesBrokenWhereSamplesAreMissing) {
   EXPECT_EQ(layout.timeLabels.back().label.text, "now");
   EXPECT_EQ(layout.timeLabels.back().label.box, (PixelRect{374, 178, 392, 192}));
   EXPECT_EQ(layout.timeLabels.front().label.box, (PixelRect{8, 178, 44, 192}));
+}
+
+TEST(SpeedGraph, AnHourOrADayIsLabelledAtItsStepsInMinutesOrHours) {
+  const struct {
+    std::uint64_t spanMs;
+    std::uint64_t stepMs;
+    std::vector<std::string> labels;  // left to right
+  } cases[] = {
+      // 61 pixels every 10 minutes leave room for "-10 min" (42 wide) and its gap of 10.
+      {3'600'000, 600'000, {"-1 h", "-50 min", "-40 min", "-30 min", "-20 min", "-10 min", "now"}},
+      // 45.75 pixels every 3 hours: "-24 h" is 30 wide.
+      {86'400'000, 10'800'000, {"-24 h", "-21 h", "-18 h", "-15 h", "-12 h", "-9 h", "-6 h", "-3 h", "now"}},
+  };
+  for (const auto& c : cases) {
+    SpeedGraphInput input{PixelRect{0, 0, 400, 200}, {}, 100'000'000, c.spanMs, c.spanMs, "KB/s", 96, c.stepMs};
+    const SpeedGraphLayout layout = LayOutSpeedGraph(input, kMeasure);
+    std::vector<std::string> labels;
+    for (const PlacedLabel& label : layout.timeLabels) labels.push_back(label.label.text);
+    EXPECT_EQ(labels, c.labels) << c.spanMs;
+  }
+  EXPECT_EQ(MinutesAgoText(90), "-90 min");
+  EXPECT_EQ(MinutesAgoText(120), "-2 h");
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 # The two chart windows under Wine on Xvfb. The Daily traffic window over day files the test writes
 # (two connections, a damaged day, a day without a file): opened with "Chart..." from the
 # Statistics window, the span's figures, the arrow keys and the pointer over a bar showing that
-# day's exact bytes in the tooltip and the status line, and the window following the check marks
-# and a change of the span. Then the Speed graph window from the main window's system menu, with
-# the real service counting ping traffic: a line in the download colour that rises, the current
-# figures, one window for a second command, Esc to close it. Screenshots of both in ui-artifacts.
+# day's exact bytes in the tooltip and the status line, Enter and a double click opening a day's
+# hours from its slot file (the bytes in no slot named on the status line), the toggle to its
+# five-minute slots and Backspace back to the days, and the window following the check marks and a
+# change of the span. Then the Speed graph window from the main window's system menu, with the real
+# service counting ping traffic: a line in the download colour that rises, the current figures, the
+# last hour with the slot under way rising and the last 24 hours drawn from yesterday's slot file,
+# one window for a second command, Esc to close it. Screenshots of both in ui-artifacts.
 import datetime
 import os
 import re
@@ -13,10 +16,12 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from ui_lab import MAIN_CLASS, UiLab, eventually, ui_test_args
-from wine_lab import IP_SERVICE, Checks, Client, day_file_bytes
+from wine_lab import IP_SERVICE, Checks, Client, day_file_bytes, mac_key, slot_file_bytes
 
-WM_KEYDOWN, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_SYSCOMMAND = 0x0100, 0x0201, 0x0202, 0x0112
-VK_ESCAPE, VK_HOME, VK_LEFT, VK_RIGHT, VK_DOWN = 0x1B, 0x24, 0x25, 0x27, 0x28
+WM_KEYDOWN, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_SYSCOMMAND, WM_COMMAND = 0x0100, 0x0201, 0x0202, 0x0112, 0x0111
+VK_BACK, VK_RETURN, VK_ESCAPE, VK_HOME, VK_LEFT, VK_RIGHT, VK_DOWN = 0x08, 0x0D, 0x1B, 0x24, 0x25, 0x27, 0x28
+CB_SETCURSEL, CBN_SELCHANGE = 0x014E, 1
+IDC_CHART_SLOTS, IDC_SPEED_RANGE = 1105, 1106
 SC_MAXIMIZE, SC_RESTORE = 0xF030, 0xF120
 LB_GETITEMHEIGHT = 0x01A1
 IDM_SPEEDGRAPH, ID_TRAY_SPEEDGRAPH = 0x0030, 32776
@@ -46,6 +51,34 @@ def prepare_days(app_dir, today):
             f.write(raw)
         written[date] = (entries, damaged)
     return written
+
+
+# Yesterday's slots: K1's connection at 13:00, 13:05 and 23:55, the wireless one in none (all its
+# bytes not placed in time); and the service's own connection busy all day, in the slot file only,
+# for the speed graph's last 24 hours (the day file keeps the Statistics window's two rows).
+K1_SLOTS = [(156, 1_000_000, 50_000), (157, 1_048_576, 0), (287, 4096, 0)]
+
+
+def service_slot_rate(slot):
+    return 1000 + 37 * (slot % 24)  # bytes a second, in a saw-tooth of two hours
+
+
+def prepare_slots(app_dir, today, service_key):
+    yesterday = today - datetime.timedelta(days=1)
+    raw = slot_file_bytes([(K1, "10.0.0.5", "", "", K1_SLOTS),
+                           (service_key, IP_SERVICE, "", "", [(s, 300 * service_slot_rate(s), 0) for s in range(288)])])
+    with open(os.path.join(app_dir, f"{yesterday:%Y%m%d}.slots"), "wb") as f:
+        f.write(raw)
+
+
+def hours_lines(written, date):
+    """The status line of a day's hours over both rows: its slots' bytes and the rest not placed."""
+    entries = written[date][0]
+    placed_rx, placed_tx = sum(s[1] for s in K1_SLOTS), sum(s[2] for s in K1_SLOTS)
+    rest_rx, rest_tx = sum(e[1] for e in entries) - placed_rx, sum(e[2] for e in entries) - placed_tx
+    return [f"{date} by the hour", f"Downloaded: {placed_rx} bytes ({mb(placed_rx)})",
+            f"Uploaded: {placed_tx} bytes ({mb(placed_tx)})",
+            f"Not placed in time: downloaded {rest_rx} bytes ({mb(rest_rx)}), uploaded {rest_tx} bytes ({mb(rest_tx)})"]
 
 
 def mb(byte_count):
@@ -138,6 +171,7 @@ def daily_chart(checks, lab, main_hwnd, written, today):
         checks.eq("and on the status line", status(), want.replace("\n", "   "))
         print("screenshot:", lab.screenshot("daily_chart_tip", d("window", chart)["rect"]))
         d("mouse", 1023, 767, "move")
+        day_hours(checks, lab, chart, canvas, status, written, yesterday, (x, y))
 
     # ---- following the Statistics window: a check mark, then day view ----
     lst = d("child", stats, 1049)["hwnd"]
@@ -180,6 +214,65 @@ def daily_chart(checks, lab, main_hwnd, written, today):
     checks.true("closing the Statistics window closes the chart", d("gone", chart, 5000)["gone"])
 
 
+def day_hours(checks, lab, chart, canvas, status, written, yesterday, bar):
+    """Yesterday is picked: Enter opens its hours, the slots' toggle and Backspace, a double click."""
+    d = lab.driver
+    slots_box = d("child", chart, IDC_CHART_SLOTS)["hwnd"]
+    checks.true("the days show no slots' toggle", not d("window", slots_box)["visible"])
+    d("input", chart, VK_RETURN)  # through the dialog's own keyboard handling, as a user's key
+    want = "   ".join(hours_lines(written, yesterday))
+    checks.eq("Enter opens the day's hours: its slots' bytes and those not placed in time", eventually(
+        status, lambda t: t == want), want)
+    checks.true("with the toggle to the five-minute slots", d("window", slots_box)["visible"])
+    # Keys at the pace of a key held down (about 20 a second), not all in one burst.
+    d("post", canvas, WM_KEYDOWN, VK_HOME, 0)
+    for _ in range(13):
+        time.sleep(0.05)
+        d("post", canvas, WM_KEYDOWN, VK_RIGHT, 0)
+    rx, tx = K1_SLOTS[0][1] + K1_SLOTS[1][1], K1_SLOTS[0][2] + K1_SLOTS[1][2]
+    want = f"{yesterday} 13:00 to 14:00   Downloaded: {rx} bytes ({mb(rx)})   Uploaded: {tx} bytes ({mb(tx)})"
+    checks.eq("Home and 13 x Right: the hour from 13:00, its slots summed", eventually(status, lambda t: t == want),
+              want)
+    tips = d("tips", 3000, f"{yesterday} 13:00")["tips"]
+    checks.true("and its tooltip", any(t["text"] == want.replace("   ", "\n") for t in tips), str(tips))
+    print("screenshot:", lab.screenshot("daily_chart_hours", d("window", chart)["rect"]))
+    d("click", chart, IDC_CHART_SLOTS)
+    rx, tx = K1_SLOTS[0][1], K1_SLOTS[0][2]
+    want = f"{yesterday} 13:00 to 13:05   Downloaded: {rx} bytes ({mb(rx)})   Uploaded: {tx} bytes ({mb(tx)})"
+    checks.eq("the toggle: five-minute slots, the hour's first one picked", eventually(status, lambda t: t == want),
+              want)
+    rect = d("window", canvas)["rect"]
+    bars = columns(coloured(lab.pixels(rect), DOWNLOAD, rect[1] + 30))
+    checks.eq("three slots with downloaded bytes: 13:00, 13:05 (side by side) and 23:55", len(bars), 2)
+    print("screenshot:", lab.screenshot("daily_chart_slots", d("window", chart)["rect"]))
+    d("input", chart, VK_BACK)
+    want = "   ".join(day_lines(written, yesterday))
+    checks.eq("Backspace: back to the days, yesterday still picked", eventually(status, lambda t: t == want), want)
+    checks.true("without the slots' toggle", not d("window", slots_box)["visible"])
+    d("mouse", bar[0], bar[1], "double")
+    want = "   ".join(hours_lines(written, yesterday)).replace(" by the hour", " by five minutes")
+    checks.eq("a double click on the day's bar opens its hours again, as five-minute slots",
+              eventually(status, lambda t: t == want), want)
+    d("input", chart, VK_BACK)
+    d("mouse", 1023, 767, "move")
+    eventually(status, lambda t: t.startswith(str(yesterday) + "   "))
+
+
+def above_zero(lab, rect):
+    """The download line's points above its zero line (its lowest row) in the canvas."""
+    points = coloured(lab.pixels(rect), DOWNLOAD, rect[1] + 30)
+    zero = max((y for _, y in points), default=0)
+    return [p for p in points if p[1] < zero - 3]
+
+
+def speed_range(lab, graph, index):
+    d = lab.driver
+    combo = d("child", graph, IDC_SPEED_RANGE)["hwnd"]
+    d("send", combo, CB_SETCURSEL, index, 0, 2000)
+    d("post", graph, WM_COMMAND, (CBN_SELCHANGE << 16) | IDC_SPEED_RANGE, combo)
+    time.sleep(0.5)
+
+
 def speed_graph(checks, lab, main_hwnd, args):
     d = lab.driver
     client = Client(lab, args.client)
@@ -210,6 +303,26 @@ def speed_graph(checks, lab, main_hwnd, args):
         checks.true("the download line is drawn and rises from zero while ping runs",
                     len(rows) >= 3 and rows[-1] - rows[0] >= 10, f"rows {rows[:3]}..{rows[-3:]}")
         print("screenshot:", lab.screenshot("speed_graph", d("window", graph)["rect"]))
+        checks.eq("the ranges to choose from", d("combo", graph, IDC_SPEED_RANGE).get("items"),
+                  ["5 minutes", "1 hour", "24 hours"])
+
+        # The last hour: slots as steps; the one under way holds what the service counted since its
+        # last save, so it rises at the right edge while ping runs.
+        speed_range(lab, graph, 1)
+        checks.true("1 hour: the slot under way is above zero at the right edge", len(eventually(
+            lambda: [p for p in above_zero(lab, rect) if p[0] >= rect[2] - 40], lambda pts: len(pts) > 0,
+            timeout=10)) > 0)
+        # The last 24 hours: yesterday's slots of the service's connection from its slot file, all of
+        # the day that lies in them (from now back to yesterday's same time), above zero.
+        speed_range(lab, graph, 2)
+        now = datetime.datetime.now()
+        yesterday_part = 1 - (now.hour * 3600 + now.minute * 60 + now.second) / 86400
+        xs = sorted({x for x, _ in above_zero(lab, rect)})
+        width = rect[2] - rect[0]
+        checks.true("24 hours: the line is above zero over yesterday's part of the day, from the left",
+                    len(xs) > 0 and xs[0] < rect[0] + width * 0.15 and
+                    len(xs) >= width * 0.6 * min(yesterday_part, 0.9), f"{len(xs)} of {width} columns")
+        print("screenshot:", lab.screenshot("speed_graph_24h", d("window", graph)["rect"]))
     finally:
         pinger.terminate()
         pinger.wait()
@@ -228,6 +341,7 @@ def main():
     with UiLab(args) as lab:
         today = datetime.date.today()
         written = prepare_days(lab.app_dir, today)
+        prepare_slots(lab.app_dir, today, mac_key(lab.mac))
         lab.update_ini({"mintray": "NO"})
         monitor, main_hwnd = lab.start_main_window(checks)
         if not main_hwnd:

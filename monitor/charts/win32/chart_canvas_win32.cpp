@@ -17,14 +17,27 @@ int ControlHeight(HWND dialog, int id) {
   return rect.bottom - rect.top;
 }
 
-void LayOutCanvasAndLine(HWND dialog, int canvasId, int lineId, int lineHeight, int dpi) {
+void LayOutCanvasAndLine(HWND dialog, int canvasId, int lineId, int lineHeight, int dpi, int sideId) {
   RECT client{};
   ::GetClientRect(dialog, &client);
   const int gap = ScaleForDpi(2, dpi);
-  const int lineTop = std::max(0, static_cast<int>(client.bottom) - lineHeight - gap);
-  ::MoveWindow(::GetDlgItem(dialog, canvasId), 0, 0, client.right, std::max(0, lineTop - gap), TRUE);
-  ::MoveWindow(::GetDlgItem(dialog, lineId), 2 * gap, lineTop, std::max(0, static_cast<int>(client.right) - 4 * gap),
+  HWND side = sideId != 0 ? ::GetDlgItem(dialog, sideId) : nullptr;
+  // Its own style, not IsWindowVisible: the dialog itself is not shown yet at its first layout.
+  const bool shown = side != nullptr && (::GetWindowLongPtrA(side, GWL_STYLE) & WS_VISIBLE) != 0;
+  RECT sideRect{};
+  if (shown) ::GetWindowRect(side, &sideRect);
+  const int sideWidth = sideRect.right - sideRect.left;
+  const int sideHeight = sideRect.bottom - sideRect.top;
+  const int rowHeight = std::max(lineHeight, sideHeight);
+  const int rowTop = std::max(0, static_cast<int>(client.bottom) - rowHeight - gap);
+  ::MoveWindow(::GetDlgItem(dialog, canvasId), 0, 0, client.right, std::max(0, rowTop - gap), TRUE);
+  const int lineWidth = static_cast<int>(client.right) - 4 * gap - (shown ? sideWidth + 2 * gap : 0);
+  ::MoveWindow(::GetDlgItem(dialog, lineId), 2 * gap, rowTop + (rowHeight - lineHeight) / 2, std::max(0, lineWidth),
                lineHeight, TRUE);
+  if (shown) {
+    ::SetWindowPos(side, nullptr, static_cast<int>(client.right) - 2 * gap - sideWidth,
+                   rowTop + (rowHeight - sideHeight) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 int WindowDpi(HWND window) {
@@ -60,8 +73,16 @@ LRESULT ChartCanvas::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND:
       return TRUE;  // the paint covers every pixel
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS;
+    case WM_GETDLGCODE: {
+      // Enter, when the window uses it, reaches the canvas instead of pressing the default button.
+      const auto* msg = reinterpret_cast<const MSG*>(lParam);
+      const bool enter = msg != nullptr && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN;
+      return DLGC_WANTARROWS | (enter && listener_.WantsEnter() ? DLGC_WANTMESSAGE : 0);
+    }
+    case WM_LBUTTONDBLCLK:
+      ::SetFocus(Handle());
+      listener_.OnDoubleClick(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      return 0;
     case WM_LBUTTONDOWN:
       ::SetFocus(Handle());
       break;

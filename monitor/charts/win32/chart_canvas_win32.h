@@ -27,6 +27,9 @@ class ChartCanvas : public ui::SubclassedControl {
     virtual void OnPointerLeft() {}
     // A key pressed while the canvas has the focus; true when it was used.
     virtual bool OnKey(UINT /*key*/) { return false; }
+    // Whether Enter goes to OnKey rather than to the dialog.
+    virtual bool WantsEnter() const { return false; }
+    virtual void OnDoubleClick(int /*x*/, int /*y*/) {}
   };
 
   explicit ChartCanvas(Listener& listener) : listener_(listener) {}
@@ -75,7 +78,9 @@ class ChartPainter {
 // The chart windows' two controls: the canvas fills the client area above a line of text that
 // keeps its template height at the bottom, a few pixels from the edges.
 int ControlHeight(HWND dialog, int id);
-void LayOutCanvasAndLine(HWND dialog, int canvasId, int lineId, int lineHeight, int dpi);
+// `sideId`, when given and shown, is a control of its own size (a check box, a drop-down list) at
+// the right end of the line, which then ends before it.
+void LayOutCanvasAndLine(HWND dialog, int canvasId, int lineId, int lineHeight, int dpi, int sideId = 0);
 
 COLORREF ColourRef(const chart::Rgb& colour);
 // The resolution of the window's display, in dots per inch (96 when it cannot be told).

@@ -17,6 +17,7 @@
 #include "monitor/options/win32/service_keep_days_win32.h"
 #include "monitor/settings/ini_paths.h"
 #include "history/win32/ansi_text_win32.h"
+#include "history/win32/local_date_win32.h"
 #include "monitor/resources/resource.h"
 #include "monitor/ui/win32/gdi_win32.h"
 #include "monitor/statistics/win32/statistic_dialog_win32.h"
@@ -324,7 +325,14 @@ void CMainDlg::ApplyPollOutcome() {
 
 void CMainDlg::RecordSpeeds() {
   speedRing_.Push(chart::SpeedSample{::GetTickCount64(), view_.rxRate, view_.txRate});
+  std::uint32_t secondOfDay = 0;
+  const CivilDate today = LocalDateAndTime(secondOfDay);
+  live_ = LiveTodayOf(connections_, today, secondOfDay);
+  if (!view_.hardwareAddress.empty()) {
+    live_.shown = ConnectionTexts{selection_.selectedKey, selection_.selectedIp, selection_.selectedBssid, view_.ssid};
+  }
   if (speedGraph_) speedGraph_->Update(view_);
+  if (openStatistics_ != nullptr) openStatistics_->LiveUpdated();
 }
 
 void CMainDlg::OpenSpeedGraph() {
@@ -335,7 +343,7 @@ void CMainDlg::OpenSpeedGraph() {
   }
   // A window of its own, not owned by this one, so that it stays on show while this one is in the
   // notification area.
-  speedGraph_ = std::make_unique<CSpeedGraphWnd>(speedRing_, settings_);
+  speedGraph_ = std::make_unique<CSpeedGraphWnd>(speedRing_, settings_, planFiles_, live_);
   if (speedGraph_->Create(nullptr)) speedGraph_->Update(view_);
 }
 
@@ -384,7 +392,10 @@ void CMainDlg::OnStatistics() {
   CStatisticDlg statistics;
   statistics.SetSettings(settings_);
   statistics.SetDayView(ReadIniBool(kOptionsSection, kDayStatisticKey, false, GetIniPath(false)));
+  statistics.SetLiveToday(&live_);
+  openStatistics_ = &statistics;
   statistics.DoModal(Handle());
+  openStatistics_ = nullptr;
 }
 
 void CMainDlg::OnOptions() {

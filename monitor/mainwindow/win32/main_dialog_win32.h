@@ -7,6 +7,7 @@
 #include <string>
 
 #include "chart/speed_graph.h"
+#include "monitor/charts/live_today.h"
 #include "monitor/settings/monitor_settings.h"
 #include "monitor/framework/dialog.h"
 #include "monitor/common/connection_list.h"
@@ -22,6 +23,7 @@ namespace tral::win32 {
 
 class COptionsDialog;
 class CPlansDialog;
+class CStatisticDlg;
 class CSpeedGraphWnd;
 
 inline constexpr UINT kHideTimerMs = 50;
@@ -97,6 +99,7 @@ class CMainDlg : public ui::Dialog {
   HICON icon_ = nullptr;  // shared resource icon: not destroyed
   HICON smallIcon_ = nullptr;
   COptionsDialog* openOptions_ = nullptr;  // the Options dialog while it runs
+  CStatisticDlg* openStatistics_ = nullptr;  // the Statistics window while it runs
   CPlansDialog* openPlans_ = nullptr;  // the Data plans dialog while it runs
   Win32DayFileSource planFiles_;  // the day files beside the executable, for the plans
   PlanMonitor plans_;  // after the files it reads
@@ -106,7 +109,9 @@ class CMainDlg : public ui::Dialog {
   CMainTrayIcon tray_;  // after the icons: it shows icon_
   // Kept from the start, so that the graph opened later shows the minutes before it.
   chart::SpeedRing speedRing_{chart::kSpeedRingCapacity};
-  std::unique_ptr<CSpeedGraphWnd> speedGraph_;  // after the ring and settings it draws
+  // Today's live totals of the last poll and the connection shown, for the pictures of today.
+  LiveToday live_;
+  std::unique_ptr<CSpeedGraphWnd> speedGraph_;  // after the ring, settings, files and figures it draws
 };
 
 }  // namespace tral::win32

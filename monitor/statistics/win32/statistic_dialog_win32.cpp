@@ -227,8 +227,12 @@ void CStatisticDlg::OpenChart() {
     ::SetForegroundWindow(chart_->Handle());
     return;
   }
-  chart_ = std::make_unique<CDailyChartWnd>(list_.Data(), settings_);
+  chart_ = std::make_unique<CDailyChartWnd>(list_.Data(), settings_, files_, live_);
   if (chart_->Create(Handle())) chart_->ShowSpan(countedFirst_, countedLast_);
+}
+
+void CStatisticDlg::LiveUpdated() {
+  if (Chart() != nullptr) chart_->LiveUpdated();
 }
 
 void CStatisticDlg::PaintHeader() {

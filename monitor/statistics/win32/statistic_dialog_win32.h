@@ -30,6 +30,11 @@ class CStatisticDlg : public ui::Dialog {
   bool DayView() const { return dayView_; }
   // The units the Daily traffic window shows its figures in (the defaults until set).
   void SetSettings(const MonitorSettings& settings) { settings_ = settings; }
+  // The monitor's live figures of today, which the Daily traffic window adds to today's hours; they
+  // outlive this window. Without them today's hours are those of its files.
+  void SetLiveToday(const LiveToday* live) { live_ = live; }
+  // The live figures changed.
+  void LiveUpdated();
   const CStatisticData& Data() const { return list_.Data(); }
   // The Daily traffic window while it is open, else null.
   const CDailyChartWnd* Chart() const { return chart_ && chart_->Handle() != nullptr ? chart_.get() : nullptr; }
@@ -58,6 +63,7 @@ class CStatisticDlg : public ui::Dialog {
   Win32DayFileSource files_;  // declared before the list, which reads through it
   CCSeznamIPList list_;
   MonitorSettings settings_;
+  const LiveToday* live_ = nullptr;
   // After the data it reads; it follows the span last counted and the check marks.
   std::unique_ptr<CDailyChartWnd> chart_;
   CivilDate countedFirst_;
