@@ -11,15 +11,6 @@ namespace tral {
 
 namespace {
 
-// The four texts as one key: no text holds a NUL, so joining them with NULs keeps them apart.
-std::string ConnectionKey(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
-                          std::string_view ssid) {
-  std::string key;
-  key.reserve(adapterKey.size() + ipText.size() + bssid.size() + ssid.size() + 3);
-  key.append(adapterKey).append(1, '\0').append(ipText).append(1, '\0').append(bssid).append(1, '\0').append(ssid);
-  return key;
-}
-
 // Adds `more` (ascending) into `slots` (ascending), slot by slot.
 void MergeSlots(std::vector<SlotBytes>& slots, const std::vector<SlotBytes>& more) {
   if (slots.empty()) {
@@ -47,6 +38,14 @@ void MergeSlots(std::vector<SlotBytes>& slots, const std::vector<SlotBytes>& mor
 std::uint64_t Beyond(std::uint64_t total, std::uint64_t part) { return total > part ? total - part : 0; }
 
 }  // namespace
+
+std::string ConnectionKey(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
+                          std::string_view ssid) {
+  std::string key;
+  key.reserve(adapterKey.size() + ipText.size() + bssid.size() + ssid.size() + 3);
+  key.append(adapterKey).append(1, '\0').append(ipText).append(1, '\0').append(bssid).append(1, '\0').append(ssid);
+  return key;
+}
 
 bool TimedDay::HasNotPlaced() const {
   return std::any_of(connections.begin(), connections.end(), [](const TimedConnection& c) {

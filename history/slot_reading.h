@@ -87,6 +87,11 @@ class TimedDayReader {
   std::vector<SlotFileConnection> slotConnections_;
 };
 
+// The four texts of a connection as one key, for finding it among many: texts hold no NUL, so
+// they are joined with NULs.
+std::string ConnectionKey(std::string_view adapterKey, std::string_view ipText, std::string_view bssid,
+                          std::string_view ssid);
+
 // How finely slots are summed: each bucket covers this many slots.
 enum class TimeGrain : std::uint16_t { kFiveMinutes = 1, kHour = 12, kDay = kSlotsPerDay };
 
