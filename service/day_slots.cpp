@@ -7,6 +7,11 @@ namespace tral {
 
 void DaySlots::Credit(std::uint16_t slot, std::uint64_t rxBytes, std::uint64_t txBytes) {
   if (rxBytes == 0 && txBytes == 0) return;
+  if (!slots_.empty() && slots_.back().slot == slot) {
+    slots_.back().rxBytes += rxBytes;
+    slots_.back().txBytes += txBytes;
+    return;
+  }
   if (slots_.empty() || slots_.back().slot < slot) {
     slots_.push_back(SlotBytes{slot, rxBytes, txBytes});
     return;

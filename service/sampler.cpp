@@ -306,7 +306,14 @@ bool SampleCounters(CounterState& state, bool rebaseline) {
     // the record's address.
     if (!refreshWireless || (!FieldEmpty(h.bssid) && !FieldEmpty(h.ssid))) continue;
     if (h.noWirelessDevice && !recheckWired) continue;
-    // The IPv4 list is enough to compare addresses, and the whole list costs several times more.
+    char bssid[kBssidWidth];
+    char ssid[kSsidWidth];
+    const bool wired =
+        ProbeWirelessIdentity(state.net, FieldText(h.adapterName), bssid, ssid) == WirelessProbe::kNoWirelessDevice;
+    // A wired adapter that stays wired changes nothing, whatever its address: no list is read for it.
+    if (wired && h.noWirelessDevice && FieldEmpty(h.bssid) && FieldEmpty(h.ssid)) continue;
+    // The answer is the head's only while its adapter still has the record's address. The IPv4 list
+    // is enough to compare addresses, and the whole list costs several times more.
     if (!listRead) {
       listReadable = state.net.ReadIpv4AdapterList(state.adapterList);
       listRead = true;
@@ -315,10 +322,10 @@ bool SampleCounters(CounterState& state, bool rebaseline) {
     // An adapter missing from the IPv4 list has no IPv4 address: its connection's IP text is empty.
     char ip[kIpTextWidth] = {};
     FindAdapterIpIn(state.adapterList, key, ip);
-    if (SameIpIgnoringCase(ip, FieldText(h.ipText))) {
-      h.noWirelessDevice = ProbeWirelessIdentity(state.net, FieldText(h.adapterName), h.bssid, h.ssid) ==
-                           WirelessProbe::kNoWirelessDevice;
-    }
+    if (!SameIpIgnoringCase(ip, FieldText(h.ipText))) continue;
+    std::memcpy(h.bssid, bssid, sizeof h.bssid);
+    std::memcpy(h.ssid, ssid, sizeof h.ssid);
+    h.noWirelessDevice = wired;
   }
   if (refreshWireless) ++state.wirelessRefreshRound;
   state.wirelessRefreshCounter = refreshWireless ? 0 : state.wirelessRefreshCounter + 1;
