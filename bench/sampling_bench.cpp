@@ -52,17 +52,19 @@ struct Machine {
   }
 };
 
-// Argument: whether the pass credits the slots besides the totals.
+// Arguments: whether the pass credits the slots besides the totals, and how many more connections
+// adapter 1 met earlier in the day (a pass credits heads only, so they should cost nothing).
 void BM_SamplingPass(benchmark::State& bench) {
   Machine m;
   m.state.creditSlots = bench.range(0) != 0;
+  bench::FillConnections(m.state, static_cast<int>(bench.range(1)), 12);
   for (auto _ : bench) {
     for (auto& row : m.net.table.rows) row.inOctets += 1500, row.outOctets += 700;
     m.clock.tick += 1000;
     benchmark::DoNotOptimize(SampleCounters(m.state, false));
   }
 }
-BENCHMARK(BM_SamplingPass)->ArgName("slots")->Arg(0)->Arg(1);
+BENCHMARK(BM_SamplingPass)->ArgNames({"slots", "more"})->Args({0, 0})->Args({1, 0})->Args({1, 1000});
 
 // The process's private memory in KiB (Linux: its private dirty pages).
 double PrivateKib() {

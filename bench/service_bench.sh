@@ -6,7 +6,7 @@
 #   3. the service's private memory and CPU at idle over IDLE_SECONDS (goals < 4 MB, < 0.1 % of a core);
 #   4. a save of 1, 10 and 1,000 connections with 12 busy slots each: the bytes of the day file and
 #      the slot file, the time, and the private memory the connections take (against no connection).
-# Usage: bench/service_bench.sh [BUILD_DIR (windows preset, default build/windows)] [IDLE_SECONDS (60)]
+# Usage: [BENCH_STRIP=0] bench/service_bench.sh [BUILD_DIR (windows preset, default build/windows)] [IDLE_SECONDS (60)]
 # The build must be done first, e.g.: cmake --preset windows && cmake --build --preset windows
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -35,6 +35,19 @@ mkdir -p "$scratch/svc"
 cp -a "$build/wineprefix" "$WINEPREFIX"
 "$wineserver" -p </dev/null >/dev/null 2>&1
 "$wine64" cmd.exe /c exit </dev/null >/dev/null 2>&1
+# Stripped copies, as they would ship: the build's debug sections are part of each image, and Wine
+# reads them into private memory where Windows would map the file, so the service's share of memory
+# would follow the sizes of the two programs' debug sections. BENCH_STRIP=0 measures them as built.
+mkdir -p "$scratch/app"
+for f in "$bench" "$meter"; do
+  if [ "${BENCH_STRIP:-1}" = 1 ]; then
+    x86_64-w64-mingw32-strip -o "$scratch/app/$(basename "$f")" "$f"
+  else
+    cp "$f" "$scratch/app/"
+  fi
+done
+bench="$scratch/app/service_bench.exe"
+meter="$scratch/app/TraldenMeter.exe"
 
 echo "== 1. sampling pass against a bare GetIfTable2, and with against without slots (same run, alternating blocks of 100)"
 "$wine64" "$bench" sample 6000 </dev/null

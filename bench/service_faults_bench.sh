@@ -2,10 +2,12 @@
 # The long fault campaign of the counting service under Wine (root; namespaces tmF1/tmF2 with their
 # own lock, so the end-to-end tests' pair stays free): KILLS times SIGKILL of TraldenMeter.exe
 # "debug" at a random moment while traffic flows and a client polls ten times a second (saves come
-# every 41 timed passes, about 41 s), each followed by a restart; every time the day file must parse
-# to its exact length, no total may fall below the last save before the kill and the loss must stay
-# within the traffic since that save. Prints the figures (kills survived, largest loss in bytes and
-# passes). With the scenario "flood" it floods the request event for FLOOD_SECONDS instead and
+# every 41 timed passes, about 41 s), each followed by a restart; every second kill comes a moment
+# after a Ctrl+C instead, into the stop's saves. Every time the day file must parse to its exact
+# length, no total may fall below the last save before the kill, the loss must stay within the
+# traffic since that save, and the slot file must be whole with no connection's slots above its day
+# total. Prints the figures (kills survived, largest loss in bytes and passes, kills that left bytes
+# not placed in time). With the scenario "flood" it floods the request event for FLOOD_SECONDS instead and
 # counts the day file's saves meanwhile.
 # Usage: bench/service_faults_bench.sh [BUILD_DIR (windows preset, default build/windows)] [KILLS (100)]
 #                                      [LONGEST_RUN_SECONDS (20)] [SCENARIOS (kills)] [FLOOD_SECONDS (60)]
