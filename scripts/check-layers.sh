@@ -32,7 +32,7 @@ done
 monitor_rows=(
   "program"
   "mainwindow"
-  "statistics options plans"
+  "statistics options plans strip"
   "charts"
   "common"
   "ui"

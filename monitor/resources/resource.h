@@ -21,6 +21,7 @@
 #define IDD_PLAN_EDIT 141
 #define IDD_DAILY_CHART 150
 #define IDD_SPEED_GRAPH 151
+#define IDR_STRIPMENU 152
 
 // ---- Main window (dialog 102) ----
 #define IDC_MAIN_PREVIOUS 1000
@@ -141,7 +142,17 @@
 #define ID_TRAY_HOMEPAGE 32774
 #define ID_TRAY_PLANS 32775
 #define ID_TRAY_SPEEDGRAPH 32776
+#define ID_TRAY_SPEEDICON 32777
+#define ID_TRAY_SPEEDSTRIP 32778
 #define IDM_SPEEDGRAPH 0x0030
+#define IDM_SPEEDICON 0x0040
+#define IDM_SPEEDSTRIP 0x0050
+
+// ---- Commands of the speed strip's own menu ----
+#define ID_STRIP_SUM 32790
+#define ID_STRIP_OPACITY_100 32791
+#define ID_STRIP_OPACITY_80 32792
+#define ID_STRIP_OPACITY_60 32793
 
 #ifndef RC_INVOKED
 #include <cstdint>

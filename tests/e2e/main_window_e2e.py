@@ -208,7 +208,8 @@ def main():
             time.sleep(0.5)
         else:
             checks.true("the system menu ends in the About item 16",
-                        menu["items"][-1] == {"id": 16, "separator": False, "text": "&About TraldenView..."},
+                        menu["items"][-1] == {"id": 16, "separator": False, "checked": False,
+                                               "text": "&About TraldenView..."},
                         str(menu))
         d("syscommand", hwnd, 16)
         about = d("owned", "-", "About TraldenView", 5000)["hwnd"]

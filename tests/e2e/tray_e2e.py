@@ -158,7 +158,7 @@ def open_menu(lab):
 
 # Item rectangles of the XP look: a 3-pixel menu frame, items max(22, menu height) high, separators 3.
 def item_centre(menu, position, item_height=22, separator=3):
-    heights = [item_height, item_height, item_height, separator, item_height, item_height, separator, item_height]
+    heights = [item_height] * 5 + [separator, item_height, item_height, separator, item_height]
     left, top, right, _ = menu["rect"]
     y = top + 3 + sum(heights[:position]) + heights[position] // 2
     return (left + right) // 2, y
@@ -178,8 +178,8 @@ def tray_scenario(args):
         # The menu first: a balloon would stand in front of it for its 11 seconds.
         _, menu = open_menu(lab)
         left, top, right, bottom = menu["rect"]
-        check(bottom - top == 3 + 6 * 22 + 2 * 3 + 3, f"the menu holds six items and two separators: {menu['rect']}")
-        hx, hy = item_centre(menu, 4)  # "&Homepage..." selected: the raised image
+        check(bottom - top == 3 + 8 * 22 + 2 * 3 + 3, f"the menu holds eight items and two separators: {menu['rect']}")
+        hx, hy = item_centre(menu, 6)  # "&Homepage..." selected: the raised image
         for dx in (0, 1):  # twice: the menu follows a pointer that moves within it
             time.sleep(0.4)
             lab.driver("mouse", hx + dx, hy, "move")
@@ -206,7 +206,7 @@ def tray_scenario(args):
         lab.driver("syscommand", main, SC_MINIMIZE)
         lab.wait("minimised once more", lambda: not lab.state(main)["visible"])
         _, menu = open_menu(lab)
-        lab.driver("mouse", *item_centre(menu, 7), "left")  # "&Exit"
+        lab.driver("mouse", *item_centre(menu, 9), "left")  # "&Exit"
         lab.wait("the last item ends the program", lambda: lab.monitor.poll() is not None, timeout=10)
         check("main=" in lab.ini_text(), "the window position was saved")
     finally:
@@ -234,7 +234,7 @@ def classic_scenario(args):
         left, top, right, bottom = menu["rect"]
         for dx in (0, 1):  # "&Homepage..." (classic rows: 19, separators 9)
             time.sleep(0.4)
-            lab.driver("mouse", (left + right) // 2 + dx, top + 3 + 19 + 19 + 9 + 9, "move")
+            lab.driver("mouse", (left + right) // 2 + dx, top + 3 + 5 * 19 + 9 + 9, "move")
         time.sleep(0.5)
         lab.screenshot("tray_menu_classic.png",
                        f"{right - left + 40}x{bottom - top + 40}+{ox + left - 20}+{oy + top - 20}")

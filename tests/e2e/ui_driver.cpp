@@ -21,7 +21,7 @@
 //   syscommand HWND SC [X Y]            posts WM_SYSCOMMAND with the point in lParam
 //   post HWND MSG WPARAM LPARAM         PostMessageA
 //   send HWND MSG WPARAM LPARAM MS      SendMessageTimeoutA; {"ok", "result", "ms"}
-//   sysmenu HWND                        the items of the window's system menu
+//   sysmenu HWND                        the items of the window's system menu, with their check marks
 //   listbox HWND ID                     the items of a list box (LB_GETTEXTW, works across processes)
 //   ping HWND COUNT GAPMS TIMEOUTMS     COUNT WM_NULL round trips GAPMS apart; their times in ms
 //   close HWND MS                       posts WM_CLOSE and waits until the window is gone
@@ -35,6 +35,7 @@
 //   taskbar MS                          the shell's task bar once it is on show (it shows while the
 //                                       notification area holds an icon) and the centre of its one icon
 //   mouse X Y move|left|right|double    mouse input at a screen point (SendInput)
+//   foreground                          the window in the foreground (GetForegroundWindow)
 //   popupmenu MS                        the rectangle of an open popup menu; its items cannot be read
 //                                       from another process under Wine
 //   tips MS [TEXT]                      the visible tip windows of other processes (the shell's icon
@@ -296,6 +297,7 @@ std::string Run(const Args& a) {
     }
     return "{\"ok\": true}";
   }
+  if (op == "foreground") return "{\"hwnd\": " + Num(HwndNum(GetForegroundWindow())) + "}";
   if (op == "popupmenu" && need(1)) {
     HWND menu = nullptr;
     WaitFor(static_cast<DWORD>(ToInt(a[1])), [&] {
@@ -434,12 +436,13 @@ std::string Run(const Args& a) {
       char text[256] = {};
       MENUITEMINFOA info{};
       info.cbSize = sizeof info;
-      info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STRING;
+      info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STRING | MIIM_STATE;
       info.dwTypeData = text;
       info.cch = sizeof text;
       if (!GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info)) continue;
       items += std::string(i ? ", " : "") + "{\"id\": " + Num(info.wID) + ", \"separator\": " +
-               Bool(info.fType & MFT_SEPARATOR) + ", \"text\": " + Json(text) + "}";
+               Bool(info.fType & MFT_SEPARATOR) + ", \"checked\": " + Bool(info.fState & MFS_CHECKED) +
+               ", \"text\": " + Json(text) + "}";
     }
     return "{\"count\": " + std::to_string(n) + ", \"items\": " + items + "]}";
   }

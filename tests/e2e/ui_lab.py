@@ -66,9 +66,12 @@ class UiLab(Lab):
     on that display. The service and the monitor lie in one directory of the scratch (the monitor reads
     the day files beside its own executable, the service writes them beside its own)."""
 
-    def __init__(self, args):
+    def __init__(self, args, desktop=None, dpi=None):
+        """desktop: "WxH" runs every program in one Wine desktop window of that size with a task bar
+        and a notification area; dpi: the resolution the programs see."""
         super().__init__(args.prefix, args.scripts, args.scratch)
         self.args = args
+        self.desktop, self.dpi = desktop, dpi
         self.artifacts = os.path.abspath(args.artifacts)
         self.x_procs = []
         self.driver = None
@@ -102,6 +105,38 @@ class UiLab(Lab):
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.makedirs(self.artifacts, exist_ok=True)
         print(f"display {self.display}; screenshots in {self.artifacts}")
+
+    def configure_prefix(self):
+        if self.desktop:
+            self.reg_add(r"HKCU\Software\Wine\Explorer", "Desktop", "Default")
+            self.reg_add(r"HKCU\Software\Wine\Explorer\Desktops", "Default", self.desktop)
+        if self.dpi:
+            self.set_dpi(self.dpi)
+
+    def reg_add(self, key, name, data, kind="REG_SZ"):
+        # Without pipes: the first program of the prefix starts Wine's helper processes, which would
+        # inherit them and keep them open.
+        subprocess.run(["ip", "netns", "exec", self.ns_service, WINE64, "reg", "add", key, "/v", name, "/t", kind,
+                        "/d", str(data), "/f"], env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=120, check=True)
+
+    def set_dpi(self, dpi):
+        """The resolution programs started from now on see (a running program keeps its own)."""
+        self.reg_add(r"HKCU\Control Panel\Desktop", "LogPixels", dpi, "REG_DWORD")
+
+    def desktop_origin(self):
+        """Where the Wine desktop's screen (0, 0) lies on the X screen; (0, 0) without a desktop window."""
+        if not self.desktop:
+            return 0, 0
+        out = subprocess.run(["xwininfo", "-display", self.display, "-name", "Default - Wine desktop"],
+                             capture_output=True, text=True, timeout=30).stdout
+        x = y = 0
+        for line in out.splitlines():
+            if "Absolute upper-left X" in line:
+                x = int(line.split(":")[1])
+            if "Absolute upper-left Y" in line:
+                y = int(line.split(":")[1])
+        return x, y
 
     def setup(self):
         super().setup()
@@ -230,10 +265,11 @@ class UiLab(Lab):
             raise RuntimeError("no application-data folder in the prefix")
         return os.path.join(users[0], "TraldenView.ini")
 
-    def update_ini(self, options):
-        """Sets these "OPTIONS" keys in the monitor's INI file, keeping every other key and section."""
+    def update_ini(self, options, section="OPTIONS"):
+        """Sets these keys of a section ("OPTIONS") in the monitor's INI file, keeping every other key
+        and section."""
         sections = self.read_ini() or {}
-        sections.setdefault("OPTIONS", {}).update({k: str(v) for k, v in options.items()})
+        sections.setdefault(section, {}).update({k: str(v) for k, v in options.items()})
         text = "".join(f"[{name}]\r\n" + "".join(f"{k}={v}\r\n" for k, v in keys.items())
                        for name, keys in sections.items())
         with open(self.ini_path(), "w", newline="", encoding="latin-1") as f:

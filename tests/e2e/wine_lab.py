@@ -153,6 +153,7 @@ class Lab:
         subprocess.run(["ip", "netns", "exec", self.ns_service, WINESERVER, "-p"], env=self.env, check=True,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                        timeout=60)
+        self.configure_prefix()
         subprocess.run(["ip", "netns", "exec", self.ns_service, WINE64, "cmd.exe", "/c", "exit"], env=self.env,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                        timeout=120)
@@ -160,6 +161,10 @@ class Lab:
 
     def before_wine(self):
         """Runs once the namespaces exist and before Wine's server starts: labs that add a display start it here."""
+
+    def configure_prefix(self):
+        """Runs once the prefix's server is up, before any program of the prefix has run: settings a
+        program reads at its start (the desktop, the resolution) go in here."""
 
     def __exit__(self, *exc):
         self.teardown()

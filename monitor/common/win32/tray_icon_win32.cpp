@@ -7,6 +7,7 @@
 #include "monitor/common/tray_text.h"
 #include "monitor/resources/resource.h"
 #include "monitor/ui/win32/facet_menu_win32.h"
+#include "monitor/ui/win32/gdi_win32.h"
 
 namespace tral::win32 {
 namespace {
@@ -150,6 +151,14 @@ BOOL CTrayIcon::SetTip(const char* tip) {
   return Notify(NIM_MODIFY);
 }
 
+BOOL CTrayIcon::SetIcon(HICON icon) {
+  if (iconData_.hIcon == icon) return TRUE;
+  iconData_.hIcon = icon;
+  if (!trayAvailable_ || isRemoved_) return TRUE;  // the shell gets it with the icon
+  iconData_.uFlags = NIF_ICON;
+  return Notify(NIM_MODIFY);
+}
+
 LRESULT CTrayIcon::HandleTrayMessage(WPARAM, LPARAM) { return 0; }
 
 void CTrayIcon::AddAgain() {
@@ -178,6 +187,34 @@ LRESULT CALLBACK CTrayIcon::MessageWindowProc(HWND window, UINT message, WPARAM 
 }
 
 // ---- the main window's icon ----
+
+CMainTrayIcon::~CMainTrayIcon() {
+  // The base removes the icon after this object's members are gone: the record must not name the
+  // drawn icon then.
+  if (speedIcon_) iconData_.hIcon = productIcon_;
+}
+
+void CMainTrayIcon::ShowSpeeds(const std::optional<SpeedPair>& speeds) {
+  const SpeedPair rates = speeds.value_or(SpeedPair{});
+  const SpeedIconBars bars = SpeedIconBarsOf(rates.rx, rates.tx, ::GetSystemMetrics(SM_CXSMICON),
+                                             ::GetSystemMetrics(SM_CYSMICON));
+  if (speedIcon_ && drawnBars_ == bars) return;
+  UniqueIcon drawn = IconFromPixels(DrawSpeedIcon(bars));
+  if (!drawn) return;  // the icon stays as it was; the next refresh tries again
+  if (!speedIcon_) productIcon_ = iconData_.hIcon;
+  SetIcon(drawn.Get());
+  // The shell copied the new icon: the one it replaces can go.
+  speedIcon_ = std::move(drawn);
+  drawnBars_ = bars;
+  ++speedIconDraws_;
+}
+
+void CMainTrayIcon::ShowProductIcon() {
+  if (!speedIcon_) return;
+  SetIcon(productIcon_);
+  speedIcon_.Reset();
+  drawnBars_.reset();
+}
 
 LRESULT CMainTrayIcon::HandleTrayMessage(WPARAM wParam, LPARAM lParam) {
   if (wParam != iconData_.uID) return 0;
@@ -216,7 +253,7 @@ LRESULT CMainTrayIcon::HandleTrayMessage(WPARAM wParam, LPARAM lParam) {
   }
 }
 
-FacetMenu* CMainTrayIcon::BuildMenu(FacetMenu& menu, UINT menuId, UINT defaultItem) {
+FacetMenu* CMainTrayIcon::BuildMenu(FacetMenu& menu, UINT menuId, UINT defaultItem, TrayMenuChecks checks) {
   FacetMenu::SetDrawStyle(DrawStyle::Xp);
   menu.LoadMenu(menuId);
   FacetMenu* sub = menu.GetSubMenu(0);
@@ -226,12 +263,14 @@ FacetMenu* CMainTrayIcon::BuildMenu(FacetMenu& menu, UINT menuId, UINT defaultIt
   sub->ModifyItem("&Exit", ID_TRAY_EXIT, -1);
   sub->ModifyItem("TraldenView ", ID_TRAY_RESTORE, -1);
   ::SetMenuDefaultItem(sub->Handle(), defaultItem, TRUE);
+  ::CheckMenuItem(sub->Handle(), ID_TRAY_SPEEDICON, MF_BYCOMMAND | (checks.speedIcon ? MF_CHECKED : MF_UNCHECKED));
+  ::CheckMenuItem(sub->Handle(), ID_TRAY_SPEEDSTRIP, MF_BYCOMMAND | (checks.speedStrip ? MF_CHECKED : MF_UNCHECKED));
   return sub;
 }
 
 bool CMainTrayIcon::ShowMenu(HWND mainWindow) {
   FacetMenu menu;  // lives until the menu has closed
-  FacetMenu* sub = BuildMenu(menu, iconData_.uID, DefaultItem());
+  FacetMenu* sub = BuildMenu(menu, iconData_.uID, DefaultItem(), menuChecks_);
   if (sub == nullptr) return false;
   POINT cursor{};
   ::GetCursorPos(&cursor);

@@ -5,8 +5,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 
+#include "monitor/common/speed_icon.h"
+#include "monitor/common/speed_readout.h"
 #include "monitor/resources/resource.h"
 #include "shared/win32/unique_handle.h"
 
@@ -46,6 +49,10 @@ class CTrayIcon {
   // A new tooltip, cut to its field; given to the shell at once when the icon is registered, and
   // with the icon when it is added later. True when nothing had to change or the shell took it.
   BOOL SetTip(const char* tip);
+  // Another icon, given to the shell at once when the icon is registered, and with the icon when it
+  // is added later. The caller keeps the icon alive while it is the record's. True when nothing had
+  // to change or the shell took it.
+  BOOL SetIcon(HICON icon);
   virtual LRESULT HandleTrayMessage(WPARAM wParam, LPARAM lParam);
 
   bool IsHidden() const { return isHidden_; }
@@ -80,11 +87,29 @@ class CTrayIcon {
   UINT creationFlags_ = 0;
 };
 
+// The read-outs the tray menu shows checked.
+struct TrayMenuChecks {
+  bool speedIcon = false;  // "Speed in icon"
+  bool speedStrip = false;  // "Speed strip"
+};
+
 // The main window's icon: single click (balloon after 500 ms), double click (the default menu
-// command), right click (the owner-drawn menu) and the balloon's own notifications.
+// command), right click (the owner-drawn menu) and the balloon's own notifications; the product
+// icon, or the speeds drawn as two bars.
 class CMainTrayIcon : public CTrayIcon {
  public:
+  ~CMainTrayIcon() override;
   LRESULT HandleTrayMessage(WPARAM wParam, LPARAM lParam) override;
+
+  // The speeds as two bars at the shell's small-icon size for the current DPI; without speeds
+  // (no connection shown) both bars are empty. The icon is drawn again only when a bar's height or
+  // the size changed, and the one it replaces is destroyed once the shell has the new one.
+  void ShowSpeeds(const std::optional<SpeedPair>& speeds);
+  // The product icon again; the drawn one is destroyed.
+  void ShowProductIcon();
+  // Icons drawn since the object was made, for tests.
+  unsigned SpeedIconDraws() const { return speedIconDraws_; }
+  void SetMenuChecks(TrayMenuChecks checks) { menuChecks_ = checks; }
 
   // The single-click timer fired: the balloon with the state text, unless the window came back.
   void OnClickTimer(HWND mainWindow, const std::string& stateText);
@@ -100,7 +125,7 @@ class CMainTrayIcon : public CTrayIcon {
 
   // Loads the tray menu `menuId` into `menu` and gives its items their texts and images (with
   // the XP look set for the process); the popup to show, or null when the menu cannot be loaded.
-  static FacetMenu* BuildMenu(FacetMenu& menu, UINT menuId, UINT defaultItem);
+  static FacetMenu* BuildMenu(FacetMenu& menu, UINT menuId, UINT defaultItem, TrayMenuChecks checks);
 
   bool ClickTimerArmed() const { return clickTimerArmed_; }
   bool BalloonVisible() const { return balloonVisible_; }
@@ -116,6 +141,11 @@ class CMainTrayIcon : public CTrayIcon {
   bool shownForAlert_ = false;  // the icon is on show only for an alert's balloon
   UINT_PTR clickTimerId_ = kClickTimerId;
   std::string lastBalloonText_;
+  TrayMenuChecks menuChecks_;
+  HICON productIcon_ = nullptr;  // the record's icon before the first drawn one
+  UniqueIcon speedIcon_;  // the drawn icon while it is the record's
+  std::optional<SpeedIconBars> drawnBars_;
+  unsigned speedIconDraws_ = 0;
 };
 
 }  // namespace tral::win32

@@ -7,6 +7,8 @@
 #include "monitor/settings/win32/settings_store_win32.h"
 #include "monitor/framework/application.h"
 #include "monitor/charts/win32/speed_graph_wnd_win32.h"
+#include "monitor/common/speed_readout.h"
+#include "monitor/strip/win32/speed_strip_wnd_win32.h"
 #include "monitor/framework/menu.h"
 #include "monitor/mainwindow/close_button_area.h"
 #include "monitor/mainwindow/main_view_apply.h"
@@ -86,7 +88,9 @@ bool CMainDlg::OnInitDialog() {
   }
   StartRefreshTimer();
   UpdateUnitLabels();
+  LoadReadouts();
   CreateTrayIcon();
+  if (readout_.speedStrip) SetSpeedStrip(true);
   SetAutostart(kAutostartValueName, settings_.launch != 0);
   return true;
 }
@@ -98,6 +102,8 @@ void CMainDlg::AddSystemMenuItems() {
   ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
   ::AppendMenuA(systemMenu, MF_STRING, IDM_PLANS, "&Data plans...");
   ::AppendMenuA(systemMenu, MF_STRING, IDM_SPEEDGRAPH, kSpeedGraphItem);
+  ::AppendMenuA(systemMenu, MF_STRING, IDM_SPEEDICON, kSpeedIconItem);
+  ::AppendMenuA(systemMenu, MF_STRING, IDM_SPEEDSTRIP, kSpeedStripItem);
   char about[256] = {};
   if (::LoadStringA(ui::Application::Instance(), IDS_ABOUTBOX, about, sizeof about) <= 0) return;
   ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
@@ -156,8 +162,14 @@ void CMainDlg::CreateTrayIcon() {
     ::ShowWindow(Handle(), SW_MINIMIZE);
     ::SetTimer(Handle(), kHideTimerId, kHideTimerMs, nullptr);
   } else {
-    tray_.Hide();
+    HideIconWithWindow();
   }
+  if (readout_.speedIcon) tray_.ShowSpeeds(ShownSpeeds(view_));
+}
+
+void CMainDlg::HideIconWithWindow() {
+  // The speeds are for every moment, the window on show or not.
+  if (!readout_.speedIcon) tray_.Hide();
 }
 
 void CMainDlg::OnCommand(int id, int code, HWND) {
@@ -182,7 +194,7 @@ void CMainDlg::OnCommand(int id, int code, HWND) {
       break;
     case ID_TRAY_RESTORE:
       ::ShowWindow(Handle(), SW_RESTORE);
-      tray_.Hide();
+      HideIconWithWindow();
       break;
     case ID_TRAY_EXIT:
       CloseWindow();
@@ -198,6 +210,12 @@ void CMainDlg::OnCommand(int id, int code, HWND) {
       break;
     case ID_TRAY_SPEEDGRAPH:
       OpenSpeedGraph();
+      break;
+    case ID_TRAY_SPEEDICON:
+      SetSpeedIcon(!readout_.speedIcon);
+      break;
+    case ID_TRAY_SPEEDSTRIP:
+      SetSpeedStrip(!readout_.speedStrip);
       break;
     default:  // IDOK and IDCANCEL (Enter, Esc, closing) leave the window open
       break;
@@ -271,6 +289,14 @@ bool CMainDlg::OnSysCommand(WPARAM command, LPARAM lParam) {
     OpenSpeedGraph();
     return true;
   }
+  if (which == IDM_SPEEDICON) {
+    SetSpeedIcon(!readout_.speedIcon);
+    return true;
+  }
+  if (which == IDM_SPEEDSTRIP) {
+    SetSpeedStrip(!readout_.speedStrip);
+    return true;
+  }
   if (which == SC_CLOSE) {
     RECT windowRect{};
     RECT clientRect{};
@@ -304,6 +330,7 @@ void CMainDlg::CloseWindow() {
   // while one of them runs, and the program must end, not wait for that dialog.
   EndModalChildren(IDCANCEL);
   if (speedGraph_) speedGraph_->EndDialog(IDCANCEL);
+  strip_.reset();  // the setting stays as it is: the strip opens again with the program
   SaveWindowPosition(Handle());
   EndDialog(IDCANCEL);
 }
@@ -352,7 +379,70 @@ void CMainDlg::Rebuild(RebuildMode mode) {
   DialogViewTarget target(*this);
   ApplyMainView(view_, target);
   ShowPlan();
+  ShowReadouts();
   tray_.RefreshBalloon(view_.stateText);
+}
+
+void CMainDlg::LoadReadouts() {
+  PrivateProfileFile ini(GetIniPath(false));
+  readout_ = LoadReadoutSettings(ini);
+  CheckReadoutItems();
+}
+
+void CMainDlg::StoreReadouts() {
+  PrivateProfileFile ini(GetIniPath(false));
+  (void)SaveReadoutSettings(readout_, ini);
+  CheckReadoutItems();
+}
+
+void CMainDlg::CheckReadoutItems() {
+  HMENU systemMenu = ::GetSystemMenu(Handle(), FALSE);
+  if (systemMenu != nullptr) {
+    ::CheckMenuItem(systemMenu, IDM_SPEEDICON, MF_BYCOMMAND | (readout_.speedIcon ? MF_CHECKED : MF_UNCHECKED));
+    ::CheckMenuItem(systemMenu, IDM_SPEEDSTRIP, MF_BYCOMMAND | (readout_.speedStrip ? MF_CHECKED : MF_UNCHECKED));
+  }
+  const TrayMenuChecks checks{readout_.speedIcon, readout_.speedStrip};
+  tray_.SetMenuChecks(checks);
+  if (strip_) strip_->SetMenuChecks(checks);
+}
+
+void CMainDlg::SetSpeedIcon(bool on) {
+  readout_.speedIcon = on;
+  StoreReadouts();
+  if (on) {
+    tray_.Show();
+    tray_.ShowSpeeds(ShownSpeeds(view_));
+  } else {
+    tray_.ShowProductIcon();
+    // Back to the product's ways: the icon stands only for a window in the tray.
+    if (::IsWindowVisible(Handle()) != FALSE) tray_.Hide();
+  }
+  ShowPlan();  // the tooltip with or without the speeds
+}
+
+void CMainDlg::SetSpeedStrip(bool on) {
+  readout_.speedStrip = on;
+  if (!on) {
+    strip_.reset();
+    StoreReadouts();
+    return;
+  }
+  if (!strip_) {
+    auto strip = std::make_unique<CSpeedStripWnd>(Handle(), settings_, readout_);
+    if (!strip->Create()) {
+      readout_.speedStrip = false;  // no window: nothing is on, and nothing is stored as on
+      CheckReadoutItems();
+      return;
+    }
+    strip_ = std::move(strip);
+  }
+  StoreReadouts();
+  strip_->Update(ShownSpeeds(view_), SummedSpeeds(connections_));
+}
+
+void CMainDlg::ShowReadouts() {
+  if (readout_.speedIcon) tray_.ShowSpeeds(ShownSpeeds(view_));
+  if (strip_) strip_->Update(ShownSpeeds(view_), SummedSpeeds(connections_));
 }
 
 void CMainDlg::ShowStatus() {
@@ -439,6 +529,7 @@ void CMainDlg::ApplyOptionsResult(COptionsDialog& dialog) {
   // The figures of the last snapshot in the new units, without waiting for the next poll.
   Rebuild(RebuildMode::kUpdate);
   if (speedGraph_) speedGraph_->Update(view_);
+  if (strip_) strip_->SettingsChanged();
 }
 
 void CMainDlg::PaintIconic() {

@@ -9,6 +9,7 @@
 #include "chart/speed_graph.h"
 #include "monitor/charts/live_today.h"
 #include "monitor/settings/monitor_settings.h"
+#include "monitor/settings/readout_settings.h"
 #include "monitor/framework/dialog.h"
 #include "monitor/common/connection_list.h"
 #include "monitor/common/connection_selection.h"
@@ -25,12 +26,15 @@ class COptionsDialog;
 class CPlansDialog;
 class CStatisticDlg;
 class CSpeedGraphWnd;
+class CSpeedStripWnd;
 
 inline constexpr UINT kHideTimerMs = 50;
 inline constexpr COLORREF kStatusTextColor = RGB(242, 0, 0);
 inline constexpr char kMainTitle[] = "TraldenView";
 inline constexpr char kHomepageUrl[] = "https://traldenmeter.example.org/";
 inline constexpr char kSpeedGraphItem[] = "&Speed graph...";
+inline constexpr char kSpeedIconItem[] = "Speed &in icon";
+inline constexpr char kSpeedStripItem[] = "Speed s&trip";
 
 // Opens the product's web page; the result is not looked at.
 void OpenHomepage();
@@ -77,6 +81,16 @@ class CMainDlg : public ui::Dialog {
   void OpenSpeedGraph();
   // The shown connection's speeds after an applied poll go into the ring, and to the graph.
   void RecordSpeeds();
+  // The live read-outs: the speed icon and the strip, turned on and off from either menu and
+  // remembered; after each rebuild they show the new speeds.
+  void LoadReadouts();
+  void SetSpeedIcon(bool on);
+  void SetSpeedStrip(bool on);
+  void StoreReadouts();
+  void ShowReadouts();
+  void CheckReadoutItems();
+  // The window is on show again: its icon goes, unless it shows the speeds.
+  void HideIconWithWindow();
   void OnStatistics();
   void OnOptions();
   INT_PTR RunOptions(COptionsDialog& dialog);
@@ -112,6 +126,8 @@ class CMainDlg : public ui::Dialog {
   // Today's live totals of the last poll and the connection shown, for the pictures of today.
   LiveToday live_;
   std::unique_ptr<CSpeedGraphWnd> speedGraph_;  // after the ring, settings, files and figures it draws
+  ReadoutSettings readout_;
+  std::unique_ptr<CSpeedStripWnd> strip_;  // after the settings it shows and stores
 };
 
 }  // namespace tral::win32

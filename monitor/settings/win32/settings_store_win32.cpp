@@ -161,8 +161,21 @@ void SaveWindowPosition(HWND window, const std::string& iniPath) {
   if (!::IsWindowVisible(window) || ::IsIconic(window)) return;
   RECT rect{};
   if (!::GetWindowRect(window, &rect)) return;
-  const std::string text = WindowPositionText(WindowRect{rect.left, rect.top, rect.right, rect.bottom});
-  ::WritePrivateProfileStringA(kLayoutSection, kMainLayoutKey, text.c_str(), iniPath.c_str());
+  WriteLayoutEntry(kMainLayoutKey, WindowRect{rect.left, rect.top, rect.right, rect.bottom}, iniPath);
+}
+
+void WriteLayoutEntry(const char* key, const WindowRect& rect, const std::string& iniPath) {
+  ::WritePrivateProfileStringA(kLayoutSection, key, WindowPositionText(rect).c_str(), iniPath.c_str());
+}
+
+std::optional<std::string> ReadLayoutEntry(const char* key, const std::string& iniPath) {
+  // A default no stored text can have (it holds no comma) tells a missing key from any value.
+  constexpr char kMissing[] = "none";
+  char buffer[kLayoutReadBuffer] = {};
+  const DWORD n = ::GetPrivateProfileStringA(kLayoutSection, key, kMissing, buffer, kLayoutReadBuffer, iniPath.c_str());
+  const std::string text(buffer, n < kLayoutReadBuffer ? n : kLayoutReadBuffer - 1);
+  if (text == kMissing) return std::nullopt;
+  return text;
 }
 
 void RestoreWindowPosition(HWND window, const std::string& iniPath) {

@@ -13,6 +13,7 @@
 
 #include "monitor/settings/ini_values.h"
 #include "monitor/settings/monitor_settings.h"
+#include "monitor/settings/window_position.h"
 
 namespace tral::win32 {
 
@@ -70,6 +71,10 @@ void SaveSettings(MonitorSettings& settings);
 // move to the stored position (never a resize) when the stored text is acceptable and the window
 // would be at least partly on a monitor there.
 void SaveWindowPosition(HWND window, const std::string& iniPath);
+// Another window's place in the layout section: its rectangle stored under `key`, and the text
+// stored there (none when there is no such key).
+void WriteLayoutEntry(const char* key, const WindowRect& rect, const std::string& iniPath);
+std::optional<std::string> ReadLayoutEntry(const char* key, const std::string& iniPath);
 void RestoreWindowPosition(HWND window, const std::string& iniPath);
 void SaveWindowPosition(HWND window);
 void RestoreWindowPosition(HWND window);

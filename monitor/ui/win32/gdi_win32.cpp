@@ -1,5 +1,8 @@
-// Scoped GDI helpers of the menus: window DCs, selected objects, image lists and 32-bit pixel bitmaps.
+// Scoped GDI helpers of the menus: window DCs, selected objects, image lists, 32-bit pixel bitmaps
+// and icons made from pixels.
 #include "monitor/ui/win32/gdi_win32.h"
+
+#include <vector>
 
 namespace tral::win32 {
 namespace {
@@ -71,6 +74,29 @@ void PixelBitmap::Write(const PixelImage& image) {
     target[i] = (static_cast<std::uint32_t>(RedOf(c)) << 16) | (static_cast<std::uint32_t>(GreenOf(c)) << 8) |
                 BlueOf(c);
   }
+}
+
+int ScreenDpi() {
+  WindowDc screen(nullptr);
+  const int dpi = screen.Get() != nullptr ? ::GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
+  return dpi > 0 ? dpi : 96;
+}
+
+UniqueIcon IconFromPixels(const PixelImage& image) {
+  if (image.width <= 0 || image.height <= 0) return UniqueIcon();
+  PixelBitmap color(image.width, image.height);
+  if (!color.Valid()) return UniqueIcon();
+  color.Write(image);  // alpha 0 throughout: the mask decides, and it shows every pixel
+  // A monochrome mask of zeros, its rows padded to 16 bits as CreateBitmap reads them.
+  const std::size_t rowBytes = (static_cast<std::size_t>(image.width) + 15) / 16 * 2;
+  const std::vector<std::uint8_t> zeros(rowBytes * static_cast<std::size_t>(image.height), 0);
+  UniqueGdiObject mask(::CreateBitmap(image.width, image.height, 1, 1, zeros.data()));
+  if (!mask) return UniqueIcon();
+  ICONINFO info{};
+  info.fIcon = TRUE;
+  info.hbmColor = color.Handle();
+  info.hbmMask = static_cast<HBITMAP>(mask.Get());
+  return UniqueIcon(::CreateIconIndirect(&info));
 }
 
 }  // namespace tral::win32

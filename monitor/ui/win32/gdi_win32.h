@@ -1,5 +1,5 @@
 // Scoped GDI helpers of the windows and menus: window DCs, selected objects, status-line colours,
-// image lists and 32-bit pixel bitmaps.
+// image lists, 32-bit pixel bitmaps and icons made from pixels.
 #pragma once
 
 #include <windows.h>
@@ -75,5 +75,13 @@ class PixelBitmap {
   void* bits_ = nullptr;
   UniqueGdiObject bitmap_;
 };
+
+// The display's resolution as the program sees it (it is aware of the system's DPI), from the
+// screen's DC; 96 when there is none.
+int ScreenDpi();
+
+// An icon of the picture's size with every pixel opaque; empty when the system would not make one.
+// The bitmaps it is made from are gone when this returns: the icon holds copies.
+UniqueIcon IconFromPixels(const PixelImage& image);
 
 }  // namespace tral::win32

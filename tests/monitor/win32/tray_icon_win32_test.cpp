@@ -1,9 +1,11 @@
 // The notification-area icon against a fake shell: structure sizes, a refused icon, the shell's
-// restart, hiding and showing, balloons, clicks and the current icon.
+// restart, hiding and showing, balloons, clicks, the current icon, the drawn speed icons and the
+// objects they leave behind, and the tray and strip menus.
 #include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -237,6 +239,101 @@ TEST_F(TrayIconTest, ANewTipReachesTheShellOnceAndAnAlertBringsAHiddenIconForIts
   EXPECT_TRUE(icon.IsHidden());
 }
 
+// The objects the process holds: counted by the system (GetGuiResources), and where it does not
+// count (it answers 0, as under Wine) the table slots the next new GDI object and icon get. Freed
+// slots are given out again first, so every object left behind moves a slot up by one.
+struct GuiObjects {
+  DWORD gdi = 0;
+  DWORD user = 0;
+  unsigned gdiSlot = 0;
+  unsigned userSlot = 0;
+};
+
+GuiObjects CountGuiObjects() {
+  GuiObjects out;
+  out.gdi = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+  out.user = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
+  UniqueGdiObject brush(::CreateSolidBrush(RGB(1, 2, 3)));
+  const BYTE andMask[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+  const BYTE xorMask[4] = {};
+  UniqueIcon icon(::CreateIcon(nullptr, 1, 1, 1, 1, andMask, xorMask));
+  out.gdiSlot = static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(brush.Get()) & 0xFFFF);
+  out.userSlot = static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(icon.Get()) & 0xFFFF);
+  return out;
+}
+
+TEST_F(TrayIconTest, TenThousandSpeedIconsLeaveNoGdiOrUserObjectBehind) {
+  CMainTrayIcon icon;
+  ASSERT_TRUE(CreateIn(icon));
+  icon.ShowSpeeds(SpeedPair{0, 0});  // one drawn icon is the record's from here on
+  const GuiObjects before = CountGuiObjects();
+  for (int i = 0; i < 10000; ++i) {
+    // Every refresh moves both bars: 1 MB/s one way, nothing the other.
+    icon.ShowSpeeds(i % 2 == 0 ? SpeedPair{1 << 20, 0} : SpeedPair{0, 1 << 20});
+  }
+  ASSERT_EQ(icon.SpeedIconDraws(), 10001u);
+  const GuiObjects after = CountGuiObjects();
+  EXPECT_EQ(after.gdi, before.gdi);
+  EXPECT_EQ(after.user, before.user);
+  if (before.gdi == 0 && before.user == 0) {
+    // The system does not count: the slots tell. A few objects the system makes once on the way
+    // (its caches) may stay; one left behind per icon would be 10,000.
+    EXPECT_LE(after.gdiSlot, before.gdiSlot + 32) << before.gdiSlot;
+    EXPECT_LE(after.userSlot, before.userSlot + 32) << before.userSlot;
+  }
+  const HICON product = ::LoadIconA(nullptr, IDI_APPLICATION);
+  icon.ShowProductIcon();
+  EXPECT_EQ(icon.IconData().hIcon, product);
+}
+
+HICON g_previousIcon = nullptr;
+bool g_previousAliveAtChange = false;
+
+BOOL WINAPI IconWatchingShell(DWORD message, PNOTIFYICONDATAA data) {
+  if (message == NIM_MODIFY && (data->uFlags & NIF_ICON) != 0) {
+    ICONINFO info{};
+    g_previousAliveAtChange = g_previousIcon != nullptr && ::GetIconInfo(g_previousIcon, &info) != FALSE;
+    if (info.hbmColor != nullptr) ::DeleteObject(info.hbmColor);
+    if (info.hbmMask != nullptr) ::DeleteObject(info.hbmMask);
+    g_previousIcon = data->hIcon;
+  }
+  return FakeShell(message, data);
+}
+
+TEST_F(TrayIconTest, SpeedIconsAreDrawnAtTheSmallIconSizeOnlyWhenABarMovesAndReplacedInOrder) {
+  CMainTrayIcon icon;
+  ASSERT_TRUE(CreateIn(icon));
+  CTrayIcon::SetShellNotifyForTesting(IconWatchingShell);
+  g_previousIcon = icon.IconData().hIcon;
+  g_calls.clear();
+  const struct {
+    std::optional<SpeedPair> speeds;
+    unsigned draws;  // after this refresh
+  } rows[] = {
+      {SpeedPair{0, 0}, 1},
+      {SpeedPair{500, 1000}, 1},          // below 1 KB/s: the same empty bars, nothing drawn
+      {std::nullopt, 1},                  // no connection: empty bars too
+      {SpeedPair{1 << 20, 0}, 2},
+      {SpeedPair{(1 << 20) + 1000, 0}, 2},  // the same height
+      {SpeedPair{1 << 20, 1 << 20}, 3},
+  };
+  for (const auto& row : rows) {
+    icon.ShowSpeeds(row.speeds);
+    EXPECT_EQ(icon.SpeedIconDraws(), row.draws);
+  }
+  EXPECT_EQ(Messages(), (std::vector<DWORD>(3, NIM_MODIFY)));  // one change per drawn icon
+  // The shell got each new icon while the one it replaced still existed.
+  EXPECT_TRUE(g_previousAliveAtChange);
+  ICONINFO info{};
+  ASSERT_TRUE(::GetIconInfo(icon.IconData().hIcon, &info));
+  UniqueGdiObject color(info.hbmColor);
+  UniqueGdiObject mask(info.hbmMask);
+  BITMAP bitmap{};
+  ASSERT_NE(::GetObjectA(info.hbmColor, sizeof bitmap, &bitmap), 0);
+  EXPECT_EQ(bitmap.bmWidth, ::GetSystemMetrics(SM_CXSMICON));
+  EXPECT_EQ(bitmap.bmHeight, ::GetSystemMetrics(SM_CYSMICON));
+}
+
 TEST_F(TrayIconTest, ALostIconBringsTheHiddenWindowBackMinimised) {
   CMainTrayIcon icon;
   ASSERT_TRUE(CreateIn(icon));
@@ -254,45 +351,78 @@ TEST_F(TrayIconTest, ALostIconBringsTheHiddenWindowBackMinimised) {
 namespace tral::win32 {
 namespace {
 
-TEST(TrayMenu, ListsItsItemsInOrderWithTheirTextsImagesAndDefault) {
-  FacetMenu::ResetSharedImagesForTesting();
-  FacetMenu menu;
-  FacetMenu* popup = CMainTrayIcon::BuildMenu(menu, kTrayIconId, 0);
-  ASSERT_NE(popup, nullptr);
-  const struct {
-    UINT id;
-    const wchar_t* text;  // null: separator
-    bool image;
-  } expected[] = {
-      {32771, L"TraldenView ", false},
-      {32775, L"&Data plans...", false},
-      {32776, L"&Speed graph...", false},
-      {0, nullptr, false},
-      {32774, L"&Homepage...    ", true},
-      {32773, L"&About TraldenView     ", true},
-      {0, nullptr, false},
-      {32772, L"&Exit", false},
-  };
-  ASSERT_EQ(::GetMenuItemCount(popup->Handle()), 8);
-  for (int i = 0; i < 8; ++i) {
-    const auto& e = expected[i];
+struct MenuRow {
+  UINT id;
+  const wchar_t* text;  // null: separator
+  bool image;
+  bool checked;
+};
+
+// The first items of a popup, in order: id, text, image, check mark, owner-drawn, the first the default.
+void ExpectItems(const FacetMenu& popup, const std::vector<MenuRow>& expected) {
+  ASSERT_GE(::GetMenuItemCount(popup.Handle()), static_cast<int>(expected.size()));
+  for (int i = 0; i < static_cast<int>(expected.size()); ++i) {
+    const MenuRow& e = expected[static_cast<std::size_t>(i)];
     wchar_t text[64] = {};
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_STRING;
     info.dwTypeData = text;
     info.cch = 64;
-    ASSERT_TRUE(::GetMenuItemInfoW(popup->Handle(), static_cast<UINT>(i), TRUE, &info)) << i;
+    ASSERT_TRUE(::GetMenuItemInfoW(popup.Handle(), static_cast<UINT>(i), TRUE, &info)) << i;
     EXPECT_NE(info.fType & MFT_OWNERDRAW, 0u) << i;
     EXPECT_EQ((info.fType & MFT_SEPARATOR) != 0, e.text == nullptr) << i;
     EXPECT_EQ((info.fState & MFS_DEFAULT) != 0, i == 0) << i;
+    EXPECT_EQ((info.fState & MFS_CHECKED) != 0, e.checked) << i;
     if (e.text == nullptr) continue;
     EXPECT_EQ(info.wID, e.id) << i;
     EXPECT_STREQ(text, e.text) << i;
-    EXPECT_EQ(popup->Items()[static_cast<std::size_t>(i)]->imageIndex >= 0, e.image) << i;
+    EXPECT_EQ(popup.Items()[static_cast<std::size_t>(i)]->imageIndex >= 0, e.image) << i;
   }
-  // Four slots per image in the XP look the tray menu sets.
-  EXPECT_EQ(::ImageList_GetImageCount(FacetMenu::SharedImages()), 8);
+}
+
+std::vector<MenuRow> TrayRows(bool speedIcon, bool speedStrip) {
+  return {
+      {32771, L"TraldenView ", false, false},
+      {32775, L"&Data plans...", false, false},
+      {32776, L"&Speed graph...", false, false},
+      {32777, L"Speed &in icon", false, speedIcon},
+      {32778, L"Speed s&trip", false, speedStrip},
+      {0, nullptr, false, false},
+      {32774, L"&Homepage...    ", true, false},
+      {32773, L"&About TraldenView     ", true, false},
+      {0, nullptr, false, false},
+      {32772, L"&Exit", false, false},
+  };
+}
+
+TEST(TrayMenu, ListsItsItemsInOrderWithTheirTextsImagesDefaultAndChecks) {
+  for (const auto& [speedIcon, speedStrip] : {std::pair{false, false}, std::pair{true, false}, std::pair{false, true}}) {
+    FacetMenu::ResetSharedImagesForTesting();
+    FacetMenu menu;
+    FacetMenu* popup = CMainTrayIcon::BuildMenu(menu, kTrayIconId, 0, TrayMenuChecks{speedIcon, speedStrip});
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(::GetMenuItemCount(popup->Handle()), 10);
+    ExpectItems(*popup, TrayRows(speedIcon, speedStrip));
+    // Four slots per image in the XP look the tray menu sets.
+    EXPECT_EQ(::ImageList_GetImageCount(FacetMenu::SharedImages()), 8);
+  }
+}
+
+TEST(TrayMenu, TheStripsMenuIsTheTrayMenuWithTheSumAndTheOpacities) {
+  FacetMenu::ResetSharedImagesForTesting();
+  FacetMenu menu;
+  FacetMenu* popup = CMainTrayIcon::BuildMenu(menu, IDR_STRIPMENU, 0, TrayMenuChecks{false, true});
+  ASSERT_NE(popup, nullptr);
+  std::vector<MenuRow> rows = TrayRows(false, true);
+  rows.push_back({0, nullptr, false, false});
+  rows.push_back({ID_STRIP_SUM, L"S&um of all connections", false, false});
+  ExpectItems(*popup, rows);  // the opacity's popup follows as the last item
+  ASSERT_EQ(::GetMenuItemCount(popup->Handle()), static_cast<int>(rows.size()) + 1);
+  FacetMenu* opacity = popup->GetSubMenu(static_cast<int>(rows.size()));
+  ASSERT_NE(opacity, nullptr);
+  const UINT ids[] = {ID_STRIP_OPACITY_100, ID_STRIP_OPACITY_80, ID_STRIP_OPACITY_60};
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(::GetMenuItemID(opacity->Handle(), i), ids[i]) << i;
 }
 
 }  // namespace
