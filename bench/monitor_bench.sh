@@ -5,8 +5,16 @@
 #      and the Wine server's in the same run (goal: within 2x of the service's own figures);
 #   2. time from a poll's answer to the new text in the downloaded field, p50 and p99 over POLLS
 #      polls, with bench/win32/monitor_bench.exe playing the service.
-# Usage: [BENCH_STRIP=0] [BENCH_POINTER=over] bench/monitor_bench.sh [BUILD_DIR (windows preset, default build/windows)]
-#        [IDLE_SECONDS (60)] [POLLS (200)]
+# With BENCH_READOUTS=1 instead: the monitor's CPU with the speed icon and the speed strip on against
+# both off, in one Wine desktop with a notification area, in turns of IDLE_SECONDS each (off, on,
+# off, on, ... BENCH_ROUNDS (2) times), while monitor_bench.exe plays the service: a download and an
+# upload whose figures change a little at every refresh and whose download steps down and up every
+# 20 s (BENCH_TRAFFIC=steady, the default), or speeds that jump across the icon's scale at every
+# answer, so that the icon changes at every refresh (BENCH_TRAFFIC=changing). BENCH_READOUTS=icon
+# or =strip turns on only that one in the "on" turns.
+# Usage: [BENCH_STRIP=0] [BENCH_POINTER=over] [BENCH_READOUTS=1|icon|strip [BENCH_ROUNDS=n] [BENCH_TRAFFIC=changing]]
+#        bench/monitor_bench.sh
+#        [BUILD_DIR (windows preset, default build/windows)] [IDLE_SECONDS (60)] [POLLS (200)]
 # Build first: cmake --preset windows &&
 #   cmake --build build/windows --target TraldenView TraldenMeter monitor_bench service_bench
 set -eu
@@ -51,6 +59,12 @@ pids+=($!)
 "$root/scripts/wine-prefix.sh" "$build/wineprefix"
 cp -a "$build/wineprefix" "$WINEPREFIX"
 "$wineserver" -p </dev/null >/dev/null 2>&1
+if [ "${BENCH_READOUTS:-0}" != 0 ]; then
+  # Every program in one Wine desktop with a task bar, whose notification area takes the icon; set
+  # before the first program of the prefix runs.
+  "$wine64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
+  "$wine64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1000x700 /f </dev/null >/dev/null 2>&1
+fi
 "$wine64" cmd.exe /c exit </dev/null >/dev/null 2>&1
 # Stripped copies, as they would ship, of the programs and of the two baselines: the build's debug
 # sections are part of each image, and Wine reads them into private memory (2-3 MiB per program)
@@ -68,6 +82,63 @@ appdata=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -path '*/AppData/Roaming'
 printf '[OPTIONS]\r\nrefresh=1\r\n' >"$appdata/TraldenView.ini"
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+
+if [ "${BENCH_READOUTS:-0}" != 0 ]; then
+  rounds=${BENCH_ROUNDS:-2}
+  case $BENCH_READOUTS in icon) what="the speed icon";; strip) what="the strip";; *) what="the speed icon and the strip";; esac
+  echo "== the read-outs: monitor CPU with $what on against both off, $rounds x 2 turns of $idle s, ${BENCH_TRAFFIC:-steady} traffic"
+  setsid "$wine64" "$bench" play $((rounds * 2 * (idle + 15) + 30)) "${BENCH_TRAFFIC:-steady}" </dev/null >/dev/null 2>&1 &
+  play_pid=$!
+  pids+=("$play_pid")
+  # The shell's process for this prefix: it draws the icon the monitor hands it.
+  shell_pid() {
+    for p in /proc/[0-9]*; do
+      if { tr '\0' '\n' <"$p/cmdline"; } 2>/dev/null | head -2 | grep -qi 'explorer.exe' &&
+         { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+        echo "${p#/proc/}"; return
+      fi
+    done
+  }
+  # CPU time of every thread of a process, nanoseconds (the scheduler's own count: finer than ticks).
+  cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{sum += $1} END {printf "%d\n", sum}'; }
+  results=()
+  for ((round = 1; round <= rounds; round++)); do
+    for readouts in NO YES; do
+      icon=$readouts; strip=$readouts
+      [ "$BENCH_READOUTS" = strip ] && icon=NO
+      [ "$BENCH_READOUTS" = icon ] && strip=NO
+      printf '[OPTIONS]\r\nrefresh=1\r\nmintray=NO\r\nspeedicon=%s\r\nspeedstrip=%s\r\n' "$icon" "$strip" \
+        >"$appdata/TraldenView.ini"
+      setsid "$wine64" "$scratch/app/TraldenView.exe" </dev/null >/dev/null 2>&1 &
+      monitor_pid=$!
+      sleep 8
+      xdotool mousemove 1023 767
+      sleep 2
+      shell=$(shell_pid)
+      m0=$(cpu_ns "$monitor_pid"); e0=$(cpu_ns "${shell:-$monitor_pid}")
+      sleep "$idle"
+      m1=$(cpu_ns "$monitor_pid"); e1=$(cpu_ns "${shell:-$monitor_pid}")
+      kill "$monitor_pid"; wait "$monitor_pid" 2>/dev/null || true
+      sleep 1
+      results+=("$readouts $((m1 - m0)) $((e1 - e0))")
+      echo "round $round, read-outs $readouts: monitor $(((m1 - m0) / 1000000)) ms, shell $(((e1 - e0) / 1000000)) ms"
+    done
+  done
+  printf '%s\n' "${results[@]}" | python3 -c '
+import sys
+idle = float(sys.argv[1])
+sums = {"NO": [0, 0, 0], "YES": [0, 0, 0]}
+for line in sys.stdin:
+    what, monitor, shell = line.split()
+    sums[what][0] += int(monitor); sums[what][1] += int(shell); sums[what][2] += 1
+per_min = lambda ns, turns: ns / 1e6 / (idle * turns) * 60
+off, on = sums["NO"], sums["YES"]
+print(f"monitor CPU per minute: both off {per_min(off[0], off[2]):.1f} ms, {sys.argv[2]} on "
+      f"{per_min(on[0], on[2]):.1f} ms: on / off {on[0] / max(off[0], 1):.2f} (goal <= 1.1)")
+print(f"the shell (it draws the icon it is given): off {per_min(off[1], off[2]):.1f} ms, on {per_min(on[1], on[2]):.1f} ms per minute")
+' "$idle" "$what"
+  exit 0
+fi
 # The Wine server of this prefix works in a directory named after the prefix's device and inode
 # (under /tmp/.wine-UID or a temporary directory, depending on how Wine was built).
 server_dir=$(printf "server-%x-%x" "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")

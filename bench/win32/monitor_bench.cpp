@@ -6,6 +6,14 @@
 //                                   downloaded field's text has changed (p50, p99, max in ms)
 //   monitor_bench idle-window       shows an empty dialog and only waits: Wine's share of the memory of
 //                                   a process with a window
+//   monitor_bench play [seconds] [steady|changing]
+//                                   plays the counting service for that long (default 60): answers every
+//                                   poll with one connection whose speeds change at each answer.
+//                                   steady (default): a download of about 1.5 MB/s and an upload of about
+//                                   60 KB/s, each a little different at every answer (the figures change,
+//                                   the icon's bars mostly not), the download dropping to about 300 KB/s
+//                                   and back every 20 answers; changing: both speeds jump across the
+//                                   icon's scale at every answer, so that its bars move at each refresh
 // The monitor must run with refresh 1 and the built-in units (MB, two decimals), and no service may
 // hold the block's names.
 #include <windows.h>
@@ -49,7 +57,7 @@ std::string FieldText(HWND field) {
 }
 
 // One adapter with one connection that has just received data.
-void WriteSnapshot(std::uint8_t* block, std::uint64_t rxTotal) {
+void WriteSnapshot(std::uint8_t* block, std::uint64_t rxTotal, std::uint32_t rxRate, std::uint32_t txRate) {
   tral::PublishedRecord r{};
   tral::SetFieldText(r.description, "Bench adapter");
   tral::SetFieldText(r.adapterKey, "02-00-00-00-00-01");
@@ -57,40 +65,95 @@ void WriteSnapshot(std::uint8_t* block, std::uint64_t rxTotal) {
   r.rxTotal = rxTotal;
   r.txTotal = 1 << 20;
   r.groupSize = 1;
-  r.rxRate = 1000;
+  r.rxRate = rxRate;
+  r.txRate = txRate;
   r.rxTick = r.txTick = GetTickCount();
   const std::uint32_t groups = 1;
   std::memcpy(block, &groups, sizeof groups);
   std::memcpy(block + 4, &r, sizeof r);
 }
 
-int Latency(int polls) {
-  // Every name must be new: a service that holds them would answer the monitor in our place. The
-  // monitor keeps the objects of a service that has just stopped until its next poll finds the
-  // service gone, so names still held are waited for a while.
+// The block's objects, owned by this process while it plays the service.
+struct PlayedBlock {
   UniqueKernelHandle request, answer, mutex, section;
+  UniqueMappedView view;
+  std::uint8_t* Bytes() const { return static_cast<std::uint8_t*>(view.Get()); }
+};
+
+// Creates every name of the block anew, or fails. A service that holds them would answer the
+// monitor in our place. The monitor keeps the objects of a service that has just stopped until its
+// next poll finds the service gone, so names still held are waited for a while.
+bool OwnBlock(PlayedBlock& block) {
   bool fresh = false;
   for (int attempt = 0; attempt < 100 && !fresh; ++attempt) {
-    for (UniqueKernelHandle* h : {&request, &answer, &mutex, &section}) h->Reset();
+    for (UniqueKernelHandle* h : {&block.request, &block.answer, &block.mutex, &block.section}) h->Reset();
     if (attempt > 0) Sleep(100);
     fresh = true;
     auto owned = [&fresh](UniqueKernelHandle& slot, HANDLE h) {
       fresh = fresh && h && GetLastError() != ERROR_ALREADY_EXISTS;
       slot.Reset(h);
     };
-    owned(request, CreateEventA(nullptr, FALSE, FALSE, tral::kRequestEventName));
-    owned(answer, CreateEventA(nullptr, FALSE, FALSE, tral::kAnswerEventName));
-    owned(mutex, CreateMutexA(nullptr, FALSE, tral::kBlockMutexName));
-    owned(section, CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kSectionSize,
-                                      tral::kBlockSectionName));
+    owned(block.request, CreateEventA(nullptr, FALSE, FALSE, tral::kRequestEventName));
+    owned(block.answer, CreateEventA(nullptr, FALSE, FALSE, tral::kAnswerEventName));
+    owned(block.mutex, CreateMutexA(nullptr, FALSE, tral::kBlockMutexName));
+    owned(block.section, CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kSectionSize,
+                                            tral::kBlockSectionName));
   }
   if (!fresh) {
     std::fprintf(stderr, "cannot own the block's names (is a service running?)\n");
-    return 1;
+    return false;
   }
-  UniqueMappedView view(MapViewOfFile(section.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
-  if (!view) return 1;
-  auto* block = static_cast<std::uint8_t*>(view.Get());
+  block.view.Reset(MapViewOfFile(block.section.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
+  return static_cast<bool>(block.view);
+}
+
+// Answers one request with a snapshot of these figures; false when no request came for 10 s.
+bool AnswerOnce(PlayedBlock& block, std::uint64_t rxTotal, std::uint32_t rxRate, std::uint32_t txRate,
+                double* answeredAt = nullptr) {
+  if (WaitForSingleObject(block.request.Get(), 10000) != WAIT_OBJECT_0) {
+    std::fprintf(stderr, "no request for 10 s\n");
+    return false;
+  }
+  if (WaitForSingleObject(block.mutex.Get(), 1500) != WAIT_OBJECT_0) return false;
+  WriteSnapshot(block.Bytes(), rxTotal, rxRate, txRate);
+  ReleaseMutex(block.mutex.Get());
+  if (answeredAt != nullptr) *answeredAt = NowMs();
+  SetEvent(block.answer.Get());
+  return true;
+}
+
+int Play(int seconds, bool changing) {
+  PlayedBlock block;
+  if (!OwnBlock(block)) return 1;
+  // Bytes per second across the icon's scale, 1 KB/s to 100 MB/s.
+  const std::uint32_t jumps[] = {0, 2u << 10, 20u << 10, 200u << 10, 2u << 20, 20u << 20, 500u << 10, 5u << 10};
+  std::uint32_t noise = 12345;  // a fixed sequence: every run plays the same speeds
+  auto wobble = [&noise](std::uint32_t rate) {  // within 2 % of the rate
+    noise = noise * 1103515245u + 12345u;
+    const std::int64_t delta = static_cast<std::int64_t>(rate) * static_cast<std::int64_t>((noise >> 16) % 401) / 10000;
+    return static_cast<std::uint32_t>(static_cast<std::int64_t>(rate) * 98 / 100 + delta);
+  };
+  const double end = NowMs() + seconds * 1000.0;
+  std::uint64_t rxTotal = 1 << 20;
+  for (unsigned i = 0; NowMs() < end; ++i) {
+    std::uint32_t rx = 0;
+    std::uint32_t tx = 0;
+    if (changing) {
+      rx = jumps[i % 8];
+      tx = jumps[(i + 3) % 8];
+    } else {
+      rx = wobble((i / 20) % 2 == 0 ? 1536u << 10 : 300u << 10);
+      tx = wobble(60u << 10);
+    }
+    rxTotal += rx;
+    if (!AnswerOnce(block, rxTotal, rx, tx)) return 1;
+  }
+  return 0;
+}
+
+int Latency(int polls) {
+  PlayedBlock block;
+  if (!OwnBlock(block)) return 1;
 
   HWND window = nullptr;
   for (int i = 0; i < 300 && !(window = FindWindowA("#32770", "TraldenView")); ++i) Sleep(100);
@@ -105,17 +168,10 @@ int Latency(int polls) {
   const int warmup = 3;
   int missed = 0;
   for (int poll = 0; poll < polls + warmup; ++poll) {
-    if (WaitForSingleObject(request.Get(), 10000) != WAIT_OBJECT_0) {
-      std::fprintf(stderr, "no request for 10 s\n");
-      return 1;
-    }
     const std::string before = FieldText(field);
     rxTotal += 1 << 20;  // one more MB: the two-decimal MB text changes by 1.00
-    if (WaitForSingleObject(mutex.Get(), 1500) != WAIT_OBJECT_0) return 1;
-    WriteSnapshot(block, rxTotal);
-    ReleaseMutex(mutex.Get());
-    const double start = NowMs();
-    SetEvent(answer.Get());
+    double start = 0;
+    if (!AnswerOnce(block, rxTotal, 1000, 0, &start)) return 1;
     double end = 0;
     while ((end = NowMs()) - start < 3000 && FieldText(field) == before) {
     }
@@ -149,6 +205,7 @@ int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "latency") return Latency(argc > 2 ? std::atoi(argv[2]) : 200);
   if (mode == "idle-window") return IdleWindow();
-  std::fprintf(stderr, "usage: monitor_bench latency [polls] | idle-window\n");
+  if (mode == "play") return Play(argc > 2 ? std::atoi(argv[2]) : 60, argc > 3 && std::string(argv[3]) == "changing");
+  std::fprintf(stderr, "usage: monitor_bench latency [polls] | idle-window | play [seconds] [steady|changing]\n");
   return 64;
 }

@@ -17,6 +17,8 @@ struct StripLayout {
   PixelRect downText;
   PixelRect upArrow;
   PixelRect upText;
+
+  friend bool operator==(const StripLayout&, const StripLayout&) = default;
 };
 
 // Lays the strip out around two figures as wide as given (the widths their font measures for the

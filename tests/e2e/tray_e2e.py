@@ -16,6 +16,9 @@ import sys
 import threading
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from ui_lab import wine_desktop_origin  # noqa: E402
+
 WINE64 = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver"
 SC_MINIMIZE, SC_RESTORE = 0xF020, 0xF120
@@ -132,15 +135,7 @@ def check(condition, what):
 
 def window_origin(lab):
     """Where the Wine desktop's client area starts on the X screen, for crops."""
-    out = subprocess.run(["xwininfo", "-display", lab.env["DISPLAY"], "-name", "Default - Wine desktop"],
-                         capture_output=True, text=True).stdout
-    x = y = 0
-    for line in out.splitlines():
-        if "Absolute upper-left X" in line:
-            x = int(line.split(":")[1])
-        if "Absolute upper-left Y" in line:
-            y = int(line.split(":")[1])
-    return x, y
+    return wine_desktop_origin(lab.env["DISPLAY"])
 
 
 def open_menu(lab):

@@ -28,6 +28,19 @@ def ui_test_args():
     return ap.parse_args()
 
 
+def wine_desktop_origin(display):
+    """Where the client area of the Wine desktop window starts on the X screen of `display`."""
+    out = subprocess.run(["xwininfo", "-display", display, "-name", "Default - Wine desktop"], capture_output=True,
+                         text=True, timeout=30).stdout
+    x = y = 0
+    for line in out.splitlines():
+        if "Absolute upper-left X" in line:
+            x = int(line.split(":")[1])
+        if "Absolute upper-left Y" in line:
+            y = int(line.split(":")[1])
+    return x, y
+
+
 class Driver:
     """The driver program kept running: one command line in, one JSON line out."""
 
@@ -126,17 +139,7 @@ class UiLab(Lab):
 
     def desktop_origin(self):
         """Where the Wine desktop's screen (0, 0) lies on the X screen; (0, 0) without a desktop window."""
-        if not self.desktop:
-            return 0, 0
-        out = subprocess.run(["xwininfo", "-display", self.display, "-name", "Default - Wine desktop"],
-                             capture_output=True, text=True, timeout=30).stdout
-        x = y = 0
-        for line in out.splitlines():
-            if "Absolute upper-left X" in line:
-                x = int(line.split(":")[1])
-            if "Absolute upper-left Y" in line:
-                y = int(line.split(":")[1])
-        return x, y
+        return wine_desktop_origin(self.display) if self.desktop else (0, 0)
 
     def setup(self):
         super().setup()

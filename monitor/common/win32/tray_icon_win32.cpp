@@ -2,6 +2,7 @@
 // the shell restarts, and the main window's clicks, balloon and menu.
 #include "monitor/common/win32/tray_icon_win32.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "monitor/common/tray_text.h"
@@ -13,6 +14,9 @@ namespace tral::win32 {
 namespace {
 
 constexpr UINT kIconFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+// How long after the pointer last moved over the icon its tooltip may still be on show: the shell
+// hides a tooltip after about five seconds; twice that leaves room.
+constexpr DWORD kTipFreshMs = 10000;
 
 CTrayIcon* g_current = nullptr;
 ShellNotifyFunction g_shellNotify = ::Shell_NotifyIconA;
@@ -141,21 +145,22 @@ BOOL CTrayIcon::ShowBalloonTip(const char* text, const char* title, DWORD infoFl
   return shown;
 }
 
-BOOL CTrayIcon::SetTip(const char* tip) {
+BOOL CTrayIcon::SetTip(const char* tip) { return SetTipAndIcon(tip, iconData_.hIcon); }
+
+BOOL CTrayIcon::SetTipAndIcon(const char* tip, HICON icon) {
   char field[sizeof iconData_.szTip];
   CopyCutText(field, tip != nullptr ? tip : "", AnsiLeadByte);
-  if (std::memcmp(field, iconData_.szTip, sizeof field) == 0) return TRUE;
-  std::memcpy(iconData_.szTip, field, sizeof field);
-  if (!trayAvailable_ || isRemoved_) return TRUE;  // the shell gets it with the icon
-  iconData_.uFlags = NIF_TIP;
-  return Notify(NIM_MODIFY);
-}
-
-BOOL CTrayIcon::SetIcon(HICON icon) {
-  if (iconData_.hIcon == icon) return TRUE;
-  iconData_.hIcon = icon;
-  if (!trayAvailable_ || isRemoved_) return TRUE;  // the shell gets it with the icon
-  iconData_.uFlags = NIF_ICON;
+  UINT changed = 0;
+  if (std::memcmp(field, iconData_.szTip, sizeof field) != 0) {
+    std::memcpy(iconData_.szTip, field, sizeof field);
+    changed |= NIF_TIP;
+  }
+  if (iconData_.hIcon != icon) {
+    iconData_.hIcon = icon;
+    changed |= NIF_ICON;
+  }
+  if (changed == 0 || !trayAvailable_ || isRemoved_) return TRUE;  // the shell gets them with the icon
+  iconData_.uFlags = changed;
   return Notify(NIM_MODIFY);
 }
 
@@ -189,31 +194,52 @@ LRESULT CALLBACK CTrayIcon::MessageWindowProc(HWND window, UINT message, WPARAM 
 // ---- the main window's icon ----
 
 CMainTrayIcon::~CMainTrayIcon() {
-  // The base removes the icon after this object's members are gone: the record must not name the
+  // The base removes the icon after this object's members are gone: the record must not name a
   // drawn icon then.
-  if (speedIcon_) iconData_.hIcon = productIcon_;
+  if (!drawnIcons_.empty()) iconData_.hIcon = productIcon_;
 }
 
-void CMainTrayIcon::ShowSpeeds(const std::optional<SpeedPair>& speeds) {
+void CMainTrayIcon::ShowSpeeds(const std::optional<SpeedPair>& speeds, const std::string& tip) {
   const SpeedPair rates = speeds.value_or(SpeedPair{});
   const SpeedIconBars bars = SpeedIconBarsOf(rates.rx, rates.tx, ::GetSystemMetrics(SM_CXSMICON),
                                              ::GetSystemMetrics(SM_CYSMICON));
-  if (speedIcon_ && drawnBars_ == bars) return;
-  UniqueIcon drawn = IconFromPixels(DrawSpeedIcon(bars));
-  if (!drawn) return;  // the icon stays as it was; the next refresh tries again
-  if (!speedIcon_) productIcon_ = iconData_.hIcon;
-  SetIcon(drawn.Get());
-  // The shell copied the new icon: the one it replaces can go.
-  speedIcon_ = std::move(drawn);
-  drawnBars_ = bars;
-  ++speedIconDraws_;
+  // While the list holds icons, the record shows its first.
+  const bool showing = !drawnIcons_.empty();
+  if (showing && drawnIcons_.front().bars == bars) {
+    // The bars stay as they are: the tooltip goes to the shell only while the pointer is near.
+    if (pointerEverSeen_ && ::GetTickCount() - pointerSeen_ < kTipFreshMs) {
+      SetTip(tip.c_str());
+      tipWaiting_ = false;
+    } else {
+      waitingTip_ = tip;
+      tipWaiting_ = true;
+    }
+    return;
+  }
+  // The icon of these bars, drawn before or now; in front of the list, which keeps the icons most
+  // recently shown.
+  if (!showing) productIcon_ = iconData_.hIcon;
+  auto found = std::find_if(drawnIcons_.begin(), drawnIcons_.end(), [&](const DrawnIcon& d) { return d.bars == bars; });
+  if (found == drawnIcons_.end()) {
+    UniqueIcon drawn = IconFromPixels(DrawSpeedIcon(bars));
+    if (!drawn) return;  // the icon stays as it was; the next refresh tries again
+    ++speedIconsMade_;
+    drawnIcons_.insert(drawnIcons_.begin(), DrawnIcon{bars, std::move(drawn)});
+  } else {
+    std::rotate(drawnIcons_.begin(), found, found + 1);
+  }
+  tipWaiting_ = false;
+  SetTipAndIcon(tip.c_str(), drawnIcons_.front().icon.Get());
+  // The shell copied the new icon: the oldest kept one can go, never the one before it, which is
+  // second in the list.
+  if (drawnIcons_.size() > kKeptSpeedIcons) drawnIcons_.pop_back();
 }
 
 void CMainTrayIcon::ShowProductIcon() {
-  if (!speedIcon_) return;
-  SetIcon(productIcon_);
-  speedIcon_.Reset();
-  drawnBars_.reset();
+  tipWaiting_ = false;
+  if (drawnIcons_.empty()) return;
+  SetTipAndIcon(iconData_.szTip, productIcon_);
+  drawnIcons_.clear();
 }
 
 LRESULT CMainTrayIcon::HandleTrayMessage(WPARAM wParam, LPARAM lParam) {
@@ -242,6 +268,14 @@ LRESULT CMainTrayIcon::HandleTrayMessage(WPARAM wParam, LPARAM lParam) {
       ::SendMessageA(mainWindow, WM_COMMAND, command, 0);
       return 1;
     }
+    case WM_MOUSEMOVE:
+      pointerSeen_ = ::GetTickCount();
+      pointerEverSeen_ = true;
+      if (tipWaiting_) {  // the tooltip is about to show: with the speeds of now
+        SetTip(waitingTip_.c_str());
+        tipWaiting_ = false;
+      }
+      return 1;
     case WM_LBUTTONUP:
       if (!clickTimerArmed_) {
         // Armed only when the timer runs, so a failed start neither blocks nor renames it.

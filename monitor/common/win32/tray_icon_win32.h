@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "monitor/common/speed_icon.h"
 #include "monitor/common/speed_readout.h"
@@ -49,10 +50,9 @@ class CTrayIcon {
   // A new tooltip, cut to its field; given to the shell at once when the icon is registered, and
   // with the icon when it is added later. True when nothing had to change or the shell took it.
   BOOL SetTip(const char* tip);
-  // Another icon, given to the shell at once when the icon is registered, and with the icon when it
-  // is added later. The caller keeps the icon alive while it is the record's. True when nothing had
-  // to change or the shell took it.
-  BOOL SetIcon(HICON icon);
+  // A new tooltip and another icon in one change of the shell's record (only what differs); the
+  // caller keeps the icon alive while it is the record's. Otherwise as SetTip.
+  BOOL SetTipAndIcon(const char* tip, HICON icon);
   virtual LRESULT HandleTrayMessage(WPARAM wParam, LPARAM lParam);
 
   bool IsHidden() const { return isHidden_; }
@@ -101,14 +101,18 @@ class CMainTrayIcon : public CTrayIcon {
   ~CMainTrayIcon() override;
   LRESULT HandleTrayMessage(WPARAM wParam, LPARAM lParam) override;
 
-  // The speeds as two bars at the shell's small-icon size for the current DPI; without speeds
-  // (no connection shown) both bars are empty. The icon is drawn again only when a bar's height or
-  // the size changed, and the one it replaces is destroyed once the shell has the new one.
-  void ShowSpeeds(const std::optional<SpeedPair>& speeds);
+  // The speeds as two bars at the shell's small-icon size for the current DPI; without speeds (no
+  // connection shown) both bars are empty. The icon changes only when a bar's height or the size
+  // changed. The icons of the last bars shown are kept (traffic goes up and down between a few
+  // heights), and one is destroyed only when it is neither shown nor the one before. The tooltip
+  // with the speeds goes along with a new icon, and at every refresh while the pointer is on the icon
+  // (and for the tooltip's time after it last moved there); otherwise it waits for the pointer, so a
+  // refresh whose bars stay as they are costs no call to the shell.
+  void ShowSpeeds(const std::optional<SpeedPair>& speeds, const std::string& tip);
   // The product icon again; the drawn one is destroyed.
   void ShowProductIcon();
   // Icons drawn since the object was made, for tests.
-  unsigned SpeedIconDraws() const { return speedIconDraws_; }
+  unsigned SpeedIconsMade() const { return speedIconsMade_; }
   void SetMenuChecks(TrayMenuChecks checks) { menuChecks_ = checks; }
 
   // The single-click timer fired: the balloon with the state text, unless the window came back.
@@ -142,10 +146,18 @@ class CMainTrayIcon : public CTrayIcon {
   UINT_PTR clickTimerId_ = kClickTimerId;
   std::string lastBalloonText_;
   TrayMenuChecks menuChecks_;
+  static constexpr std::size_t kKeptSpeedIcons = 16;
+  struct DrawnIcon {
+    SpeedIconBars bars;
+    UniqueIcon icon;
+  };
   HICON productIcon_ = nullptr;  // the record's icon before the first drawn one
-  UniqueIcon speedIcon_;  // the drawn icon while it is the record's
-  std::optional<SpeedIconBars> drawnBars_;
-  unsigned speedIconDraws_ = 0;
+  std::vector<DrawnIcon> drawnIcons_;  // most recently shown first; the first is the record's
+  unsigned speedIconsMade_ = 0;
+  std::string waitingTip_;  // the speeds' tooltip the shell gets once the pointer comes
+  bool tipWaiting_ = false;
+  DWORD pointerSeen_ = 0;  // tick of the pointer's last move over the icon
+  bool pointerEverSeen_ = false;
 };
 
 }  // namespace tral::win32

@@ -3,7 +3,6 @@
 #include "monitor/mainwindow/win32/main_dialog_win32.h"
 
 #include "history/win32/local_date_win32.h"
-#include "monitor/common/speed_readout.h"
 #include "monitor/plans/plan_form.h"
 #include "monitor/plans/win32/plan_store_win32.h"
 #include "monitor/plans/win32/plans_dialog_win32.h"
@@ -51,8 +50,7 @@ void CMainDlg::ShowPlan() {
   const PlanState* state = plans_.PlanOf(view_.hardwareAddress, view_.ipText, view_.ssid);
   const std::string text = state != nullptr ? PlanFieldText(*state, settings_) : std::string();
   if (ItemText(IDC_MAIN_PLAN) != text) SetItemText(IDC_MAIN_PLAN, text);
-  const std::string speedLine = readout_.speedIcon ? TraySpeedLine(ShownSpeeds(view_), settings_) : std::string();
-  tray_.SetTip(TrayTipText(kTrayTip, speedLine, state != nullptr ? PlanTipText(*state) : std::string()).c_str());
+  ShowTrayIcon(state != nullptr ? PlanTipText(*state) : std::string());
 }
 
 void CMainDlg::OnPlans() {

@@ -164,7 +164,7 @@ void CMainDlg::CreateTrayIcon() {
   } else {
     HideIconWithWindow();
   }
-  if (readout_.speedIcon) tray_.ShowSpeeds(ShownSpeeds(view_));
+  ShowPlan();  // the speeds, when the icon shows them
 }
 
 void CMainDlg::HideIconWithWindow() {
@@ -379,7 +379,7 @@ void CMainDlg::Rebuild(RebuildMode mode) {
   DialogViewTarget target(*this);
   ApplyMainView(view_, target);
   ShowPlan();
-  ShowReadouts();
+  ShowStrip();
   tray_.RefreshBalloon(view_.stateText);
 }
 
@@ -411,13 +411,12 @@ void CMainDlg::SetSpeedIcon(bool on) {
   StoreReadouts();
   if (on) {
     tray_.Show();
-    tray_.ShowSpeeds(ShownSpeeds(view_));
   } else {
     tray_.ShowProductIcon();
     // Back to the product's ways: the icon stands only for a window in the tray.
     if (::IsWindowVisible(Handle()) != FALSE) tray_.Hide();
   }
-  ShowPlan();  // the tooltip with or without the speeds
+  ShowPlan();  // the icon and the tooltip with or without the speeds
 }
 
 void CMainDlg::SetSpeedStrip(bool on) {
@@ -440,8 +439,16 @@ void CMainDlg::SetSpeedStrip(bool on) {
   strip_->Update(ShownSpeeds(view_), SummedSpeeds(connections_));
 }
 
-void CMainDlg::ShowReadouts() {
-  if (readout_.speedIcon) tray_.ShowSpeeds(ShownSpeeds(view_));
+void CMainDlg::ShowTrayIcon(const std::string& planLine) {
+  if (!readout_.speedIcon) {
+    tray_.SetTip(TrayTipText(kTrayTip, std::string(), planLine).c_str());
+    return;
+  }
+  const std::optional<SpeedPair> speeds = ShownSpeeds(view_);
+  tray_.ShowSpeeds(speeds, TrayTipText(kTrayTip, TraySpeedLine(speeds, settings_), planLine));
+}
+
+void CMainDlg::ShowStrip() {
   if (strip_) strip_->Update(ShownSpeeds(view_), SummedSpeeds(connections_));
 }
 

@@ -70,8 +70,11 @@ class CMainDlg : public ui::Dialog {
   // After a poll: the plans' figures and the alert due, if any; then the plan field.
   void RefreshPlans();
   void GiveDueAlert();
-  // The plan field and the tray tooltip for the connection on show.
+  // The plan field and the tray icon for the connection on show.
   void ShowPlan();
+  // The tray icon's tooltip (with the speeds and the plan's line) and, with the speed icon on, its
+  // bars, in one change.
+  void ShowTrayIcon(const std::string& planLine);
   void OnPlans();
   void UpdateUnitLabels();
   void StartRefreshTimer();
@@ -87,7 +90,7 @@ class CMainDlg : public ui::Dialog {
   void SetSpeedIcon(bool on);
   void SetSpeedStrip(bool on);
   void StoreReadouts();
-  void ShowReadouts();
+  void ShowStrip();
   void CheckReadoutItems();
   // The window is on show again: its icon goes, unless it shows the speeds.
   void HideIconWithWindow();

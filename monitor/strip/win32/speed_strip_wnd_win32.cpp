@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -119,10 +120,9 @@ bool CSpeedStripWnd::Create() {
   }
 
   // Owned by a window that is never shown: a window without owner gets a task bar button from some
-  // shells even as a tool window, and the main window would hide it whenever it is minimised. The
-  // owner is topmost too, or some window managers keep the strip in its owner's place below others.
-  hiddenOwner_.Reset(::CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                       nullptr, ::GetModuleHandleA(nullptr), nullptr));
+  // shells even as a tool window, and the main window would hide it whenever it is minimised.
+  hiddenOwner_.Reset(::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                       ::GetModuleHandleA(nullptr), nullptr));
   HWND window = ::CreateWindowExA(kStripExStyle, kStripWindowClass, StripWindowText(figures_).c_str(), kStripStyle,
                                   place->x, place->y, layout_.width, layout_.height, hiddenOwner_.Get(), nullptr,
                                   ::GetModuleHandleA(nullptr), this);
@@ -141,31 +141,43 @@ void CSpeedStripWnd::Update(const std::optional<SpeedPair>& shown, const SpeedPa
 
 void CSpeedStripWnd::SettingsChanged() { Refigure(true); }
 
+void CSpeedStripWnd::Remeasure() {
+  // A DC of its own with the strip's font, kept: each refresh measures the two figures only.
+  if (!measureDc_) {
+    measureDc_.Reset(::CreateCompatibleDC(nullptr));
+    if (measureDc_) ::SelectObject(measureDc_.Get(), font_.Get());
+  }
+  TEXTMETRICA metrics{};
+  ::GetTextMetricsA(measureDc_.Get(), &metrics);
+  lineHeight_ = metrics.tmHeight;
+  templateWidth_ = TextWidth(measureDc_.Get(), StripWidthTemplate(settings_));
+}
+
 void CSpeedStripWnd::Refigure(bool force) {
   const std::optional<SpeedPair> speeds = readout_.stripSum ? std::optional<SpeedPair>(summed_) : shown_;
   const StripFigures figures = StripFiguresOf(speeds, settings_);
   if (!force && figures == figures_) return;  // a steady speed paints nothing
   figures_ = figures;
+  if (force) Remeasure();
 
   // Each figure as wide as the wider of itself and the template, so that the strip keeps its size
   // while the speeds change and grows only for a figure of more digits.
-  WindowDc screen(nullptr);
-  Selection selected(screen.Get(), font_.Get());
-  TEXTMETRICA metrics{};
-  ::GetTextMetricsA(screen.Get(), &metrics);
-  const int widest = TextWidth(screen.Get(), StripWidthTemplate(settings_));
   const StripLayout layout =
-      LayOutStrip(std::max(widest, TextWidth(screen.Get(), figures_.down)),
-                  std::max(widest, TextWidth(screen.Get(), figures_.up)), metrics.tmHeight, dpi_);
-  const bool resized = layout.width != layout_.width || layout.height != layout_.height;
+      LayOutStrip(std::max(templateWidth_, TextWidth(measureDc_.Get(), figures_.down)),
+                  std::max(templateWidth_, TextWidth(measureDc_.Get(), figures_.up)), lineHeight_, dpi_);
+  const bool moved = !(layout == layout_);
   layout_ = layout;
   if (!window_) return;
-  ::SetWindowTextA(window_.Get(), StripWindowText(figures_).c_str());
-  if (resized) {
+  if (moved || force) {
     ::SetWindowPos(window_.Get(), nullptr, 0, 0, layout_.width, layout_.height,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::InvalidateRect(window_.Get(), nullptr, FALSE);
+    return;
   }
-  ::InvalidateRect(window_.Get(), nullptr, FALSE);
+  // Only the figures changed: one rectangle over both (the upload arrow between them is drawn again
+  // with them, at no cost worth a second call).
+  const RECT both{layout_.downText.left, layout_.downText.top, layout_.upText.right, layout_.upText.bottom};
+  ::InvalidateRect(window_.Get(), &both, FALSE);
 }
 
 LRESULT CALLBACK CSpeedStripWnd::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -188,6 +200,19 @@ LRESULT CSpeedStripWnd::OnMessage(HWND window, UINT message, WPARAM wParam, LPAR
       return MA_NOACTIVATE;  // a click or a drag leaves the focus where it is
     case WM_ERASEBKGND:
       return 1;  // the paint covers every pixel
+    case WM_GETTEXTLENGTH:
+      return static_cast<LRESULT>(StripWindowText(figures_).size());
+    case WM_GETTEXT: {
+      // The figures as words for screen readers and other programs, made when asked: storing them
+      // as the window's text at every refresh would cost a change of the window at each.
+      const std::string text = StripWindowText(figures_);
+      const std::size_t room = static_cast<std::size_t>(wParam);
+      if (room == 0 || lParam == 0) return 0;
+      const std::size_t copied = std::min(text.size(), room - 1);
+      std::memcpy(reinterpret_cast<char*>(lParam), text.data(), copied);
+      reinterpret_cast<char*>(lParam)[copied] = '\0';
+      return static_cast<LRESULT>(copied);
+    }
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = ::BeginPaint(window, &paint);
@@ -242,35 +267,36 @@ LRESULT CSpeedStripWnd::OnMessage(HWND window, UINT message, WPARAM wParam, LPAR
   return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
-void CSpeedStripWnd::Paint(HDC target, const RECT& client) {
-  // Drawn off screen and copied in one go: a refresh never shows a half-painted strip.
-  UniqueMemoryDc dc(::CreateCompatibleDC(target));
-  UniqueGdiObject bitmap(::CreateCompatibleBitmap(target, client.right, client.bottom));
-  if (!dc || !bitmap) return;
+void CSpeedStripWnd::Paint(HDC dc, const RECT& client) {
+  // Every pixel once, straight into the window: the background around the figures' boxes, the
+  // frame and the arrows, then each figure with its box in one opaque pass. Nothing flickers, and a
+  // refresh costs no off-screen bitmap.
+  const RECT boxes[] = {ToRect(layout_.downText), ToRect(layout_.upText)};
+  const int saved = ::SaveDC(dc);
+  for (const RECT& box : boxes) ::ExcludeClipRect(dc, box.left, box.top, box.right, box.bottom);
+  ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOW));
+  ::FrameRect(dc, &client, ::GetSysColorBrush(COLOR_BTNSHADOW));
   {
-    Selection canvas(dc.Get(), bitmap.Get());
-    ::FillRect(dc.Get(), &client, ::GetSysColorBrush(COLOR_WINDOW));
-    ::FrameRect(dc.Get(), &client, ::GetSysColorBrush(COLOR_BTNSHADOW));
-    Selection pen(dc.Get(), ::GetStockObject(NULL_PEN));
+    Selection pen(dc, ::GetStockObject(NULL_PEN));
     for (auto [box, down, brush] : {std::tuple{layout_.downArrow, true, downBrush_.Get()},
                                     std::tuple{layout_.upArrow, false, upBrush_.Get()}}) {
       const std::array<WindowPoint, 7> outline = ArrowOutline(box, down);
       POINT points[7];
       for (std::size_t i = 0; i < outline.size(); ++i) points[i] = POINT{outline[i].x, outline[i].y};
-      Selection fill(dc.Get(), brush);
-      ::Polygon(dc.Get(), points, 7);
+      Selection fill(dc, brush);
+      ::Polygon(dc, points, 7);
     }
-    Selection font(dc.Get(), font_.Get());
-    ::SetBkMode(dc.Get(), TRANSPARENT);
-    ::SetTextColor(dc.Get(), ::GetSysColor(COLOR_WINDOWTEXT));
-    // Each figure beside its arrow; its box is as wide as the widest usual figure, so the upload
-    // arrow keeps its place while the download figure changes.
-    for (auto [box, text] : {std::pair{layout_.downText, &figures_.down}, std::pair{layout_.upText, &figures_.up}}) {
-      RECT rect = ToRect(box);
-      ::DrawTextA(dc.Get(), text->c_str(), static_cast<int>(text->size()), &rect,
-                  DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-    }
-    ::BitBlt(target, 0, 0, client.right, client.bottom, dc.Get(), 0, 0, SRCCOPY);
+  }
+  ::RestoreDC(dc, saved);
+  Selection font(dc, font_.Get());
+  ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+  ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+  // Each figure beside its arrow, from the left of its box; the box is as wide as the widest usual
+  // figure, so the upload arrow keeps its place while the download figure changes.
+  const std::string* texts[] = {&figures_.down, &figures_.up};
+  for (int i = 0; i < 2; ++i) {
+    ::ExtTextOutA(dc, boxes[i].left, boxes[i].top, ETO_OPAQUE | ETO_CLIPPED, &boxes[i], texts[i]->c_str(),
+                  static_cast<UINT>(texts[i]->size()), nullptr);
   }
 }
 

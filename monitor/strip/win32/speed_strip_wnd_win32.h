@@ -46,6 +46,7 @@ class CSpeedStripWnd {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Refigure(bool force);
+  void Remeasure();
   void Paint(HDC dc, const RECT& client);
   void ShowMenu(POINT screen);
   void OnCommand(UINT id);
@@ -68,7 +69,10 @@ class CSpeedStripWnd {
   bool dragging_ = false;
   bool dragMoved_ = false;
   POINT dragOffset_{};  // from the window's corner to the pointer, screen pixels
+  int lineHeight_ = 0;  // pixels of the font's lines
+  int templateWidth_ = 0;  // pixels of the width template
   UniqueGdiObject font_;
+  UniqueMemoryDc measureDc_;  // after the font selected into it: gone before it
   UniqueGdiObject downBrush_;
   UniqueGdiObject upBrush_;
   UniqueWindow hiddenOwner_;

@@ -265,34 +265,37 @@ GuiObjects CountGuiObjects() {
 TEST_F(TrayIconTest, TenThousandSpeedIconsLeaveNoGdiOrUserObjectBehind) {
   CMainTrayIcon icon;
   ASSERT_TRUE(CreateIn(icon));
-  icon.ShowSpeeds(SpeedPair{0, 0});  // one drawn icon is the record's from here on
   const GuiObjects before = CountGuiObjects();
   for (int i = 0; i < 10000; ++i) {
-    // Every refresh moves both bars: 1 MB/s one way, nothing the other.
-    icon.ShowSpeeds(i % 2 == 0 ? SpeedPair{1 << 20, 0} : SpeedPair{0, 1 << 20});
+    // Every refresh moves a bar, through 17 x 17 pairs of heights: far more than the icons kept, so
+    // icons are made and destroyed all along.
+    icon.ShowSpeeds(SpeedPair{1u << (10 + i % 17), 1u << (10 + (i / 17) % 17)}, kTrayTip);
   }
-  ASSERT_EQ(icon.SpeedIconDraws(), 10001u);
+  EXPECT_GT(icon.SpeedIconsMade(), 5000u);
+  const HICON product = ::LoadIconA(nullptr, IDI_APPLICATION);
+  icon.ShowProductIcon();
+  EXPECT_EQ(icon.IconData().hIcon, product);
   const GuiObjects after = CountGuiObjects();
   EXPECT_EQ(after.gdi, before.gdi);
   EXPECT_EQ(after.user, before.user);
   if (before.gdi == 0 && before.user == 0) {
     // The system does not count: the slots tell. A few objects the system makes once on the way
-    // (its caches) may stay; one left behind per icon would be 10,000.
+    // (its caches) may stay; one left behind per icon would be thousands.
     EXPECT_LE(after.gdiSlot, before.gdiSlot + 32) << before.gdiSlot;
     EXPECT_LE(after.userSlot, before.userSlot + 32) << before.userSlot;
   }
-  const HICON product = ::LoadIconA(nullptr, IDI_APPLICATION);
-  icon.ShowProductIcon();
-  EXPECT_EQ(icon.IconData().hIcon, product);
 }
 
 HICON g_previousIcon = nullptr;
-bool g_previousAliveAtChange = false;
+bool g_previousAliveAtEveryChange = true;
+int g_iconChanges = 0;
 
 BOOL WINAPI IconWatchingShell(DWORD message, PNOTIFYICONDATAA data) {
   if (message == NIM_MODIFY && (data->uFlags & NIF_ICON) != 0) {
     ICONINFO info{};
-    g_previousAliveAtChange = g_previousIcon != nullptr && ::GetIconInfo(g_previousIcon, &info) != FALSE;
+    ++g_iconChanges;
+    g_previousAliveAtEveryChange =
+        g_previousAliveAtEveryChange && g_previousIcon != nullptr && ::GetIconInfo(g_previousIcon, &info) != FALSE;
     if (info.hbmColor != nullptr) ::DeleteObject(info.hbmColor);
     if (info.hbmMask != nullptr) ::DeleteObject(info.hbmMask);
     g_previousIcon = data->hIcon;
@@ -300,30 +303,49 @@ BOOL WINAPI IconWatchingShell(DWORD message, PNOTIFYICONDATAA data) {
   return FakeShell(message, data);
 }
 
-TEST_F(TrayIconTest, SpeedIconsAreDrawnAtTheSmallIconSizeOnlyWhenABarMovesAndReplacedInOrder) {
+TEST_F(TrayIconTest, SpeedIconsChangeAtTheSmallIconSizeOnlyWhenABarMovesAndAreReplacedInOrder) {
   CMainTrayIcon icon;
   ASSERT_TRUE(CreateIn(icon));
   CTrayIcon::SetShellNotifyForTesting(IconWatchingShell);
   g_previousIcon = icon.IconData().hIcon;
-  g_calls.clear();
   const struct {
+    bool pointer;  // the pointer moves over the icon instead of a refresh
     std::optional<SpeedPair> speeds;
-    unsigned draws;  // after this refresh
+    const char* tip;
+    unsigned made;  // icons drawn after this row
+    UINT change;  // what the shell was told in one change; 0: nothing
   } rows[] = {
-      {SpeedPair{0, 0}, 1},
-      {SpeedPair{500, 1000}, 1},          // below 1 KB/s: the same empty bars, nothing drawn
-      {std::nullopt, 1},                  // no connection: empty bars too
-      {SpeedPair{1 << 20, 0}, 2},
-      {SpeedPair{(1 << 20) + 1000, 0}, 2},  // the same height
-      {SpeedPair{1 << 20, 1 << 20}, 3},
+      {false, SpeedPair{0, 0}, "a", 1, NIF_ICON | NIF_TIP},
+      {false, SpeedPair{500, 1000}, "a", 1, 0},   // below 1 KB/s: the same empty bars, nothing drawn
+      {false, std::nullopt, "a", 1, 0},           // no connection: empty bars too
+      {false, SpeedPair{0, 0}, "b", 1, 0},        // new speeds in the tooltip wait for the pointer
+      {false, SpeedPair{0, 0}, "c", 1, 0},
+      {true, std::nullopt, "c", 1, NIF_TIP},      // which gets the newest at once
+      {false, SpeedPair{0, 0}, "d", 1, NIF_TIP},  // and each new one while it is near
+      {false, SpeedPair{1 << 20, 0}, "d", 2, NIF_ICON},
+      {false, SpeedPair{(1 << 20) + 1000, 0}, "d", 2, 0},  // the same height
+      {false, SpeedPair{1 << 20, 1 << 20}, "e", 3, NIF_ICON | NIF_TIP},
+      {false, SpeedPair{0, 0}, "e", 3, NIF_ICON},  // empty bars again: the icon kept from before
   };
   for (const auto& row : rows) {
-    icon.ShowSpeeds(row.speeds);
-    EXPECT_EQ(icon.SpeedIconDraws(), row.draws);
+    g_calls.clear();
+    if (row.pointer) {
+      EXPECT_EQ(icon.HandleTrayMessage(kTrayIconId, WM_MOUSEMOVE), 1);
+    } else {
+      icon.ShowSpeeds(row.speeds, row.tip);
+    }
+    EXPECT_EQ(icon.SpeedIconsMade(), row.made) << row.tip;
+    if (row.change == 0) {
+      EXPECT_TRUE(g_calls.empty()) << row.tip;
+      continue;
+    }
+    ASSERT_EQ(Messages(), std::vector<DWORD>{NIM_MODIFY}) << row.tip;
+    EXPECT_EQ(g_calls[0].data.uFlags, row.change) << row.tip;
+    EXPECT_STREQ(g_calls[0].data.szTip, row.tip);
   }
-  EXPECT_EQ(Messages(), (std::vector<DWORD>(3, NIM_MODIFY)));  // one change per drawn icon
   // The shell got each new icon while the one it replaced still existed.
-  EXPECT_TRUE(g_previousAliveAtChange);
+  EXPECT_EQ(g_iconChanges, 4);
+  EXPECT_TRUE(g_previousAliveAtEveryChange);
   ICONINFO info{};
   ASSERT_TRUE(::GetIconInfo(icon.IconData().hIcon, &info));
   UniqueGdiObject color(info.hbmColor);
