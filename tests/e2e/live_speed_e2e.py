@@ -205,7 +205,7 @@ def strip_part(r, checks):
         r.strip_follows(strip, "after the drag")
         print("screenshot:", lab.screenshot("speed_strip_96", [v + o for v, o in zip(moved, lab.desktop_origin() * 2)]))
         ox, oy = lab.desktop_origin()
-        print("screenshot:", lab.screenshot("speed_readouts", [ox, oy + 400, ox + DESKTOP[0], oy + DESKTOP[1]]))
+        print("screenshot:", lab.screenshot("speed_readouts", [ox, oy, ox + DESKTOP[0], oy + DESKTOP[1]]))
 
         # ---- its menu: the tray menu with "Speed strip" checked, the sum and the opacity ----
         menu = r.strip_menu(strip)
