@@ -226,7 +226,9 @@ def main():
         d("settext", opt, 1060, "30")
         d("click", opt, 1)
         d("gone", opt, 5000)
-        stored = (read_bytes(service_ini) or b"").replace(b"\r", b"").split(b"\n")
+        # The monitor writes the service INI once the dialog has gone, so the file is waited for.
+        stored = eventually(lambda: (read_bytes(service_ini) or b"").replace(b"\r", b"").split(b"\n"),
+                            lambda lines: b"keepdays=30" in lines)
         checks.true("OK with 30 writes keepdays=30", b"keepdays=30" in stored, str(stored))
 
         # ---- a read-only service INI file switches the Keep history field off ----
