@@ -4,6 +4,7 @@
 #include <clocale>
 
 #include "monitor/common/quantity_format.h"
+#include "monitor_test_support.h"
 
 namespace tral {
 namespace {
@@ -15,12 +16,7 @@ MonitorSettings Quantity(std::int32_t unit, std::int32_t decimals) {
   return s;
 }
 
-MonitorSettings Speed(std::int32_t unit, std::int32_t decimals) {
-  MonitorSettings s;
-  s.speed = unit;
-  s.speeddec = decimals;
-  return s;
-}
+using test::SpeedSettings;
 
 TEST(QuantityFormat, DayTotalsInKilobytesAndMegabytes) {
   const struct {
@@ -74,7 +70,7 @@ TEST(QuantityFormat, SpeedsInEveryUnit) {
       {3584, 1, 0, "4"},  // 3.5 -> 4
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(FormatSpeed(c.rate, Speed(c.unit, c.decimals)), c.text)
+    EXPECT_EQ(FormatSpeed(c.rate, SpeedSettings(c.unit, c.decimals)), c.text)
         << c.rate << " unit " << c.unit << " dec " << c.decimals;
   }
 }
@@ -82,7 +78,7 @@ TEST(QuantityFormat, SpeedsInEveryUnit) {
 TEST(QuantityFormat, LabelsAndSuffixes) {
   const char* speedLabels[] = {"B/s", "KB/s", "MB/s", "Kb/s", "Mb/s", "Mb/s", "Mb/s"};
   const std::int32_t speeds[] = {0, 1, 2, 3, 4, 5, -1};
-  for (int i = 0; i < 7; ++i) EXPECT_STREQ(SpeedLabel(Speed(speeds[i], 2)), speedLabels[i]) << speeds[i];
+  for (int i = 0; i < 7; ++i) EXPECT_STREQ(SpeedLabel(SpeedSettings(speeds[i], 2)), speedLabels[i]) << speeds[i];
   EXPECT_STREQ(QuantityLabel(Quantity(0, 2)), "KB");
   EXPECT_STREQ(QuantityLabel(Quantity(1, 2)), "MB");
   EXPECT_STREQ(QuantityLabel(Quantity(-3, 2)), "MB");

@@ -11,10 +11,19 @@
 
 #include "monitor/framework/data_exchange.h"
 #include "monitor/settings/ini_values.h"
+#include "monitor/settings/monitor_settings.h"
 #include "monitor/common/tick_source.h"
 #include "support/day_file_bytes.h"
 
 namespace tral::test {
+
+// Settings whose speed unit and decimals are the given ones, everything else at its default.
+inline MonitorSettings SpeedSettings(std::int32_t unit, std::int32_t decimals) {
+  MonitorSettings s;
+  s.speed = unit;
+  s.speeddec = decimals;
+  return s;
+}
 
 // One published record as the service lays it out, offsets written out by hand.
 struct BlockRecord {

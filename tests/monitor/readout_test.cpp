@@ -84,12 +84,7 @@ TEST(SpeedIcon, PixelsShowTheDownloadBarLeftAndTheUploadBarRightFromTheBottomUp)
 
 std::pair<int, int> XY(const WindowPoint& p) { return {p.x, p.y}; }
 
-MonitorSettings SpeedUnit(std::int32_t speed, std::int32_t decimals) {
-  MonitorSettings s;
-  s.speed = speed;
-  s.speeddec = decimals;
-  return s;
-}
+using test::SpeedSettings;
 
 TEST(SpeedReadout, FiguresCarryTheUsersUnitAndDecimals) {
   const struct {
@@ -111,12 +106,12 @@ TEST(SpeedReadout, FiguresCarryTheUsersUnitAndDecimals) {
       {4294967295u, 2, 2, "4096.00 MB/s"},    // 4095.999999
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(SpeedWithUnit(row.rate, SpeedUnit(row.speed, row.decimals)), row.expected) << row.rate;
+    EXPECT_EQ(SpeedWithUnit(row.rate, SpeedSettings(row.speed, row.decimals)), row.expected) << row.rate;
   }
 }
 
 TEST(SpeedReadout, TheStripShowsBothFiguresOrDashesWithoutAConnection) {
-  const MonitorSettings kb = SpeedUnit(1, 2);
+  const MonitorSettings kb = SpeedSettings(1, 2);
   const struct {
     std::optional<SpeedPair> speeds;
     StripFigures figures;
@@ -132,11 +127,11 @@ TEST(SpeedReadout, TheStripShowsBothFiguresOrDashesWithoutAConnection) {
     EXPECT_EQ(StripWindowText(figures), row.windowText);
   }
   EXPECT_EQ(StripWidthTemplate(kb), "8888.89 KB/s");
-  EXPECT_EQ(StripWidthTemplate(SpeedUnit(3, 0)), "8889 Kb/s");
+  EXPECT_EQ(StripWidthTemplate(SpeedSettings(3, 0)), "8889 Kb/s");
 }
 
 TEST(SpeedReadout, TheTooltipAddsTheSpeedsBetweenItsTitleAndThePlan) {
-  const MonitorSettings kb = SpeedUnit(1, 2);
+  const MonitorSettings kb = SpeedSettings(1, 2);
   const std::string speeds = TraySpeedLine(SpeedPair{2048, 512}, kb);
   EXPECT_EQ(speeds, "Download 2.00 KB/s, upload 0.50 KB/s");
   EXPECT_EQ(TraySpeedLine(std::nullopt, kb), "");
