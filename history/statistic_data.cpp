@@ -179,9 +179,8 @@ std::size_t CStatisticData::Merge(std::string_view adapterKey, std::string_view 
                         AddSaturating(row.uploadedBytes, uploadedBytes);
     row.saturated = row.saturated || capped;
   } else {
-    rows_.push_back(StatisticRow{std::string(adapterKey), std::string(ipText), std::string(bssid),
-                                 std::string(ssid), downloadedKb, uploadedKb, downloadedBytes, uploadedBytes,
-                                 true, false});
+    rows_.push_back(StatisticRow{adapterKey, ipText, bssid, ssid, downloadedKb, uploadedKb, downloadedBytes,
+                                 uploadedBytes, true, false});
     rowHashes_.push_back(hash);
     rowDay_.push_back(0);
     rowDayAt_.push_back(0);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "history/day_reading.h"
+#include "history/row_text.h"
 #include "shared/ascii_text.h"
 
 namespace tral {
@@ -28,10 +29,10 @@ inline constexpr std::size_t kRowBssidChars = 25;
 inline constexpr std::size_t kRowSsidChars = 32;
 
 struct StatisticRow {
-  std::string adapterKey;
-  std::string ipText;
-  std::string bssid;  // empty when not wireless
-  std::string ssid;
+  RowText<kRowKeyChars> adapterKey;
+  RowText<kRowIpChars> ipText;
+  RowText<kRowBssidChars> bssid;  // empty when not wireless
+  RowText<kRowSsidChars> ssid;
   std::uint64_t downloadedKb = 0;  // sum over the days of each entry's bytes / 1024, truncated per entry
   std::uint64_t uploadedKb = 0;
   // The exact sums of the entries' bytes, for readers that want more than whole kilobytes.

@@ -60,9 +60,10 @@ void NoteProblem(ReportFigures& figures, const DayFolder& folder, const CivilDat
 }
 
 std::string ConnectionText(const StatisticRow& row) {
-  std::string text = "the connection " + row.adapterKey + " " + row.ipText;
-  if (!row.bssid.empty()) text += " " + row.bssid;
-  if (!row.ssid.empty()) text += " \"" + row.ssid + "\"";
+  std::string text = "the connection ";
+  text.append(row.adapterKey.view()).append(" ").append(row.ipText.view());
+  if (!row.bssid.empty()) text.append(" ").append(row.bssid.view());
+  if (!row.ssid.empty()) text.append(" \"").append(row.ssid.view()).append("\"");
   return text;
 }
 
