@@ -182,8 +182,6 @@ std::size_t CStatisticData::Merge(std::string_view adapterKey, std::string_view 
     rows_.push_back(StatisticRow{adapterKey, ipText, bssid, ssid, downloadedKb, uploadedKb, downloadedBytes,
                                  uploadedBytes, true, false});
     rowHashes_.push_back(hash);
-    rowDay_.push_back(0);
-    rowDayAt_.push_back(0);
     IndexRow(found);
   }
   nextRowHint_ = found + 1;
@@ -195,6 +193,12 @@ void CStatisticData::AddEntryView(const DayEntryView& entry) {
       AddEntry(entry.adapterKey, entry.ipText, entry.bssid, entry.ssid, entry.rxBytes, entry.txBytes);
   if (days_.empty()) return;
   std::vector<RowBytes>& rows = days_.back().rows;
+  // Only days that are kept need to know where each row's bytes are; a count through AddEntry
+  // alone leaves these lists empty.
+  if (rowDay_.size() <= row) {
+    rowDay_.resize(rows_.size(), 0);
+    rowDayAt_.resize(rows_.size(), 0);
+  }
   if (rowDay_[row] != daySerial_) {
     rowDay_[row] = daySerial_;
     rowDayAt_[row] = rows.size();

@@ -140,7 +140,8 @@ class CStatisticData {
     std::uint32_t row = 0;  // row + 1; 0 for a free slot
   };
   std::vector<Slot> slots_;
-  // Where each row's bytes are in the current day's list: valid while rowDay_ is daySerial_.
+  // Where each row's bytes are in the current day's list: valid while rowDay_ is daySerial_. Grown
+  // only once a day read through ReadDay, CountDay or CountSpan keeps its rows' bytes.
   std::vector<std::uint64_t> rowDay_;
   std::vector<std::size_t> rowDayAt_;
   std::uint64_t daySerial_ = 0;
