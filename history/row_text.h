@@ -28,20 +28,16 @@ class RowText {
   }
   RowText& operator=(const char* text) { return *this = std::string_view(text); }
 
-  static constexpr std::size_t capacity() { return N; }
-  const char* data() const { return chars_; }
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
   std::string_view view() const { return std::string_view(chars_, size_); }
-  std::string str() const { return std::string(chars_, size_); }
 
   operator std::string_view() const { return view(); }  // NOLINT: read wherever a text is read
-  operator std::string() const { return str(); }  // NOLINT
+  operator std::string() const { return std::string(view()); }  // NOLINT
 
   friend bool operator==(const RowText& a, const RowText& b) { return a.view() == b.view(); }
   friend bool operator==(const RowText& a, std::string_view b) { return a.view() == b; }
   friend bool operator==(const RowText& a, const char* b) { return a.view() == std::string_view(b); }
-  friend bool operator==(const RowText& a, const std::string& b) { return a.view() == std::string_view(b); }
 
  private:
   void assign(std::string_view text) {
